@@ -1,0 +1,36 @@
+// The one place where numbers become text. Every message, log table and report line builds its
+// fields here: I(w), F(w.d), G(w.d), G(w.d) under the scale factor 1P, and the exponent form
+// E(w.d). A value too wide for its field, or not finite, fills the field with asterisks.
+// Rounding is to nearest on the exact binary value, ties to even; negative zero prints as zero.
+// Program texts are written in UTF-8 in the source and leave the program as Latin-1 bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lajefem {
+
+// I(w): 7 in I(5) -> "    7".
+std::string format_integer(long long value, int width);
+
+// F(w.d): 30.0 in F(9.3) -> "   30.000"; -0.0012345 in F(8.3) -> "  -0.001".
+std::string format_fixed(double value, int width, int decimals);
+
+// G(w.d): 10.0 in G(12.4) -> "   10.00    "; 1234567.0 -> "  0.1235E+07"; 0.0 -> "   0.000    ".
+std::string format_general(double value, int width, int digits);
+
+// 1P,G(w.d): 1234567.0 in G(12.4) -> "  1.2346E+06"; 2500 in G(10.3) -> " 2.500E+03".
+std::string format_general_1p(double value, int width, int digits);
+
+// E(w.d): 5.0e-5 in E(16.9) -> " 0.500000000E-04". Exponents beyond two digits drop the letter E.
+std::string format_exponent(double value, int width, int digits);
+
+// Program text (UTF-8 literal) to Latin-1 bytes: "Cálculo" -> "C\xE1lculo".
+std::string to_latin1(std::string_view utf8);
+
+// Shorthand for a literal program text: "ATENÇÃO"_l1.
+inline std::string operator""_l1(const char* text, std::size_t length) {
+  return to_latin1(std::string_view(text, length));
+}
+
+}  // namespace lajefem
