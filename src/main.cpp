@@ -2,4 +2,6 @@
 
 #include "run/run_program.hpp"
 
-int main() { return lajefem::run_program(lajefem::console_environment()); }
+int main() {
+  return lajefem::run_program(lajefem::console_environment());
+}

@@ -11,7 +11,7 @@ constexpr int max_supports = 60;
 constexpr int max_load_cases = 4;
 constexpr int max_loads_per_case = 80;
 constexpr int values_per_load = 8;
-constexpr int max_band = 120;  // stored diagonals of the band, the main diagonal included
+constexpr int max_band = 120;    // stored diagonals of the band, the main diagonal included
 constexpr int name_length = 12;  // title and file names
 
 constexpr int element_dofs = 12;    // (w, θx, θy) at each of the four corners

@@ -9,9 +9,9 @@
 namespace lajefem {
 
 struct CalendarDate {
-  int day = 1;     // 1..31
-  int month = 1;   // 1..12
-  int year = 2000; // four digits
+  int day = 1;      // 1..31
+  int month = 1;    // 1..12
+  int year = 2000;  // four digits
 };
 
 // Sets the run-date scalars from today and writes the whole report to out.
