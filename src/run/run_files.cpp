@@ -1,0 +1,99 @@
+#include "run/run_files.hpp"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <system_error>
+#include <vector>
+
+namespace lajefem {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// mkstemp on a template "<prefix>XXXXXX"; returns the path made, empty on failure.
+fs::path make_unique_file(const std::string& prefix) {
+  std::vector<char> name(prefix.begin(), prefix.end());
+  for (char c : std::string("XXXXXX")) {
+    name.push_back(c);
+  }
+  name.push_back('\0');
+  const int descriptor = mkstemp(name.data());
+  if (descriptor < 0) {
+    return {};
+  }
+  close(descriptor);
+  return fs::path(name.data());
+}
+
+}  // namespace
+
+std::unique_ptr<std::fstream> open_scratch_file() {
+  std::error_code error;
+  const fs::path folder = fs::temp_directory_path(error);
+  const fs::path path = make_unique_file((error ? fs::path("/tmp") : folder) / "lajefem-");
+  if (path.empty()) {
+    return nullptr;
+  }
+  auto scratch = std::make_unique<std::fstream>(
+      path, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+  fs::remove(path, error);
+  if (!scratch->is_open()) {
+    return nullptr;
+  }
+  return scratch;
+}
+
+std::string trimmed_name(const std::string& name) {
+  const std::size_t end = name.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+bool designates_same_file(const fs::path& path, const fs::path& other) {
+  std::error_code error;
+  return fs::equivalent(path, other, error) && !error;
+}
+
+bool write_file_atomically(const fs::path& path, const std::function<void(std::ostream&)>& write) {
+  std::error_code error;
+  const fs::file_status existing = fs::status(path, error);
+  if (fs::exists(existing)) {
+    const bool writable_file = fs::is_regular_file(existing) &&
+                               (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
+    if (!writable_file) {
+      return false;
+    }
+  }
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  const fs::path temporary =
+      make_unique_file((folder / ("." + path.filename().string() + ".")).string());
+  if (temporary.empty()) {
+    return false;
+  }
+  bool written = false;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (out.is_open()) {
+      write(out);
+      out.flush();
+      written = out.good();
+      out.close();
+      written = written && !out.fail();
+    }
+  }
+  if (written) {
+    fs::permissions(temporary,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::others_read,
+                    error);
+    fs::rename(temporary, path, error);
+    written = !error;
+  }
+  if (!written) {
+    fs::remove(temporary, error);
+  }
+  return written;
+}
+
+}  // namespace lajefem

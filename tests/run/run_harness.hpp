@@ -1,0 +1,73 @@
+// Runs the whole program in-process in a temporary folder, with a scripted console.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "run/run_program.hpp"
+
+namespace lajefem::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lajefem-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempFolder() {
+    std::error_code error;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, error);
+    std::filesystem::remove_all(path_, error);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  void write(const std::string& name, const std::string& content) const {
+    std::ofstream(path_ / name, std::ios::binary) << content;
+  }
+
+  std::string read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct RunResult {
+  int status = -1;
+  std::string console;
+  std::string log;
+};
+
+inline CalendarDate pinned_date() {
+  return CalendarDate{7, 3, 2026};
+}
+
+inline RunResult run_in(const TempFolder& folder, const std::string& console_input) {
+  std::istringstream console_in(console_input);
+  std::ostringstream console_out;
+  const RunEnvironment environment{console_in, console_out, folder.path(), pinned_date};
+  RunResult result;
+  result.status = run_program(environment);
+  result.console = console_out.str();
+  result.log = folder.read("ZLIXO");
+  return result;
+}
+
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace lajefem::testing
