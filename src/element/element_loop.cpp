@@ -1,0 +1,110 @@
+#include "element/element_loop.hpp"
+
+#include <cmath>
+#include <ostream>
+
+#include "element/plate_element.hpp"
+#include "element/point_jacobian.hpp"
+#include "model/run_stop.hpp"
+#include "model/scratch_records.hpp"
+#include "report/text_fields.hpp"
+
+namespace lajefem {
+
+namespace {
+
+constexpr int plate_element_type = 1;
+
+void check_element_type(const ModelStore& store, int e, std::ostream& console) {
+  if (store.element_type(e) != plate_element_type) {
+    console << "Erro: elemento desconhecido"_l1 << '\n';
+    throw RunStop();
+  }
+}
+
+// Corners listed clockwise, or a degenerate element, would enter the stiffness with a negative
+// or non-finite determinant: the run stops before such an element is formed.
+void check_element_geometry(const ModelStore& store, int e, const CornerValues& x,
+                            const CornerValues& y, std::ostream& console) {
+  for (int point = 1; point <= sampling_points; ++point) {
+    const double determinant = form_point_jacobian(store, x, y, point).determinant;
+    if (!(std::isfinite(determinant) && determinant > 0.0)) {
+      console << "Erro: elemento"_l1 << format_integer(e, 4) << " com geometria inválida"_l1
+              << '\n';
+      throw RunStop();
+    }
+  }
+}
+
+// The stress-recovery matrix of element e, 20 rows of 12 values in 1P,G(10.3).
+void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
+  log << "\n\n      "
+      << " Elemento nº"_l1 << format_integer(e, 4) << '\n';
+  log << "   ";
+  for (int j = 1; j <= element_dofs; ++j)
+    log << "        j=";
+  log << '\n' << " i=";
+  for (int j = 1; j <= element_dofs; ++j)
+    log << format_integer(j, 10);
+  log << '\n';
+  for (int r = 1; r <= stress_rows; ++r) {
+    log << format_integer(r, 3) << "   ";
+    for (int c = 1; c <= element_dofs; ++c) {
+      log << format_general_1p(store.element_stress_matrix(r, c), 10, 3);
+    }
+    log << '\n';
+  }
+}
+
+// Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.
+void assemble_element(ModelStore& store, int e) {
+  for (int a = 1; a <= corners; ++a) {
+    const int na = store.element_nodes(e, a);
+    for (int d = 1; d <= 3; ++d) {
+      const int i = 3 * (na - 1) + d;
+      const int r = 3 * (a - 1) + d;
+      for (int b = 1; b <= corners; ++b) {
+        const int nb = store.element_nodes(e, b);
+        for (int d2 = 1; d2 <= 3; ++d2) {
+          const int j = 3 * (nb - 1) + d2;
+          const int c = 3 * (b - 1) + d2;
+          if (i <= j)
+            store.global_stiffness(i, j) += store.element_stiffness(r, c);
+        }
+      }
+    }
+  }
+}
+
+void mirror_lower_triangle(ModelStore& store) {
+  for (int i = 2; i <= store.equation_count; ++i) {
+    for (int j = 1; j <= i - 1; ++j)
+      store.global_stiffness(i, j) = store.global_stiffness(j, i);
+  }
+}
+
+}  // namespace
+
+void assemble_global_stiffness(ModelStore& store, std::ostream& console, std::ostream& log,
+                               std::ostream& scratch) {
+  store.global_stiffness.fill(0.0);
+  for (int e = 1; e <= store.element_count; ++e) {
+    check_element_type(store, e, console);
+    CornerValues x;
+    CornerValues y;
+    for (int a = 1; a <= corners; ++a) {
+      x(a) = store.element_x(e, a);
+      y(a) = store.element_y(e, a);
+    }
+    check_element_geometry(store, e, x, y, console);
+    form_material_matrices(store);
+    plate_element_matrices(store, x, y, log);
+    write_scratch_record(scratch, store.element_stress_matrix.data(),
+                         store.element_stress_matrix.size);
+    log_stress_matrix(store, e, log);
+    assemble_element(store, e);
+  }
+  mirror_lower_triangle(store);
+}
+
+}  // namespace lajefem
