@@ -1,0 +1,270 @@
+// Block Gaussian elimination on the band: the equations are cut into blocks of
+// half_bandwidth − 1 equations, each coupled only to its neighbours. A forward sweep reduces the
+// next diagonal block and its load rows, the last block is solved directly and a backward sweep
+// recovers the displacements block by block. Every diagonal block is inverted explicitly.
+#include "solver/banded_solver.hpp"
+
+#include <cassert>
+#include <cmath>
+#include <memory>
+
+#include "solver/block_inversion.hpp"
+
+namespace lajefem {
+namespace {
+
+// The work matrices of one call, 460 KB together: on the heap, never on the stack.
+struct SolverWork {
+  BlockMatrix diagonal_block;
+  BlockMatrix block_inverse;
+  BlockMatrix coupling_block;
+  BlockMatrix rhs_block;
+};
+
+struct BlockPartition {
+  int block_size;       // equations of every block but the last
+  int block_count;      // number of blocks
+  int last_block_size;  // equations of the last block, 1..block_size
+};
+
+BlockPartition partition_equations(int equation_count, int half_bandwidth) {
+  const int b = half_bandwidth - 1;
+  const int rest = equation_count - b * (equation_count / b);
+  return {b, (equation_count + b - 1) / b, rest > 0 ? rest : b};
+}
+
+int block_size_of(const BlockPartition& blocks, int k) {
+  return k == blocks.block_count ? blocks.last_block_size : blocks.block_size;
+}
+
+int first_equation_of(const BlockPartition& blocks, int k) {
+  return (k - 1) * blocks.block_size + 1;
+}
+
+// Diagonal block starting at equation first, rows first..first + rows − 1, mirrored from the
+// stored upper triangle.
+void load_diagonal_block(const BandMatrix& band_stiffness, int first, int rows, int b,
+                         BlockMatrix& diagonal_block) {
+  for (int d = 0; d < rows; ++d) {
+    for (int c = 1; c <= b - d; ++c) {
+      diagonal_block(d + 1, d + c) = band_stiffness(first + d, c);
+      diagonal_block(d + c, d + 1) = band_stiffness(first + d, c);
+    }
+  }
+}
+
+// Coupling of the b rows starting at equation first with the n equations of the next block.
+void load_coupling_block(const BandMatrix& band_stiffness, int first, int b, int n,
+                         int half_bandwidth, BlockMatrix& coupling_block) {
+  for (int d = 0; d < b; ++d) {
+    for (int c = 1; c <= n; ++c) {
+      const int m = b - d + c;
+      coupling_block(d + 1, c) = m <= half_bandwidth ? band_stiffness(first + d, m) : 0.0;
+    }
+  }
+}
+
+void load_rhs_block(const LoadMatrix& load_vectors, int first, int rows, int load_case_count,
+                    BlockMatrix& rhs_block) {
+  for (int q = 1; q <= load_case_count; ++q) {
+    for (int r = 1; r <= rows; ++r) {
+      rhs_block(r, q) = load_vectors(first + r - 1, q);
+    }
+  }
+}
+
+// product (rows × cols) = left (rows × inner) · right (inner × cols); every entry is summed from
+// 0.0 in increasing order of the inner index.
+void multiply_blocks(const BlockMatrix& left, const BlockMatrix& right, int rows, int inner,
+                     int cols, BlockMatrix& product) {
+  for (int j = 1; j <= cols; ++j) {
+    for (int i = 1; i <= rows; ++i) {
+      product(i, j) = 0.0;
+    }
+    for (int l = 1; l <= inner; ++l) {
+      const double factor = right(l, j);
+      for (int i = 1; i <= rows; ++i) {
+        product(i, j) = product(i, j) + left(i, l) * factor;
+      }
+    }
+  }
+}
+
+void transpose_block(BlockMatrix& block, int order) {
+  for (int j = 2; j <= order; ++j) {
+    for (int i = 1; i < j; ++i) {
+      const double upper = block(i, j);
+      block(i, j) = block(j, i);
+      block(j, i) = upper;
+    }
+  }
+}
+
+struct BandedSystem {
+  int work_dim;
+  int half_bandwidth;
+  int load_case_count;
+  BandMatrix& band_stiffness;
+  LoadMatrix& load_vectors;
+  int& singular_flag;
+  std::ostream& console;
+  BlockPartition blocks;
+  SolverWork& work;
+};
+
+void invert_diagonal_block(BandedSystem& system, int first, int rows) {
+  SolverWork& w = system.work;
+  load_diagonal_block(system.band_stiffness, first, rows, system.blocks.block_size,
+                      w.diagonal_block);
+  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, rows, system.singular_flag,
+               system.console);
+}
+
+// Diagonal block k+1 less C_kᵀ · D_k⁻¹ · C_k, upper triangle in the band.
+void reduce_next_diagonal_block(BandedSystem& system, int k) {
+  SolverWork& w = system.work;
+  const int b = system.blocks.block_size;
+  const int first = first_equation_of(system.blocks, k);
+  const int next_first = first_equation_of(system.blocks, k + 1);
+  const int n = block_size_of(system.blocks, k + 1);
+  load_coupling_block(system.band_stiffness, first, b, n, system.half_bandwidth, w.coupling_block);
+  invert_diagonal_block(system, first, b);
+  multiply_blocks(w.block_inverse, w.coupling_block, b, b, n, w.diagonal_block);
+  transpose_block(w.coupling_block, b);
+  multiply_blocks(w.coupling_block, w.diagonal_block, n, b, n, w.block_inverse);
+  for (int d = 0; d < n; ++d) {
+    for (int c = 1; c <= n - d; ++c) {
+      system.band_stiffness(next_first + d, c) =
+          system.band_stiffness(next_first + d, c) - w.block_inverse(d + 1, d + c);
+    }
+  }
+}
+
+// Load rows of block k+1 less C_kᵀ · D_k⁻¹ · y_k; coupling_block still holds C_kᵀ.
+void reduce_next_load_rows(BandedSystem& system, int k) {
+  SolverWork& w = system.work;
+  const int b = system.blocks.block_size;
+  const int cases = system.load_case_count;
+  const int first = first_equation_of(system.blocks, k);
+  const int next_first = first_equation_of(system.blocks, k + 1);
+  const int n = block_size_of(system.blocks, k + 1);
+  load_rhs_block(system.load_vectors, first, b, cases, w.rhs_block);
+  invert_diagonal_block(system, first, b);
+  multiply_blocks(w.block_inverse, w.rhs_block, b, b, cases, w.diagonal_block);
+  multiply_blocks(w.coupling_block, w.diagonal_block, n, b, cases, w.block_inverse);
+  for (int q = 1; q <= cases; ++q) {
+    for (int r = 1; r <= n; ++r) {
+      system.load_vectors(next_first + r - 1, q) =
+          system.load_vectors(next_first + r - 1, q) - w.block_inverse(r, q);
+      w.rhs_block(r, q) = system.load_vectors(next_first + r - 1, q);
+    }
+  }
+}
+
+// A last block of one equation is a plain division; a diagonal that cannot carry it marks the
+// system singular, since the division would otherwise pass unnoticed.
+void solve_single_equation(BandedSystem& system, int equation) {
+  SolverWork& w = system.work;
+  const double diagonal = w.diagonal_block(1, 1);
+  if (!std::isfinite(diagonal) || std::fabs(diagonal) <= pivot_tolerance) {
+    system.singular_flag = 1;
+  }
+  for (int q = 1; q <= system.load_case_count; ++q) {
+    system.load_vectors(equation, q) = system.load_vectors(equation, q) / diagonal;
+    w.rhs_block(1, q) = system.load_vectors(equation, q);
+  }
+}
+
+// The reduced load rows of the last block are those the forward sweep left in load_vectors (with
+// a single block, the loads themselves).
+void solve_last_block(BandedSystem& system, int equation_count) {
+  SolverWork& w = system.work;
+  const int s = system.blocks.last_block_size;
+  const int cases = system.load_case_count;
+  const int first = equation_count - s + 1;
+  load_diagonal_block(system.band_stiffness, first, s, system.blocks.block_size, w.diagonal_block);
+  if (s == 1) {
+    solve_single_equation(system, equation_count);
+    return;
+  }
+  load_rhs_block(system.load_vectors, first, s, cases, w.rhs_block);
+  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, s, system.singular_flag,
+               system.console);
+  multiply_blocks(w.block_inverse, w.rhs_block, s, s, cases, w.coupling_block);
+  for (int q = 1; q <= cases; ++q) {
+    for (int r = 1; r <= s; ++r) {
+      system.load_vectors(first + r - 1, q) = w.coupling_block(r, q);
+      w.rhs_block(r, q) = w.coupling_block(r, q);
+    }
+  }
+}
+
+// x_k = D_k⁻¹ · (y_k − C_k · x_{k+1}); rhs_block holds x_{k+1} on entry and x_k on return.
+void back_substitute_block(BandedSystem& system, int k) {
+  SolverWork& w = system.work;
+  const int b = system.blocks.block_size;
+  const int cases = system.load_case_count;
+  const int first = first_equation_of(system.blocks, k);
+  const int n = block_size_of(system.blocks, k + 1);
+  load_coupling_block(system.band_stiffness, first, b, n, system.half_bandwidth, w.coupling_block);
+  multiply_blocks(w.coupling_block, w.rhs_block, b, n, cases, w.block_inverse);
+  for (int q = 1; q <= cases; ++q) {
+    for (int r = 1; r <= b; ++r) {
+      w.coupling_block(r, q) = system.load_vectors(first + r - 1, q) - w.block_inverse(r, q);
+    }
+  }
+  invert_diagonal_block(system, first, b);
+  multiply_blocks(w.block_inverse, w.coupling_block, b, b, cases, w.rhs_block);
+  for (int q = 1; q <= cases; ++q) {
+    for (int r = 1; r <= b; ++r) {
+      system.load_vectors(first + r - 1, q) = w.rhs_block(r, q);
+    }
+  }
+}
+
+// A displacement that is not a finite number means the system was singular, even where no
+// block inversion noticed it.
+void check_displacements(const LoadMatrix& load_vectors, int equation_count, int load_case_count,
+                         int& singular_flag) {
+  for (int q = 1; q <= load_case_count; ++q) {
+    for (int i = 1; i <= equation_count; ++i) {
+      if (!std::isfinite(load_vectors(i, q))) {
+        singular_flag = 1;
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void solve_banded([[maybe_unused]] int leading_dim, int work_dim, [[maybe_unused]] int case_dim,
+                  int equation_count, int half_bandwidth, int load_case_count,
+                  BandMatrix& band_stiffness, LoadMatrix& load_vectors, int& singular_flag,
+                  std::ostream& console) {
+  assert(equation_count >= 1 && equation_count <= leading_dim);
+  assert(half_bandwidth >= 2 && half_bandwidth <= work_dim);
+  assert(load_case_count >= 1 && load_case_count <= case_dim);
+  const auto work = std::make_unique<SolverWork>();
+  BandedSystem system{work_dim,
+                      half_bandwidth,
+                      load_case_count,
+                      band_stiffness,
+                      load_vectors,
+                      singular_flag,
+                      console,
+                      partition_equations(equation_count, half_bandwidth),
+                      *work};
+  const int block_count = system.blocks.block_count;
+  for (int k = 1; k < block_count; ++k) {
+    reduce_next_diagonal_block(system, k);
+    reduce_next_load_rows(system, k);
+  }
+  solve_last_block(system, equation_count);
+  for (int k = block_count - 1; k >= 1; --k) {
+    back_substitute_block(system, k);
+  }
+  check_displacements(load_vectors, equation_count, load_case_count, singular_flag);
+}
+
+}  // namespace lajefem

@@ -1,0 +1,91 @@
+// Gauss-Jordan inversion of a diagonal block: the rows are reduced in place, never exchanged and
+// never normalised; the inverse is divided by the remaining diagonal only at the end.
+#include "solver/block_inversion.hpp"
+
+#include <cassert>
+#include <cmath>
+#include <ostream>
+#include <string>
+
+#include "report/text_fields.hpp"
+
+namespace lajefem {
+namespace {
+
+void set_identity(BlockMatrix& x, int n) {
+  for (int k = 1; k <= n; ++k) {
+    for (int i = 1; i <= n; ++i) {
+      x(i, k) = i == k ? 1.0 : 0.0;
+    }
+  }
+}
+
+void write_pivot_failure(double largest, std::ostream& console) {
+  console << '\n'
+          << std::string(10, ' ') << "NAO HA PIVOT SUPERIOR A" << format_exponent(largest, 16, 9)
+          << '\n';
+}
+
+// A pivot too small in magnitude is strengthened by adding the row below it whose entry in the
+// pivot column is largest (the first of equal largest). Returns false when no row can help.
+bool rescue_pivot(BlockMatrix& a, BlockMatrix& x, int n, int p, int& singular_flag,
+                  std::ostream& console) {
+  double largest = 0.0;
+  int helper_row = 0;
+  for (int j = p + 1; j <= n; ++j) {
+    if (std::fabs(a(j, p)) > largest) {
+      largest = std::fabs(a(j, p));
+      helper_row = j;
+    }
+  }
+  if (largest <= pivot_tolerance) {
+    write_pivot_failure(largest, console);
+    singular_flag = 1;
+    return false;
+  }
+  for (int k = 1; k <= n; ++k) {
+    a(p, k) = a(p, k) + a(helper_row, k);
+    x(p, k) = x(p, k) + x(helper_row, k);
+  }
+  return true;
+}
+
+void eliminate_row(BlockMatrix& a, BlockMatrix& x, int n, int p, int r) {
+  const double factor = a(r, p) / a(p, p);
+  for (int k = 1; k <= n; ++k) {
+    a(r, k) = a(r, k) - factor * a(p, k);
+    x(r, k) = x(r, k) - factor * x(p, k);
+  }
+}
+
+void divide_by_diagonal(const BlockMatrix& a, BlockMatrix& x, int n) {
+  for (int k = 1; k <= n; ++k) {
+    for (int i = 1; i <= n; ++i) {
+      x(i, k) = x(i, k) / a(i, i);
+    }
+  }
+}
+
+}  // namespace
+
+void invert_block([[maybe_unused]] int work_dim, BlockMatrix& block, BlockMatrix& block_inverse,
+                  int n, int& singular_flag, std::ostream& console) {
+  assert(n >= 1 && n <= work_dim);
+  set_identity(block_inverse, n);
+  for (int p = 1; p <= n; ++p) {
+    for (int r = 1; r <= n; ++r) {
+      if (r == p) {
+        continue;
+      }
+      // The pivot is tested again before every row: a rescue may have to be repeated.
+      if (std::fabs(block(p, p)) <= pivot_tolerance &&
+          !rescue_pivot(block, block_inverse, n, p, singular_flag, console)) {
+        return;
+      }
+      eliminate_row(block, block_inverse, n, p, r);
+    }
+  }
+  divide_by_diagonal(block, block_inverse, n);
+}
+
+}  // namespace lajefem
