@@ -1,0 +1,327 @@
+#include "model/data_reader.hpp"
+
+#include <cmath>
+#include <istream>
+#include <utility>
+
+#include "model/free_format.hpp"
+#include "report/text_fields.hpp"
+
+namespace lajefem {
+
+namespace {
+
+struct DataReading {
+  FreeFormatInput input;
+  ModelStore& store;
+  std::string& rejection_reason;
+};
+
+// 301 -> "301", without the field's leading blanks.
+std::string integer_text(long long value) {
+  const std::string field = format_integer(value, 20);
+  return field.substr(field.find_first_not_of(' '));
+}
+
+// "1..4"
+std::string range_text(int last) {
+  return "1.." + integer_text(last);
+}
+
+// A limit or reference violation: the statement fails with a reason for the user.
+bool reject(DataReading& reading, std::string reason) {
+  reading.rejection_reason = std::move(reason);
+  return false;
+}
+
+bool read_heading(DataReading& reading, int code) {
+  reading.store.data_error_code = code;
+  return skip_line(reading.input);
+}
+
+void begin_statement(DataReading& reading, int code) {
+  reading.store.data_error_code = code;
+  start_statement(reading.input);
+}
+
+bool is_node(const ModelStore& store, int node) {
+  return node >= 1 && node <= store.node_count;
+}
+
+bool read_title(DataReading& reading) {
+  if (!read_heading(reading, 101) || !read_heading(reading, 102)) {
+    return false;
+  }
+  begin_statement(reading, 103);
+  return read_text_item(reading.input, reading.store.title);
+}
+
+// Values that would give non-positive or infinite plate rigidities.
+bool check_material(DataReading& reading) {
+  const ModelStore& store = reading.store;
+  if (!(store.elastic_modulus > 0.0f) || std::isinf(store.elastic_modulus)) {
+    return reject(reading, "módulo de elasticidade tem de ser positivo e finito");
+  }
+  if (!(store.poisson_ratio > -1.0f && store.poisson_ratio < 1.0f)) {
+    return reject(reading, "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)");
+  }
+  if (!(store.thickness > 0.0f)) {
+    return reject(reading, "espessura tem de ser positiva");
+  }
+  return true;
+}
+
+bool read_material(DataReading& reading) {
+  ModelStore& store = reading.store;
+  if (!read_heading(reading, 200)) {
+    return false;
+  }
+  begin_statement(reading, 201);
+  if (!read_real_item(reading.input, store.elastic_modulus) ||
+      !read_real_item(reading.input, store.poisson_ratio) ||
+      !read_real_item(reading.input, store.thickness)) {
+    return false;
+  }
+  store.elastic_modulus = store.elastic_modulus * 1e6f;  // GPa to kN/m²
+  return check_material(reading);
+}
+
+bool check_counts(DataReading& reading) {
+  const ModelStore& store = reading.store;
+  if (store.node_count < 1 || store.node_count > max_nodes) {
+    return reject(reading, "número de nós " + integer_text(store.node_count) + " fora de " +
+                               range_text(max_nodes));
+  }
+  if (store.element_count > max_elements) {
+    return reject(reading, "número de elementos " + integer_text(store.element_count) +
+                               " acima de " + integer_text(max_elements));
+  }
+  if (store.support_count > max_supports) {
+    return reject(reading, "número de apoios " + integer_text(store.support_count) + " acima de " +
+                               integer_text(max_supports));
+  }
+  return true;
+}
+
+bool read_counts(DataReading& reading) {
+  ModelStore& store = reading.store;
+  if (!read_heading(reading, 300)) {
+    return false;
+  }
+  begin_statement(reading, 301);
+  if (!read_integer_item(reading.input, store.node_count) ||
+      !read_integer_item(reading.input, store.element_count) ||
+      !read_integer_item(reading.input, store.support_count)) {
+    return false;
+  }
+  return check_counts(reading);
+}
+
+// Node n is the n-th node statement; the number written on it is not used.
+bool read_node(DataReading& reading, int node) {
+  start_statement(reading.input);
+  int node_number = 0;
+  return read_integer_item(reading.input, node_number) &&
+         read_real_item(reading.input, reading.store.node_coord(node, 1)) &&
+         read_real_item(reading.input, reading.store.node_coord(node, 2));
+}
+
+bool read_nodes(DataReading& reading) {
+  if (!read_heading(reading, 310) || !read_heading(reading, 311)) {
+    return false;
+  }
+  reading.store.data_error_code = 312;
+  for (int node = 1; node <= reading.store.node_count; ++node) {
+    if (!read_node(reading, node)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool read_element(DataReading& reading, int element) {
+  ModelStore& store = reading.store;
+  start_statement(reading.input);
+  int element_number = 0;
+  if (!read_integer_item(reading.input, element_number) ||
+      !read_integer_item(reading.input, store.element_type(element))) {
+    return false;
+  }
+  for (int corner = 1; corner <= corners; ++corner) {
+    if (!read_integer_item(reading.input, store.element_nodes(element, corner))) {
+      return false;
+    }
+  }
+  for (int corner = 1; corner <= corners; ++corner) {
+    const int node = store.element_nodes(element, corner);
+    if (!is_node(store, node)) {
+      return reject(reading, "elemento " + integer_text(element) + ": nó " + integer_text(node) +
+                                 " do canto " + integer_text(corner) + " fora de " +
+                                 range_text(store.node_count));
+    }
+  }
+  return true;
+}
+
+bool read_elements(DataReading& reading) {
+  if (!read_heading(reading, 320) || !read_heading(reading, 321)) {
+    return false;
+  }
+  reading.store.data_error_code = 322;
+  for (int element = 1; element <= reading.store.element_count; ++element) {
+    if (!read_element(reading, element)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool read_support(DataReading& reading, int support) {
+  ModelStore& store = reading.store;
+  start_statement(reading.input);
+  int support_number = 0;
+  int node = 0;
+  if (!read_integer_item(reading.input, support_number) ||
+      !read_integer_item(reading.input, node)) {
+    return false;
+  }
+  for (int spring = 2; spring <= 4; ++spring) {
+    if (!read_real_item(reading.input, store.support_data(support, spring))) {
+      return false;
+    }
+  }
+  store.support_data(support, 1) = static_cast<float>(node);
+  if (!is_node(store, node)) {
+    return reject(reading, "apoio " + integer_text(support) + ": nó " + integer_text(node) +
+                               " fora de " + range_text(store.node_count));
+  }
+  return true;
+}
+
+bool read_supports(DataReading& reading) {
+  if (!read_heading(reading, 330) || !read_heading(reading, 331)) {
+    return false;
+  }
+  reading.store.data_error_code = 332;
+  for (int support = 1; support <= reading.store.support_count; ++support) {
+    if (!read_support(reading, support)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The number of load cases, then as many counts of loads, in one statement. Too many cases is
+// rejected before their counts are read.
+bool read_load_case_statement(DataReading& reading) {
+  ModelStore& store = reading.store;
+  begin_statement(reading, 402);
+  if (!read_integer_item(reading.input, store.load_case_count)) {
+    return false;
+  }
+  if (store.load_case_count > max_load_cases) {
+    return reject(reading, "número de casos de carga " + integer_text(store.load_case_count) +
+                               " acima de " + integer_text(max_load_cases));
+  }
+  for (int load_case = 1; load_case <= store.load_case_count; ++load_case) {
+    if (!read_integer_item(reading.input, store.loads_per_case(load_case))) {
+      return false;
+    }
+  }
+  for (int load_case = 1; load_case <= store.load_case_count; ++load_case) {
+    if (store.loads_per_case(load_case) > max_loads_per_case) {
+      return reject(reading, "caso de carga " + integer_text(load_case) + ": número de cargas " +
+                                 integer_text(store.loads_per_case(load_case)) + " acima de " +
+                                 integer_text(max_loads_per_case));
+    }
+  }
+  return true;
+}
+
+// A load statement and its load-values statement. The load number chooses the slot; the type,
+// the node and the values go straight into it.
+bool read_load(DataReading& reading, int load_case) {
+  ModelStore& store = reading.store;
+  start_statement(reading.input);
+  int load = 0;
+  if (!read_integer_item(reading.input, load)) {
+    return false;
+  }
+  if (load < 1 || load > max_loads_per_case) {
+    return reject(reading, "caso de carga " + integer_text(load_case) + ": número de carga " +
+                               integer_text(load) + " fora de " + range_text(max_loads_per_case));
+  }
+  if (!read_integer_item(reading.input, store.load_info(load, 1, load_case)) ||
+      !read_integer_item(reading.input, store.load_info(load, 2, load_case))) {
+    return false;
+  }
+  const int node = store.load_info(load, 2, load_case);
+  if (store.load_info(load, 1, load_case) == 1 && !is_node(store, node)) {
+    return reject(reading, "caso de carga " + integer_text(load_case) + ", carga " +
+                               integer_text(load) + ": nó " + integer_text(node) + " fora de " +
+                               range_text(store.node_count));
+  }
+  start_statement(reading.input);
+  for (int value = 1; value <= values_per_load; ++value) {
+    if (!read_real_item(reading.input, store.load_values(load, value, load_case))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Case c runs under the codes 414 + 12(c - 1) (two headings) and 416 + 12(c - 1) (its loads).
+bool read_load_cases(DataReading& reading) {
+  ModelStore& store = reading.store;
+  if (!read_heading(reading, 400) || !read_heading(reading, 401) ||
+      !read_load_case_statement(reading) || !read_heading(reading, 403)) {
+    return false;
+  }
+  store.data_error_code = 404;
+  for (int load_case = 1; load_case <= store.load_case_count; ++load_case) {
+    if (!read_heading(reading, store.data_error_code + 10) ||
+        !read_heading(reading, store.data_error_code + 1)) {
+      return false;
+    }
+    store.data_error_code += 1;
+    for (int count = 1; count <= store.loads_per_case(load_case); ++count) {
+      if (!read_load(reading, load_case)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool read_results_file_name(DataReading& reading) {
+  ModelStore& store = reading.store;
+  if (!read_heading(reading, 500)) {
+    return false;
+  }
+  begin_statement(reading, 501);
+  if (!read_text_item(reading.input, store.results_file_name)) {
+    return false;
+  }
+  if (store.results_file_name.find_first_not_of(' ') == std::string::npos) {
+    return reject(reading, "nome do ficheiro de resultados em branco");
+  }
+  return true;
+}
+
+}  // namespace
+
+void read_data_file(std::istream& data, ModelStore& store, std::string& rejection_reason) {
+  DataReading reading{FreeFormatInput(data), store, rejection_reason};
+  if (read_title(reading) && read_material(reading) && read_counts(reading) &&
+      read_nodes(reading) && read_elements(reading) && read_supports(reading) &&
+      read_load_cases(reading) && read_results_file_name(reading)) {
+    store.data_error_code = 600;
+  }
+}
+
+void read_file_name_answer(std::istream& console, std::string& name) {
+  FreeFormatInput input(console);
+  read_text_item(input, name);
+}
+
+}  // namespace lajefem
