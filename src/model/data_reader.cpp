@@ -1,7 +1,6 @@
 #include "model/data_reader.hpp"
 
 #include <cmath>
-#include <istream>
 #include <utility>
 
 #include "model/free_format.hpp"

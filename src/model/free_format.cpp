@@ -1,8 +1,6 @@
 #include "model/free_format.hpp"
 
 #include <charconv>
-#include <climits>
-#include <cmath>
 #include <istream>
 #include <system_error>
 
@@ -187,7 +185,7 @@ long long decimal_order(std::string_view text) {
   long long order = 0;
   const std::size_t point = mantissa.find('.');
   const std::string_view whole = mantissa.substr(0, point);
-  const std::size_t first_whole = whole.find_first_not_of("+-0");
+  const std::size_t first_whole = whole.find_first_not_of("-0");
   if (first_whole != std::string_view::npos) {
     order = static_cast<long long>(whole.size() - first_whole) - 1;
   } else if (point != std::string_view::npos) {
