@@ -95,6 +95,9 @@ std::vector<double> solve_dense(std::vector<double> a, std::vector<double> y, in
     std::swap(y[p], y[pivot_row]);
     for (int r = p + 1; r < n; ++r) {
       const double factor = a[r * n + p] / a[p * n + p];
+      if (factor == 0.0) {
+        continue;  // outside the band: nothing to eliminate
+      }
       for (int c = p; c < n; ++c) {
         a[r * n + c] -= factor * a[p * n + c];
       }
