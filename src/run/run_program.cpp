@@ -13,6 +13,7 @@
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
 #include "report/results_report.hpp"
+#include "report/text_fields.hpp"
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "results/support_reactions.hpp"

@@ -1,0 +1,20 @@
+// Any byte sequence as a data file, and as the answer at the file-name prompt.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "model/data_reader.hpp"
+#include "model/model_store.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(bytes), size);
+  const auto store = lajefem::make_model_store();
+  std::istringstream data(text);
+  std::string reason;
+  read_data_file(data, *store, reason);
+  std::istringstream console(text);
+  std::string name = "d01         ";
+  read_file_name_answer(console, name);
+  return 0;
+}
