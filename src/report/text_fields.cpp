@@ -1,5 +1,6 @@
 #include "report/text_fields.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +35,9 @@ struct SignificantDigits {
 
 SignificantDigits round_to_significant(double magnitude, int digits) {
   char text[64];
-  std::snprintf(text, sizeof text, "%.*e", digits - 1, magnitude);
+  const char* end =
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, digits - 1)
+          .ptr;
   SignificantDigits result;
   const char* p = text;
   for (; *p != 'e'; ++p) {
@@ -42,7 +45,7 @@ SignificantDigits round_to_significant(double magnitude, int digits) {
       result.digits += *p;
     }
   }
-  result.exponent = std::atoi(p + 1);
+  std::from_chars(p + (p[1] == '+' ? 2 : 1), end, result.exponent);
   return result;
 }
 
@@ -109,8 +112,15 @@ std::string format_fixed(double value, int width, int decimals) {
     return asterisks(width);
   }
   char text[512];
-  std::snprintf(text, sizeof text, "%#.*f", decimals, without_negative_zero(value));
-  std::string field = text;
+  const std::to_chars_result written = std::to_chars(
+      text, text + sizeof text, without_negative_zero(value), std::chars_format::fixed, decimals);
+  if (written.ec != std::errc()) {
+    return asterisks(width);
+  }
+  std::string field(text, written.ptr);
+  if (decimals == 0) {
+    field += '.';
+  }
   if (static_cast<int>(field.size()) > width) {
     // The zero before the point is optional when the field has no room for it.
     const std::size_t zero = field[0] == '-' ? 1 : 0;
