@@ -111,6 +111,15 @@ std::string format_fixed(double value, int width, int decimals) {
   if (!std::isfinite(value)) {
     return asterisks(width);
   }
+  if (value == 0.0) {
+    // The most common value of the element tables: no digit conversion needed.
+    std::string zero =
+        decimals == 0 ? "0." : "0." + std::string(static_cast<std::size_t>(decimals), '0');
+    if (static_cast<int>(zero.size()) > width) {
+      zero.erase(0, 1);
+    }
+    return right_aligned(zero, width);
+  }
   char text[512];
   const std::to_chars_result written = std::to_chars(
       text, text + sizeof text, without_negative_zero(value), std::chars_format::fixed, decimals);

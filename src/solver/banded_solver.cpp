@@ -7,6 +7,9 @@
 #include <cassert>
 #include <cmath>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "solver/block_inversion.hpp"
 
@@ -19,6 +22,18 @@ struct SolverWork {
   BlockMatrix block_inverse;
   BlockMatrix coupling_block;
   BlockMatrix rhs_block;
+};
+
+// The inverse of each of the blocks 1..B−1 is needed three times (twice in the forward sweep, once
+// in the backward sweep), always from the same reduced block, so the three inversions give the
+// same matrix: it is formed once and kept, together with what that inversion printed, which is
+// shown again at each use.
+struct BlockInverses {
+  int order = 0;                         // block_size
+  std::vector<double> values;            // block k's inverse, column by column, at (k − 1)·b²
+  std::vector<char> formed;              // (k − 1) true once block k was inverted
+  std::vector<char> failed;              // (k − 1) true when no usable pivot was found
+  std::vector<std::string> pivot_lines;  // (k − 1) the pivot-failure lines of its inversion
 };
 
 struct BlockPartition {
@@ -110,14 +125,47 @@ struct BandedSystem {
   std::ostream& console;
   BlockPartition blocks;
   SolverWork& work;
+  BlockInverses& inverses;
 };
 
-void invert_diagonal_block(BandedSystem& system, int first, int rows) {
+void form_block_inverse(BandedSystem& system, int k) {
   SolverWork& w = system.work;
-  load_diagonal_block(system.band_stiffness, first, rows, system.blocks.block_size,
+  BlockInverses& kept = system.inverses;
+  const int b = kept.order;
+  load_diagonal_block(system.band_stiffness, first_equation_of(system.blocks, k), b, b,
                       w.diagonal_block);
-  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, rows, system.singular_flag,
-               system.console);
+  std::ostringstream pivot_lines;
+  int failed = 0;
+  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, b, failed, pivot_lines);
+  double* values = &kept.values[static_cast<std::size_t>(k - 1) * b * b];
+  for (int c = 1; c <= b; ++c) {
+    for (int r = 1; r <= b; ++r) {
+      *values++ = w.block_inverse(r, c);
+    }
+  }
+  kept.formed[k - 1] = 1;
+  kept.failed[k - 1] = failed != 0;
+  kept.pivot_lines[k - 1] = pivot_lines.str();
+}
+
+// block_inverse = D_k⁻¹ for one of the blocks 1..B−1.
+void invert_diagonal_block(BandedSystem& system, int k) {
+  BlockInverses& kept = system.inverses;
+  if (!kept.formed[k - 1]) {
+    form_block_inverse(system, k);
+  } else {
+    const int b = kept.order;
+    const double* values = &kept.values[static_cast<std::size_t>(k - 1) * b * b];
+    for (int c = 1; c <= b; ++c) {
+      for (int r = 1; r <= b; ++r) {
+        system.work.block_inverse(r, c) = *values++;
+      }
+    }
+  }
+  system.console << kept.pivot_lines[k - 1];
+  if (kept.failed[k - 1]) {
+    system.singular_flag = 1;
+  }
 }
 
 // Diagonal block k+1 less C_kᵀ · D_k⁻¹ · C_k, upper triangle in the band.
@@ -128,7 +176,7 @@ void reduce_next_diagonal_block(BandedSystem& system, int k) {
   const int next_first = first_equation_of(system.blocks, k + 1);
   const int n = block_size_of(system.blocks, k + 1);
   load_coupling_block(system.band_stiffness, first, b, n, system.half_bandwidth, w.coupling_block);
-  invert_diagonal_block(system, first, b);
+  invert_diagonal_block(system, k);
   multiply_blocks(w.block_inverse, w.coupling_block, b, b, n, w.diagonal_block);
   transpose_block(w.coupling_block, b);
   multiply_blocks(w.coupling_block, w.diagonal_block, n, b, n, w.block_inverse);
@@ -149,7 +197,7 @@ void reduce_next_load_rows(BandedSystem& system, int k) {
   const int next_first = first_equation_of(system.blocks, k + 1);
   const int n = block_size_of(system.blocks, k + 1);
   load_rhs_block(system.load_vectors, first, b, cases, w.rhs_block);
-  invert_diagonal_block(system, first, b);
+  invert_diagonal_block(system, k);
   multiply_blocks(w.block_inverse, w.rhs_block, b, b, cases, w.diagonal_block);
   multiply_blocks(w.coupling_block, w.diagonal_block, n, b, cases, w.block_inverse);
   for (int q = 1; q <= cases; ++q) {
@@ -213,7 +261,7 @@ void back_substitute_block(BandedSystem& system, int k) {
       w.coupling_block(r, q) = system.load_vectors(first + r - 1, q) - w.block_inverse(r, q);
     }
   }
-  invert_diagonal_block(system, first, b);
+  invert_diagonal_block(system, k);
   multiply_blocks(w.block_inverse, w.coupling_block, b, b, cases, w.rhs_block);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= b; ++r) {
@@ -246,15 +294,15 @@ void solve_banded([[maybe_unused]] int leading_dim, int work_dim, [[maybe_unused
   assert(half_bandwidth >= 2 && half_bandwidth <= work_dim);
   assert(load_case_count >= 1 && load_case_count <= case_dim);
   const auto work = std::make_unique<SolverWork>();
-  BandedSystem system{work_dim,
-                      half_bandwidth,
-                      load_case_count,
-                      band_stiffness,
-                      load_vectors,
-                      singular_flag,
-                      console,
-                      partition_equations(equation_count, half_bandwidth),
-                      *work};
+  const BlockPartition blocks = partition_equations(equation_count, half_bandwidth);
+  const std::size_t inner_blocks = static_cast<std::size_t>(blocks.block_count - 1);
+  const std::size_t block_values =
+      static_cast<std::size_t>(blocks.block_size) * static_cast<std::size_t>(blocks.block_size);
+  BlockInverses inverses{blocks.block_size, std::vector<double>(inner_blocks * block_values),
+                         std::vector<char>(inner_blocks), std::vector<char>(inner_blocks),
+                         std::vector<std::string>(inner_blocks)};
+  BandedSystem system{work_dim,      half_bandwidth, load_case_count, band_stiffness, load_vectors,
+                      singular_flag, console,        blocks,          *work,          inverses};
   const int block_count = system.blocks.block_count;
   for (int k = 1; k < block_count; ++k) {
     reduce_next_diagonal_block(system, k);

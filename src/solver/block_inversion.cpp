@@ -2,6 +2,7 @@
 // never normalised; the inverse is divided by the remaining diagonal only at the end.
 #include "solver/block_inversion.hpp"
 
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <ostream>
@@ -58,6 +59,31 @@ void eliminate_row(BlockMatrix& a, BlockMatrix& x, int n, int p, int r) {
   }
 }
 
+// With a pivot that needs no rescue, row p stays as it is while the other rows are reduced, so
+// every row's factor can be taken first and the rows reduced column by column: each entry gets
+// exactly the same operation as row by row, on contiguous storage.
+// column(r) −= factor(r) · pivot_row_value for every row r except the pivot row p.
+void reduce_column(double* __restrict column, const double* __restrict factor,
+                   double pivot_row_value, int n, int p) {
+  for (int r = 0; r < p - 1; ++r) {
+    column[r] = column[r] - factor[r] * pivot_row_value;
+  }
+  for (int r = p; r < n; ++r) {
+    column[r] = column[r] - factor[r] * pivot_row_value;
+  }
+}
+
+void eliminate_column(BlockMatrix& a, BlockMatrix& x, int n, int p) {
+  std::array<double, max_band> factor{};
+  for (int r = 1; r <= n; ++r) {
+    factor[r - 1] = r == p ? 0.0 : a(r, p) / a(p, p);
+  }
+  for (int k = 1; k <= n; ++k) {
+    reduce_column(&a(1, k), factor.data(), a(p, k), n, p);
+    reduce_column(&x(1, k), factor.data(), x(p, k), n, p);
+  }
+}
+
 void divide_by_diagonal(const BlockMatrix& a, BlockMatrix& x, int n) {
   for (int k = 1; k <= n; ++k) {
     for (int i = 1; i <= n; ++i) {
@@ -73,6 +99,10 @@ void invert_block([[maybe_unused]] int work_dim, BlockMatrix& block, BlockMatrix
   assert(n >= 1 && n <= work_dim);
   set_identity(block_inverse, n);
   for (int p = 1; p <= n; ++p) {
+    if (std::fabs(block(p, p)) > pivot_tolerance) {
+      eliminate_column(block, block_inverse, n, p);
+      continue;
+    }
     for (int r = 1; r <= n; ++r) {
       if (r == p) {
         continue;
