@@ -5,21 +5,13 @@
 
 #include "report/text_fields.hpp"
 #include "run/messages.hpp"
+#include "tests/run/run_harness.hpp"
 
 namespace lajefem {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 TEST(Messages, BannerFrameAndBlockLetters) {
-  const std::vector<std::string> lines = lines_of(banner_text());
+  const std::vector<std::string> lines = testing::lines_of(banner_text());
   ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[0], "");
   EXPECT_EQ(lines[1], "   /" + std::string(67, '-') + "\\");
@@ -62,7 +54,7 @@ TEST(Messages, DataErrorPartAndSubsection) {
       {452, "     CORRIGIR PARTE PRINCIPAL Nº  4  SUBSECÇÃO Nº  6"},
   };
   for (const auto& row : rows) {
-    const std::vector<std::string> lines = lines_of(data_error_text(row.code));
+    const std::vector<std::string> lines = testing::lines_of(data_error_text(row.code));
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[2], "     ATENÇÃO: ERROS NO FICHEIRO DE DADOS"_l1);
     EXPECT_EQ(lines[3], to_latin1(row.line)) << row.code;

@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 
 const fs::path source_dir = LAJEFEM_SOURCE_DIR;
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 struct Example {
   const char* data_name;
   const char* results_name;  // empty when the run stops early
@@ -84,8 +75,8 @@ bool same_stiffness_line(const std::string& ours, const std::string& theirs) {
 
 // Banner rows 11 to 15 (the block letters of the program name) are free.
 void compare_lines(const std::string& ours, const std::string& theirs, const std::string& what) {
-  const std::vector<std::string> a = lines_of(ours);
-  const std::vector<std::string> b = lines_of(theirs);
+  const std::vector<std::string> a = testing::lines_of(ours);
+  const std::vector<std::string> b = testing::lines_of(theirs);
   ASSERT_EQ(a.size(), b.size()) << what;
   int differences = 0;
   for (std::size_t k = 0; k < a.size() && differences < 10; ++k) {
