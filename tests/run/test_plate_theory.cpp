@@ -24,24 +24,45 @@ double flexural_rigidity() {
   return modulus * thickness * thickness * thickness / (12.0 * (1.0 - poisson * poisson));
 }
 
-PlateData square_plate(bool clamped) {
+PlateData square_plate(bool clamped, int mesh_divisions = divisions) {
   PlateData plate;
   plate.modulus_gpa = modulus / 1.0e6;
   plate.poisson = poisson;
   plate.thickness = thickness;
-  plate.nx = plate.ny = divisions;
+  plate.nx = plate.ny = mesh_divisions;
   plate.lx = plate.ly = side;
   plate.supports = testing::edge_supports(plate, clamped);
   plate.cases = {{{2, 0, {load}}}};
   return plate;
 }
 
-std::string run_report(const PlateData& plate) {
+testing::RunResult run_plate(const PlateData& plate, std::string& report) {
   testing::TempFolder folder;
   folder.write("placa", testing::plate_data_text(plate));
   const testing::RunResult run = testing::run_in(folder, "placa\n");
   EXPECT_EQ(run.status, 0);
-  return folder.read(plate.results_name);
+  report = folder.read(plate.results_name);
+  return run;
+}
+
+std::string run_report(const PlateData& plate) {
+  std::string report;
+  run_plate(plate, report);
+  return report;
+}
+
+// Displacement of equation in load case 1, from the displacement table of the log.
+double log_displacement(const std::string& log, int equation) {
+  std::istringstream in(log.substr(log.find("Deslocamentos Nodais")));
+  for (std::string line; std::getline(in, line);) {
+    int i = 0;
+    double value = 0.0;
+    if (std::sscanf(line.c_str(), "%d %lf", &i, &value) == 2 && i == equation) {
+      return value;
+    }
+  }
+  ADD_FAILURE() << "equation " << equation << " not in the log";
+  return 0.0;
 }
 
 // w (mm) of node in load case 1, from the nodal displacement table.
@@ -86,6 +107,16 @@ TEST(PlateTheory, SimplySupportedSquareUnderUniformLoad) {
   const double moment = report_resultant(report, centre_element, 1, 3);
   const double thin_plate_moment = 0.0479 * load * side * side;
   EXPECT_NEAR(moment / thin_plate_moment, 1.0, 0.03) << moment << " kN·m/m";
+}
+
+TEST(PlateTheory, CoarseSimplySupportedSquareInTheLog) {
+  const PlateData plate = square_plate(false, 8);
+  std::string report;
+  const testing::RunResult run = run_plate(plate, report);
+  const int centre = testing::grid_node(plate, 4, 4);
+  const double deflection = log_displacement(run.log, 3 * centre - 2);
+  const double thin_plate = 0.00406 * load * side * side * side * side / flexural_rigidity();
+  EXPECT_NEAR(deflection / thin_plate, 1.0, 0.03) << deflection << " m";
 }
 
 TEST(PlateTheory, ClampedSquareUnderUniformLoad) {
