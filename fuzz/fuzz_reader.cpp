@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const auto store = lajefem::make_model_store();
   std::istringstream data(text);
   std::string reason;
-  read_data_file(data, *store, reason);
+  lajefem::read_data_file(data, *store, reason);
   std::istringstream console(text);
   std::string name = "d01         ";
-  read_file_name_answer(console, name);
+  lajefem::read_file_name_answer(console, name);
   return 0;
 }
