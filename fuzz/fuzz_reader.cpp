@@ -9,12 +9,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(bytes), size);
-  const auto store = lajefem::make_model_store();
+  // One store for every input: reading over what an earlier input left is a case in itself.
+  static const auto store = lajefem::make_model_store();
   std::istringstream data(text);
   std::string reason;
   lajefem::read_data_file(data, *store, reason);
+  if (store->data_error_code == 600 && !reason.empty()) {
+    __builtin_trap();
+  }
   std::istringstream console(text);
   std::string name = "d01         ";
   lajefem::read_file_name_answer(console, name);
+  if (name.size() != 12) {
+    __builtin_trap();
+  }
   return 0;
 }
