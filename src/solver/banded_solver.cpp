@@ -292,7 +292,7 @@ void solve_banded([[maybe_unused]] int leading_dim, int work_dim, [[maybe_unused
                   std::ostream& console) {
   assert(equation_count >= 1 && equation_count <= leading_dim);
   assert(half_bandwidth >= 2 && half_bandwidth <= work_dim);
-  assert(load_case_count >= 1 && load_case_count <= case_dim);
+  assert(load_case_count >= 0 && load_case_count <= case_dim);  // a model may have no load case
   const auto work = std::make_unique<SolverWork>();
   const BlockPartition blocks = partition_equations(equation_count, half_bandwidth);
   const std::size_t inner_blocks = static_cast<std::size_t>(blocks.block_count - 1);

@@ -73,6 +73,15 @@ TEST(MalformedRuns, UnreadableValuesNameTheirStatement) {
   }
 }
 
+TEST(MalformedRuns, ModelWithoutLoadCasesRunsToTheEnd) {
+  std::string data = d01;
+  const std::size_t counts = data.find("\n1 1\n", data.find("numero de casos"));
+  data.replace(counts, 5, "\n0\n");
+  const testing::RunResult run = run_data(data);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(contains(run.log, "\n  1   0.000000       0.000000    \n"));
+}
+
 TEST(MalformedRuns, GarbledLinesEndInOrder) {
   std::size_t start = 0;
   for (int line = 0; start < d01.size(); ++line) {
