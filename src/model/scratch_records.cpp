@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "model/run_stop.hpp"
+#include "report/text_fields.hpp"
 
 namespace lajefem {
 
@@ -24,7 +25,7 @@ void read_scratch_record(std::istream& scratch, double* values, std::size_t coun
                  static_cast<std::streamsize>(count * sizeof(double)));
   }
   if (!scratch || header != count) {
-    console << "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n";
+    console << "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1;
     throw RunStop();
   }
 }

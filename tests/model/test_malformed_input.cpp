@@ -11,6 +11,9 @@
 #include "example_data.hpp"
 #include "model/data_reader.hpp"
 #include "model/model_store.hpp"
+#include "model/run_stop.hpp"
+#include "model/scratch_records.hpp"
+#include "report/text_fields.hpp"
 
 namespace lajefem {
 namespace {
@@ -172,6 +175,28 @@ TEST(MalformedInput, HugeLinesAndOpenQuotes) {
   EXPECT_EQ(store->data_error_code, 103);
   read_variant(*store, std::string(1'000'000, '\0'));
   EXPECT_EQ(store->data_error_code, 102);
+}
+
+// A scratch record cut short (a full disk) or written for another array stops the run with its
+// console message, in Latin-1 like every other program text.
+TEST(MalformedInput, DamagedScratchRecordsStopTheRun) {
+  const double values[3] = {1.0, 2.0, 3.0};
+  std::stringstream whole(std::ios::in | std::ios::out | std::ios::binary);
+  write_scratch_record(whole, values, 3);
+  const std::string record = whole.str();
+  const struct {
+    std::string bytes;
+    std::size_t count;
+  } rows[] = {
+      {record.substr(0, record.size() - 1), 3}, {record.substr(0, 4), 3}, {"", 3}, {record, 2}};
+  for (const auto& row : rows) {
+    std::stringstream scratch(row.bytes, std::ios::in | std::ios::out | std::ios::binary);
+    std::ostringstream console;
+    double read_back[3] = {};
+    EXPECT_THROW(read_scratch_record(scratch, read_back, row.count, console), RunStop);
+    EXPECT_EQ(console.str(),
+              "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1);
+  }
 }
 
 }  // namespace

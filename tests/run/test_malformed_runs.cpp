@@ -1,9 +1,16 @@
 // Whole runs on damaged data files and odd console answers: every one ends in order, with a
 // complete run (status 0) or one of the program's stops (status 1), and leaves no scratch file.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "report/text_fields.hpp"
 #include "tests/run/run_harness.hpp"
@@ -11,7 +18,10 @@
 namespace lajefem {
 namespace {
 
+namespace fs = std::filesystem;
+
 const std::string d01 = testing::read_file(std::string(LAJEFEM_SOURCE_DIR) + "/examples/d01");
+const std::string pause_prompt = "     Prima ENTER para terminar\n";
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -22,54 +32,89 @@ std::string data_error(int part, int subsection) {
          format_integer(subsection, 3);
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
 testing::RunResult run_data(const std::string& data, const std::string& answer = "dados\n") {
   testing::TempFolder folder;
   folder.write("dados", data);
   return testing::run_in(folder, answer);
 }
 
-// The scratch files this program makes in the temporary folder.
-int scratch_files() {
-  int count = 0;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
-    count += entry.path().filename().string().starts_with("lajefem-") && entry.is_regular_file();
+// Targets of this process's open files that are results scratch files ("<tmp>/lajefem-XXXXXX",
+// removed from the folder at once, so shown as deleted).
+std::vector<std::string> open_scratch_files() {
+  std::vector<std::string> targets;
+  const std::string prefix = (fs::temp_directory_path() / "lajefem-").string();
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = fs::read_symlink(entry.path(), error).string();
+    if (!error && target.starts_with(prefix) &&
+        target.find('/', prefix.size()) == std::string::npos) {
+      targets.push_back(target);
+    }
   }
-  return count;
+  return targets;
 }
 
-TEST(MalformedRuns, TruncatedAfterEveryLineStopsWithADataError) {
-  const int scratch_before = scratch_files();
-  std::size_t end = 0;
-  int lines = 0;
-  while ((end = d01.find('\n', end)) != std::string::npos && end + 1 < d01.size()) {
-    ++end;
-    ++lines;
-    const testing::RunResult run = run_data(d01.substr(0, end));
-    EXPECT_EQ(run.status, 1) << "after line " << lines;
-    EXPECT_TRUE(contains(run.console, "ATENÇÃO: ERROS NO FICHEIRO DE DADOS"_l1)) << lines;
+std::size_t open_file_count() {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+// A file cut after any line of d01 stops at the statement of the next line, with the part and
+// subsection of that statement's code. The sections end on the lines given: the title block on
+// line 3, the material on 5, the counts on 7, the nodes on 34, the elements on 52, the supports on
+// 70, the load-case statements on 74, load case 1 on 78, the results file name on 80.
+TEST(MalformedRuns, TruncatedAfterEveryLineNamesTheNextStatement) {
+  const struct {
+    int last_line, part, subsection;
+  } sections[] = {{3, 1, 1},  {5, 2, 1},  {7, 3, 1},  {34, 3, 2}, {52, 3, 3},
+                  {70, 3, 4}, {74, 4, 1}, {78, 4, 2}, {80, 5, 1}};
+  const std::vector<std::string> lines = testing::lines_of(d01);
+  ASSERT_EQ(lines.size(), 80u);
+  std::string data;
+  int line = 1;
+  for (const auto& section : sections) {
+    for (; line <= section.last_line; ++line) {
+      const testing::RunResult run = run_data(data);
+      EXPECT_EQ(run.status, 1) << "line " << line;
+      EXPECT_TRUE(contains(run.console, "\n\n     ATENÇÃO: ERROS NO FICHEIRO DE DADOS\n     "_l1 +
+                                            data_error(section.part, section.subsection) + "\n"))
+          << "line " << line;
+      EXPECT_FALSE(contains(run.console, "2º passo"_l1)) << "line " << line;
+      EXPECT_TRUE(run.console.ends_with(pause_prompt)) << "line " << line;
+      data += lines[line - 1] + "\n";
+    }
   }
-  EXPECT_TRUE(contains(run_data(d01.substr(0, d01.find("25 16 16"))).console, data_error(3, 1)));
-  EXPECT_TRUE(contains(run_data(d01.substr(0, d01.find("COORDENADAS"))).console, data_error(3, 2)));
-  EXPECT_EQ(scratch_files(), scratch_before);
+  EXPECT_EQ(run_data(data).status, 0);
 }
 
 TEST(MalformedRuns, UnreadableValuesNameTheirStatement) {
   const struct {
     std::string from, to;
-    int part, subsection;
+    int part, subsection;  // 0, 0: the run goes to its end
   } rows[] = {
-      {"30.0 0.2 0.15", "1e39 0.2 0.15", 2, 1},                   // beyond single precision
+      {"30.0 0.2 0.15", "1e39 0.2 0.15", 2, 1},  // beyond single precision
+      {"30.0 0.2 0.15", std::string(10 * 1024 * 1024, '9') + " 0.2 0.15", 2, 1},  // 10 MB of digits
+      {"30.0 0.2 0.15", "nan 0.2 0.15", 2, 1},
       {"25 16 16", "99999999999 16 16", 3, 1},                    // beyond a 32-bit integer
+      {"25 16 16", "25 16.0 16", 3, 1},                           // a real for an integer
       {"1 0.0000 0.0000", std::string("1 0.0\0 0.0", 10), 3, 2},  // a NUL byte
       {"1 1 1 2 7 6", "1 1 1 2 7 \xE7", 3, 3},                    // a Latin-1 letter
+      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 \x01 0.0", 3, 4},          // a control byte
+      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 0.0 0.0 \xFF\xFE", 0, 0},  // garbage after the values
+      {"d01.res", "'d01.res", 5, 1},                              // a quote left open
   };
   for (const auto& row : rows) {
-    std::string data = d01;
-    data.replace(data.find(row.from), row.from.size(), row.to);
-    const testing::RunResult run = run_data(data);
-    EXPECT_EQ(run.status, 1) << row.from;
-    EXPECT_TRUE(contains(run.console, data_error(row.part, row.subsection))) << row.from;
+    const testing::RunResult run = run_data(replaced(d01, row.from, row.to));
+    const bool complete = row.part == 0;
+    EXPECT_EQ(run.status, complete ? 0 : 1) << row.to.substr(0, 20);
+    EXPECT_EQ(contains(run.console, "ERROS NO FICHEIRO"), !complete) << row.to.substr(0, 20);
+    if (!complete) {
+      EXPECT_TRUE(contains(run.console, data_error(row.part, row.subsection)))
+          << row.to.substr(0, 20);
+    }
   }
 }
 
@@ -85,12 +130,12 @@ TEST(MalformedRuns, ModelWithoutLoadCasesRunsToTheEnd) {
 TEST(MalformedRuns, GarbledLinesEndInOrder) {
   std::size_t start = 0;
   for (int line = 0; start < d01.size(); ++line) {
-    for (const char garbage : {'x', '\0', '/', ',', '\'', '*'}) {
+    for (const char garbage : {'x', '\0', '/', ',', '\'', '*', '\xE7', '\r', '\t'}) {
       std::string data = d01;
       data[start] = garbage;
       const testing::RunResult run = run_data(data);
       EXPECT_TRUE(run.status == 0 || run.status == 1) << line;
-      EXPECT_TRUE(run.console.ends_with("     Prima ENTER para terminar\n")) << line;
+      EXPECT_TRUE(run.console.ends_with(pause_prompt)) << line;
     }
     start = d01.find('\n', start) + 1;
   }
@@ -103,33 +148,161 @@ TEST(MalformedRuns, LongLinesAreReadOrCut) {
   data = d01;
   data.replace(data.find("'LAJE 6x6'"), 10, std::string(10 * 1024 * 1024, 't'));  // 10 MB title
   EXPECT_EQ(run_data(data).status, 0);
+  data = replaced(d01, "1 1 1 2 7 6", "1 1 1 2 7 6" + std::string(10 * 1024 * 1024, ' '));
+  EXPECT_EQ(run_data(data).status, 0);  // 10 MB of blanks after the last value
 }
 
-TEST(MalformedRuns, ConsoleAnswers) {
+// Each answer opens the data file whose report it names; "nada" exists nowhere.
+TEST(MalformedRuns, ConsoleAnswersOpenTheirFile) {
   testing::TempFolder folder;
-  for (const std::string name : {"d01", "nome com ba",
-                                 "pla\xE7"
-                                 "a",
-                                 "abcdefghijkl"}) {
-    folder.write(name, d01);
+  const struct {
+    std::string file, report;
+  } files[] = {{"d01", "r-preset"},
+               {"nome com ba", "r-blanks"},
+               {"pla\xE7"
+                "a",
+                "r-latin1"},
+               {"abcdefghijkl", "r-cut"}};
+  for (const auto& file : files) {
+    folder.write(file.file, replaced(d01, "d01.res", file.report));
   }
   const struct {
-    std::string answer;
-    int status;
+    std::string answer, report;
   } rows[] = {
-      {"'nome com ba'\n", 0},
+      {"'nome com ba'\n", "r-blanks"},
+      {"\"nome com ba\", resto\n", "r-blanks"},
       {"'pla\xE7"
        "a'\n",
-       0},
-      {"abcdefghijkl" + std::string(188, 'z') + "\n", 0},  // a 200-character line, cut to 12
-      {"      \n\n/\n", 0},                                // blank lines passed over, then d01
-      {"", 0},                                             // end of input keeps d01
-      {"'nome com\n", 0},                                  // a quote left open keeps d01
-      {"nada\n", 1},
+       "r-latin1"},
+      {"pla\xE7"
+       "a\n",
+       "r-latin1"},
+      {"abcdefghijkl" + std::string(188, 'z') + "\n", "r-cut"},  // a 200-character line
+      {"      \n\n\t \nd01\n", "r-preset"},                      // blank lines are passed over
+      {"      \n/\n", "r-preset"},                               // a lone slash keeps d01
+      {"", "r-preset"},                                          // end of input keeps d01
+      {"  \n", "r-preset"},                                      // blanks, then end of input
+      {"'nome com\n", "r-preset"},                               // a quote left open keeps d01
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(testing::run_in(folder, row.answer).status, row.status) << row.answer;
+    const testing::RunResult run = testing::run_in(folder, row.answer);
+    EXPECT_EQ(run.status, 0) << row.answer;
+    EXPECT_TRUE(folder.holds(row.report)) << row.answer;
+    fs::remove(folder.path() / row.report);
   }
+  const testing::RunResult run = testing::run_in(folder, "nada\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(
+      run.console.ends_with("\n     ERRO: não foi possível abrir o ficheiro de dados: nada\n"_l1));
+}
+
+// While the report is written the scratch file is open but already gone from its folder.
+TEST(MalformedRuns, ScratchFileHasNoNameDuringTheRun) {
+  testing::TempFolder folder;
+  folder.write("d01", d01);
+  std::vector<std::string> during;
+  std::istringstream console_in("d01\n");
+  std::ostringstream console_out;
+  const RunEnvironment environment{console_in, console_out, folder.path(), [&] {
+                                     during = open_scratch_files();
+                                     return testing::pinned_date();
+                                   }};
+  EXPECT_EQ(run_program(environment), 0);
+  ASSERT_EQ(during.size(), 1u);
+  EXPECT_TRUE(during[0].ends_with(" (deleted)")) << during[0];
+  EXPECT_FALSE(fs::exists(during[0].substr(0, during[0].size() - 10)));
+  EXPECT_TRUE(open_scratch_files().empty());
+}
+
+// Every kind of end shows its message and status, and leaves no file of the run open.
+TEST(MalformedRuns, EveryEndClosesTheRunFiles) {
+  const std::string extra_node = replaced(replaced(d01, "25 16 16", "26 16 16"),
+                                          "25 6.0000 6.0000\n", "25 6.0000 6.0000\n26 9.0 9.0\n");
+  const struct {
+    std::string data, results_name, message;
+    int status;
+  } rows[] = {
+      {d01, "", "     Operações finais e finalização \n"_l1 + pause_prompt, 0},
+      {d01.substr(0, d01.find("COORDENADAS")), "", data_error(3, 2) + "\n", 1},
+      {extra_node, "", " Verificar a ligação horizontal no nó 26\n"_l1, 1},
+      {testing::read_file(std::string(LAJEFEM_SOURCE_DIR) + "/examples/placa1"), "",
+       "ATENÇÃO: POSSÍVEL MECANISMO GLOBAL\n"_l1, 1},
+      {replaced(d01, "1 1 1 2 7 6", "1 7 1 2 7 6"), "", "Erro: elemento desconhecido\n", 1},
+      {replaced(d01, "1 1 1 2 7 6", "1 1 1 6 7 2"), "",
+       "Erro: elemento   1 com geometria inválida\n"_l1, 1},
+      {replaced(d01, "1 2 0", "1 5 0"), "", "Erro: Tipo de carga desconhecido\n", 1},
+      {d01, "d01.res", "ERRO: não foi possível escrever o ficheiro de resultados: d01.res\n"_l1, 1},
+      {d01, "dados", "ERRO: não foi possível abrir o ficheiro de dados: dados\n"_l1, 1},
+  };
+  for (const auto& row : rows) {
+    testing::TempFolder folder;
+    folder.write("dados", row.data);
+    if (!row.results_name.empty()) {
+      fs::remove(folder.path() / row.results_name);
+      fs::create_directory(folder.path() / row.results_name);
+    }
+    const std::size_t files_before = open_file_count();
+    const testing::RunResult run = testing::run_in(folder, "dados\n");
+    EXPECT_EQ(run.status, row.status) << row.message;
+    EXPECT_TRUE(contains(run.console, row.message)) << row.message;
+    EXPECT_EQ(open_file_count(), files_before) << row.message;
+    EXPECT_TRUE(open_scratch_files().empty()) << row.message;
+  }
+}
+
+// A results file named as a link to a device that is always full: the report is refused, the
+// link stays as it was and the run stops.
+TEST(MalformedRuns, ResultsFileOnAFullDevice) {
+  testing::TempFolder folder;
+  folder.write("d01", d01);
+  fs::create_symlink("/dev/full", folder.path() / "d01.res");
+  const testing::RunResult run = testing::run_in(folder, "d01\n");
+  EXPECT_EQ(run.status, 1);
+  const std::string message =
+      "\n     ERRO: não foi possível escrever o ficheiro de resultados: d01.res\n"_l1;
+  EXPECT_TRUE(run.console.ends_with(message + pause_prompt));
+  EXPECT_TRUE(run.log.ends_with(message));
+  EXPECT_FALSE(contains(run.console, "10º passo"_l1));
+  EXPECT_EQ(fs::read_symlink(folder.path() / "d01.res"), "/dev/full");
+}
+
+// Files limited to 1 MB: the element-only stiffness (6.5 MB) cannot be parked on the scratch
+// file, which the reaction step finds when it reads the record back.
+TEST(MalformedRuns, ScratchFileOnAFullDisk) {
+  testing::TempFolder folder;
+  folder.write("d01", d01);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const testing::RunResult run = testing::run_in(folder, "d01\n");
+    std::ofstream(folder.path() / "console", std::ios::binary) << run.console;
+    _exit(run.status);
+  }
+  int wait_status = 0;
+  ASSERT_EQ(waitpid(child, &wait_status, 0), child);
+  ASSERT_TRUE(WIFEXITED(wait_status));
+  EXPECT_EQ(WEXITSTATUS(wait_status), 1);
+  const std::string console = folder.read("console");
+  EXPECT_TRUE(console.ends_with(
+      "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1 + pause_prompt));
+  EXPECT_FALSE(folder.holds("d01.res"));
+}
+
+// Inputs kept from fuzzing, each run as a data file.
+TEST(MalformedRuns, KeptFuzzInputsEndInOrder) {
+  const fs::path kept = fs::path(LAJEFEM_SOURCE_DIR) / "fuzz" / "regressions";
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(kept)) {
+    const testing::RunResult run = run_data(testing::read_file(entry.path()));
+    EXPECT_TRUE(run.status == 0 || run.status == 1) << entry.path();
+    EXPECT_TRUE(run.console.ends_with(pause_prompt)) << entry.path();
+    EXPECT_TRUE(open_scratch_files().empty()) << entry.path();
+    ++count;
+  }
+  EXPECT_GT(count, 0);
 }
 
 }  // namespace
