@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <istream>
+#include <streambuf>
+#include <string>
 #include <system_error>
 
 namespace lajefem {
@@ -36,8 +38,36 @@ bool is_separator(char c) {
   return kind == CharClass::blank || kind == CharClass::comma || kind == CharClass::slash;
 }
 
+// Longest line the reader takes: far beyond any data file, and a bound on the memory that input
+// without line ends (a device such as /dev/zero as the data file) can claim.
+constexpr std::size_t longest_line = std::size_t{1} << 25;
+
+// One line without its '\n', as std::getline reads it, except that a line longer than
+// longest_line is a read error.
+bool read_line(std::istream& stream, std::string& line) {
+  line.clear();
+  const std::istream::sentry sentry(stream, true);
+  if (!sentry) {
+    return false;
+  }
+  std::streambuf& buffer = *stream.rdbuf();
+  using traits = std::streambuf::traits_type;
+  for (int c = buffer.sbumpc(); !traits::eq_int_type(c, traits::eof()); c = buffer.sbumpc()) {
+    if (c == '\n') {
+      return true;
+    }
+    if (line.size() == longest_line) {
+      stream.setstate(std::ios::failbit);
+      return false;
+    }
+    line.push_back(traits::to_char_type(c));
+  }
+  stream.setstate(line.empty() ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
+  return !line.empty();
+}
+
 bool fetch_line(FreeFormatInput& input) {
-  if (!std::getline(input.stream, input.line)) {
+  if (!read_line(input.stream, input.line)) {
     return false;
   }
   if (!input.line.empty() && input.line.back() == '\r') {

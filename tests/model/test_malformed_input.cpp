@@ -3,9 +3,11 @@
 // store's limits with every node reference valid.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <set>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "example_data.hpp"
@@ -175,6 +177,39 @@ TEST(MalformedInput, HugeLinesAndOpenQuotes) {
   EXPECT_EQ(store->data_error_code, 103);
   read_variant(*store, std::string(1'000'000, '\0'));
   EXPECT_EQ(store->data_error_code, 102);
+}
+
+// Input that never ends its line, as a device read as the data file or the console gives it.
+class EndlessLine : public std::streambuf {
+ public:
+  explicit EndlessLine(char fill) { chunk_.fill(fill); }
+
+ protected:
+  int_type underflow() override {
+    setg(chunk_.data(), chunk_.data(), chunk_.data() + chunk_.size());
+    return traits_type::to_int_type(chunk_[0]);
+  }
+
+ private:
+  std::array<char, 65536> chunk_;
+};
+
+// The reader gives up on a line beyond 32 MiB instead of filling the memory.
+TEST(MalformedInput, EndlessLineIsAReadError) {
+  const auto store = make_model_store();
+  for (const char fill : {'\0', '7', '\''}) {
+    EndlessLine endless(fill);
+    std::istream data(&endless);
+    std::string reason;
+    store->data_error_code = 0;
+    read_data_file(data, *store, reason);
+    EXPECT_EQ(store->data_error_code, 101) << fill;
+  }
+  EndlessLine endless('d');
+  std::istream console(&endless);
+  std::string name = "d01         ";
+  read_file_name_answer(console, name);
+  EXPECT_EQ(name, "d01         ");
 }
 
 // A scratch record cut short (a full disk) or written for another array stops the run with its
