@@ -111,6 +111,7 @@ TEST(MalformedRuns, UnreadableValuesNameTheirStatement) {
     const bool complete = row.part == 0;
     EXPECT_EQ(run.status, complete ? 0 : 1) << row.to.substr(0, 20);
     EXPECT_EQ(contains(run.console, "ERROS NO FICHEIRO"), !complete) << row.to.substr(0, 20);
+    EXPECT_FALSE(contains(run.console, "MOTIVO")) << row.to.substr(0, 20);
     if (!complete) {
       EXPECT_TRUE(contains(run.console, data_error(row.part, row.subsection)))
           << row.to.substr(0, 20);
