@@ -3,6 +3,7 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -185,8 +186,8 @@ class Run {
 
 void pause(const RunEnvironment& environment) {
   environment.console_out << pause_prompt_text() << std::flush;
-  std::string line;
-  std::getline(environment.console_in, line);
+  // Whatever the line holds is passed over without being kept: endless input cannot fill memory.
+  environment.console_in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }
 
 CalendarDate local_date() {
