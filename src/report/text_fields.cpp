@@ -1,24 +1,60 @@
 #include "report/text_fields.hpp"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace lajefem {
 
 namespace {
+
+// A field's characters as they are laid out, before right alignment. Long enough for any fixed
+// layout of a double (309 digits before the point and the decimals asked for).
+class FieldText {
+ public:
+  void append(char c) { text_[size_++] = c; }
+  void append(const char* text, std::size_t count) {
+    std::memcpy(text_ + size_, text, count);
+    size_ += count;
+  }
+  void append_repeated(char c, std::size_t count) {
+    std::memset(text_ + size_, c, count);
+    size_ += count;
+  }
+  char* end() { return text_ + size_; }
+  void set_end(char* end) { size_ = static_cast<std::size_t>(end - text_); }
+  char* capacity_end() { return text_ + sizeof text_; }
+  char* begin() { return text_; }
+  std::size_t size() const { return size_; }
+  void erase_first(std::size_t position) {
+    std::memmove(text_ + position, text_ + position + 1, size_ - position - 1);
+    --size_;
+  }
+
+ private:
+  char text_[640];
+  std::size_t size_ = 0;
+};
 
 std::string asterisks(int width) {
   return std::string(static_cast<std::size_t>(width), '*');
 }
 
 // Right-aligns text in width columns, or fills the field with asterisks when it does not fit.
-std::string right_aligned(const std::string& text, int width) {
-  if (static_cast<int>(text.size()) > width) {
+std::string right_aligned(const char* text, std::size_t size, int width) {
+  const std::size_t columns = static_cast<std::size_t>(width);
+  if (size > columns) {
     return asterisks(width);
   }
-  return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+  std::string field(columns, ' ');
+  std::memcpy(field.data() + (columns - size), text, size);
+  return field;
+}
+
+std::string right_aligned(FieldText& text, int width) {
+  return right_aligned(text.begin(), text.size(), width);
 }
 
 // Negative zero prints like zero.
@@ -26,118 +62,192 @@ double without_negative_zero(double value) {
   return value == 0.0 ? 0.0 : value;
 }
 
-// The magnitude rounded to `digits` significant digits: its digit string (no point) and the
-// power of ten of its first digit. 1234567.0, 4 -> ("1235", 6).
+// The magnitude rounded to `count` significant digits: its digits (no point) and the power of
+// ten of its first digit. 1234567.0, 4 -> ("1235", 6).
 struct SignificantDigits {
-  std::string digits;
+  char digits[24];
+  int count = 0;
   int exponent = 0;
 };
 
-SignificantDigits round_to_significant(double magnitude, int digits) {
+SignificantDigits round_to_significant(double magnitude, int count) {
+  assert(count >= 1 && count <= 20);
   char text[64];
   const char* end =
-      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, digits - 1)
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, count - 1)
           .ptr;
   SignificantDigits result;
   const char* p = text;
   for (; *p != 'e'; ++p) {
     if (*p != '.') {
-      result.digits += *p;
+      result.digits[result.count++] = *p;
     }
   }
-  std::from_chars(p + (p[1] == '+' ? 2 : 1), end, result.exponent);
+  const bool negative = p[1] == '-';
+  int exponent = 0;
+  for (p += 2; p != end; ++p) {
+    exponent = 10 * exponent + (*p - '0');
+  }
+  result.exponent = negative ? -exponent : exponent;
   return result;
 }
 
-// "E+07" for two-digit exponents, "+100" for three: the letter gives way to the third digit.
-std::string exponent_part(int exponent) {
-  const char sign = exponent < 0 ? '-' : '+';
-  const int size = std::abs(exponent);
-  char text[16];
-  if (size <= 99) {
-    std::snprintf(text, sizeof text, "E%c%02d", sign, size);
-  } else {
-    std::snprintf(text, sizeof text, "%c%03d", sign, size);
-  }
-  return text;
+void append_two_digits(FieldText& text, int value) {
+  text.append(static_cast<char>('0' + value / 10));
+  text.append(static_cast<char>('0' + value % 10));
 }
 
-// Exponent form with `before` digits (0 or 1) ahead of the point and `after` behind it:
-// 0.dddd E+xx (before = 0) or d.dddd E+xx (before = 1, the scale factor 1P).
+// "E+07" for two-digit exponents, "+100" for three: the letter gives way to the third digit.
+void append_exponent_part(FieldText& text, int exponent) {
+  const char sign = exponent < 0 ? '-' : '+';
+  const int size = std::abs(exponent);
+  if (size <= 99) {
+    text.append('E');
+    text.append(sign);
+  } else {
+    text.append(sign);
+    text.append(static_cast<char>('0' + size / 100));
+  }
+  append_two_digits(text, size % 100);
+}
+
+// The exponent form of a nonzero magnitude from its significant digits, with `before` of them (0
+// or 1) ahead of the point: 0.dddd E+xx (before = 0) or d.dddd E+xx (before = 1, the scale
+// factor 1P).
+std::string exponent_layout(bool negative, const SignificantDigits& rounded, int width,
+                            int before) {
+  FieldText text;
+  if (negative) {
+    text.append('-');
+  }
+  if (before == 0) {
+    text.append("0.", 2);
+    text.append(rounded.digits, static_cast<std::size_t>(rounded.count));
+    append_exponent_part(text, rounded.exponent + 1);
+  } else {
+    text.append(rounded.digits[0]);
+    text.append('.');
+    text.append(rounded.digits + 1, static_cast<std::size_t>(rounded.count - 1));
+    append_exponent_part(text, rounded.exponent);
+  }
+  return right_aligned(text, width);
+}
+
+// Exponent form with `before` digits (0 or 1) ahead of the point and `after` behind it.
 std::string exponent_form(double value, int width, int before, int after) {
   if (!std::isfinite(value)) {
     return asterisks(width);
   }
   value = without_negative_zero(value);
-  std::string sign = std::signbit(value) ? "-" : "";
   if (value == 0.0) {
-    return right_aligned(
-        sign + "0." + std::string(static_cast<std::size_t>(after), '0') + exponent_part(0), width);
+    FieldText text;
+    text.append("0.", 2);
+    text.append_repeated('0', static_cast<std::size_t>(after));
+    append_exponent_part(text, 0);
+    return right_aligned(text, width);
   }
-  const SignificantDigits rounded = round_to_significant(std::fabs(value), before + after);
-  const std::string mantissa = before == 0
-                                   ? "0." + rounded.digits
-                                   : rounded.digits.substr(0, 1) + "." + rounded.digits.substr(1);
-  const int exponent = before == 0 ? rounded.exponent + 1 : rounded.exponent;
-  return right_aligned(sign + mantissa + exponent_part(exponent), width);
+  return exponent_layout(std::signbit(value),
+                         round_to_significant(std::fabs(value), before + after), width, before);
 }
 
-// G(w.d) with the exponent form chosen by the caller (plain or under 1P).
+// The zero before the point is optional when the field has no room for it.
+void drop_leading_zero_if_too_wide(FieldText& text, int width) {
+  if (text.size() <= static_cast<std::size_t>(width)) {
+    return;
+  }
+  const std::size_t zero = text.begin()[0] == '-' ? 1 : 0;
+  if (text.size() >= zero + 2 && text.begin()[zero] == '0' && text.begin()[zero + 1] == '.') {
+    text.erase_first(zero);
+  }
+}
+
+// The fixed layout of a value whose rounding to `rounded.count` significant digits ends at the
+// last decimal: the digits ahead of the point (none below 1), the point and the rest.
+void append_fixed_from_digits(FieldText& text, bool negative, const SignificantDigits& rounded) {
+  if (negative) {
+    text.append('-');
+  }
+  const int before_point = rounded.exponent + 1;
+  if (before_point == 0) {
+    text.append('0');
+  } else {
+    text.append(rounded.digits, static_cast<std::size_t>(before_point));
+  }
+  text.append('.');
+  text.append(rounded.digits + before_point,
+              static_cast<std::size_t>(rounded.count - before_point));
+}
+
+// G(w.d) with the exponent form chosen by the caller (plain, or d+1 digits under 1P). In the
+// fixed range the value rounded to d significant digits is exactly the value rounded to its
+// last decimal, so one conversion gives both the choice and the layout.
 std::string general_form(double value, int width, int digits, int exponent_digits_before) {
   if (!std::isfinite(value)) {
     return asterisks(width);
   }
   value = without_negative_zero(value);
-  const std::string trailing(4, ' ');
   if (value == 0.0) {
-    return format_fixed(0.0, width - 4, digits - 1) + trailing;
+    return format_fixed(0.0, width - 4, digits - 1) + "    ";
   }
-  const SignificantDigits rounded = round_to_significant(std::fabs(value), digits);
-  if (rounded.exponent >= -1 && rounded.exponent <= digits - 1) {
-    const int before_point = rounded.exponent + 1;  // 0 below 1
-    const std::string fixed = format_fixed(value, width - 4, digits - before_point);
-    return fixed.find('*') == std::string::npos ? fixed + trailing : asterisks(width);
+  const bool negative = std::signbit(value);
+  const double magnitude = std::fabs(value);
+  const int exponent_digits = exponent_digits_before + digits;
+  SignificantDigits rounded;
+  if (exponent_digits != digits) {
+    // Rounding to one digit fewer raises the exponent by at most one: far from the fixed range
+    // the exponent form's own digits decide.
+    rounded = round_to_significant(magnitude, exponent_digits);
+    if (rounded.exponent >= digits || rounded.exponent <= -3) {
+      return exponent_layout(negative, rounded, width, exponent_digits_before);
+    }
   }
-  return exponent_form(value, width, exponent_digits_before, digits);
+  const SignificantDigits decision = round_to_significant(magnitude, digits);
+  if (decision.exponent < -1 || decision.exponent > digits - 1) {
+    return exponent_digits == digits
+               ? exponent_layout(negative, decision, width, 0)
+               : exponent_layout(negative, rounded, width, exponent_digits_before);
+  }
+  FieldText text;
+  append_fixed_from_digits(text, negative, decision);
+  drop_leading_zero_if_too_wide(text, width - 4);
+  if (text.size() > static_cast<std::size_t>(width - 4)) {
+    return asterisks(width);
+  }
+  text.append_repeated(' ', 4);
+  return right_aligned(text, width);
 }
 
 }  // namespace
 
 std::string format_integer(long long value, int width) {
-  return right_aligned(std::to_string(value), width);
+  char text[24];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  return right_aligned(text, static_cast<std::size_t>(end - text), width);
 }
 
 std::string format_fixed(double value, int width, int decimals) {
   if (!std::isfinite(value)) {
     return asterisks(width);
   }
+  FieldText text;
   if (value == 0.0) {
     // The most common value of the element tables: no digit conversion needed.
-    std::string zero =
-        decimals == 0 ? "0." : "0." + std::string(static_cast<std::size_t>(decimals), '0');
-    if (static_cast<int>(zero.size()) > width) {
-      zero.erase(0, 1);
+    text.append("0.", 2);
+    text.append_repeated('0', static_cast<std::size_t>(decimals));
+  } else {
+    const std::to_chars_result written =
+        std::to_chars(text.begin(), text.capacity_end() - 1, without_negative_zero(value),
+                      std::chars_format::fixed, decimals);
+    if (written.ec != std::errc()) {
+      return asterisks(width);
     }
-    return right_aligned(zero, width);
-  }
-  char text[512];
-  const std::to_chars_result written = std::to_chars(
-      text, text + sizeof text, without_negative_zero(value), std::chars_format::fixed, decimals);
-  if (written.ec != std::errc()) {
-    return asterisks(width);
-  }
-  std::string field(text, written.ptr);
-  if (decimals == 0) {
-    field += '.';
-  }
-  if (static_cast<int>(field.size()) > width) {
-    // The zero before the point is optional when the field has no room for it.
-    const std::size_t zero = field[0] == '-' ? 1 : 0;
-    if (field.compare(zero, 2, "0.") == 0) {
-      field.erase(zero, 1);
+    text.set_end(written.ptr);
+    if (decimals == 0) {
+      text.append('.');
     }
   }
-  return right_aligned(field, width);
+  drop_leading_zero_if_too_wide(text, width);
+  return right_aligned(text, width);
 }
 
 std::string format_general(double value, int width, int digits) {
