@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <string>
 
 #include "element/plate_element.hpp"
 #include "element/point_jacobian.hpp"
@@ -36,24 +37,25 @@ void check_element_geometry(const ModelStore& store, int e, const CornerValues& 
   }
 }
 
-// The stress-recovery matrix of element e, 20 rows of 12 values in 1P,G(10.3).
+// The stress-recovery matrix of element e, 20 rows of 12 values in 1P,G(10.3), written as one
+// block.
 void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
-  log << "\n\n      "
-      << " Elemento nº"_l1 << format_integer(e, 4) << '\n';
-  log << "   ";
+  std::string block = "\n\n      " + " Elemento nº"_l1 + format_integer(e, 4) + "\n   ";
+  block.reserve(block.size() + 24 * 130);
   for (int j = 1; j <= element_dofs; ++j)
-    log << "        j=";
-  log << '\n' << " i=";
+    block += "        j=";
+  block += "\n i=";
   for (int j = 1; j <= element_dofs; ++j)
-    log << format_integer(j, 10);
-  log << '\n';
+    block += format_integer(j, 10);
+  block += '\n';
   for (int r = 1; r <= stress_rows; ++r) {
-    log << format_integer(r, 3) << "   ";
-    for (int c = 1; c <= element_dofs; ++c) {
-      log << format_general_1p(store.element_stress_matrix(r, c), 10, 3);
-    }
-    log << '\n';
+    block += format_integer(r, 3);
+    block += "   ";
+    for (int c = 1; c <= element_dofs; ++c)
+      block += format_general_1p(store.element_stress_matrix(r, c), 10, 3);
+    block += '\n';
   }
+  log << block;
 }
 
 // Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.

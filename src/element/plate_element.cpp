@@ -1,10 +1,10 @@
 #include "element/plate_element.hpp"
 
-#include <cctype>
-#include <charconv>
 #include <ostream>
+#include <string>
 
 #include "element/point_jacobian.hpp"
+#include "report/text_fields.hpp"
 
 namespace lajefem {
 
@@ -114,30 +114,23 @@ void integrate_shear_stiffness(const ModelStore& store, const ShearStrains& bs, 
   }
 }
 
-// "i j value", the value with 17 significant digits: 781250.0291 -> "1 1 7.8125002910383034E+05".
-void write_stiffness_line(std::ostream& log, int i, int j, double value) {
-  char line[64];
-  char* end = std::to_chars(line, line + sizeof line, i).ptr;
-  *end++ = ' ';
-  end = std::to_chars(end, line + sizeof line, j).ptr;
-  *end++ = ' ';
-  char* number = end;
-  end = std::to_chars(number, line + sizeof line, value, std::chars_format::scientific, 16).ptr;
-  for (char* c = number; c != end; ++c)
-    *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
-  *end++ = '\n';
-  log.write(line, end - line);
-}
-
-// K = Kb + Ks, logged row by row.
+// K = Kb + Ks, logged row by row, one line "i j value" per entry: "1 1 7.8125002910383034E+05".
 void sum_element_stiffness(ModelStore& store, const ElementMatrix& kb, const ElementMatrix& ks,
                            std::ostream& log) {
+  std::string lines;
+  lines.reserve(element_dofs * element_dofs * 32);
   for (int i = 1; i <= element_dofs; ++i) {
     for (int j = 1; j <= element_dofs; ++j) {
       store.element_stiffness(i, j) = kb(i, j) + ks(i, j);
-      write_stiffness_line(log, i, j, store.element_stiffness(i, j));
+      append_free_integer(lines, i);
+      lines += ' ';
+      append_free_integer(lines, j);
+      lines += ' ';
+      append_free_real(lines, store.element_stiffness(i, j));
+      lines += '\n';
     }
   }
+  log << lines;
 }
 
 // Rows 5(p − 1) + 1..3 = D · Bb(p) (Mx, My, Mxy at Gauss point p); rows 4, 5 = Ds · Bs (Qx, Qy

@@ -262,6 +262,24 @@ std::string format_exponent(double value, int width, int digits) {
   return exponent_form(value, width, 0, digits);
 }
 
+void append_free_integer(std::string& text, long long value) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  text.append(digits, end);
+}
+
+void append_free_real(std::string& text, double value) {
+  char number[40];
+  char* end =
+      std::to_chars(number, number + sizeof number, value, std::chars_format::scientific, 16).ptr;
+  for (char* c = number; c != end; ++c) {
+    if (*c >= 'a' && *c <= 'z') {
+      *c = static_cast<char>(*c - 'a' + 'A');
+    }
+  }
+  text.append(number, end);
+}
+
 std::string to_latin1(std::string_view utf8) {
   std::string bytes;
   bytes.reserve(utf8.size());

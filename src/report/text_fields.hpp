@@ -1,8 +1,9 @@
 // The one place where numbers become text. Every message, log table and report line builds its
-// fields here: I(w), F(w.d), G(w.d), G(w.d) under the scale factor 1P, and the exponent form
-// E(w.d). A value too wide for its field, or not finite, fills the field with asterisks.
-// Rounding is to nearest on the exact binary value, ties to even; negative zero prints as zero.
-// Program texts are written in UTF-8 in the source and leave the program as Latin-1 bytes.
+// fields here: I(w), F(w.d), G(w.d), G(w.d) under the scale factor 1P, the exponent form E(w.d)
+// and the free format of the stiffness lines. A value too wide for its field, or not finite, fills
+// the field with asterisks. Rounding is to nearest on the exact binary value, ties to even;
+// negative zero prints as zero. Program texts are written in UTF-8 in the source and leave the
+// program as Latin-1 bytes.
 #pragma once
 
 #include <string>
@@ -24,6 +25,11 @@ std::string format_general_1p(double value, int width, int digits);
 
 // E(w.d): 5.0e-5 in E(16.9) -> " 0.500000000E-04". Exponents beyond two digits drop the letter E.
 std::string format_exponent(double value, int width, int digits);
+
+// Free format, the items of a log line appended to text: integers as they are, reals with 17
+// significant digits, 781250.0291 -> "7.8125002910383034E+05".
+void append_free_integer(std::string& text, long long value);
+void append_free_real(std::string& text, double value);
 
 // Program text (UTF-8 literal) to Latin-1 bytes: "Cálculo" -> "C\xE1lculo".
 std::string to_latin1(std::string_view utf8);
