@@ -4,6 +4,8 @@
 // recovers the displacements block by block. Every diagonal block is inverted explicitly.
 #include "solver/banded_solver.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cassert>
 #include <cmath>
 #include <memory>
@@ -88,18 +90,59 @@ void load_rhs_block(const LoadMatrix& load_vectors, int first, int rows, int loa
   }
 }
 
+// The rows of one column of a block that can contribute to a product: outside first..last the
+// column holds exact zeros. A column with a value that is not finite contributes everywhere.
+struct ColumnExtent {
+  int first = 1;
+  int last = 0;
+  bool finite = true;
+};
+
+ColumnExtent find_column_extent(const double* column, int rows) {
+  ColumnExtent extent;
+  extent.first = rows + 1;
+  for (int i = 1; i <= rows; ++i) {
+    const double value = column[i - 1];
+    if (!std::isfinite(value)) {
+      return ColumnExtent{1, rows, false};
+    }
+    if (value != 0.0) {
+      extent.first = std::min(extent.first, i);
+      extent.last = i;
+    }
+  }
+  return extent;
+}
+
+// column(first..last) += left_column(first..last) · factor.
+void add_scaled_column(double* __restrict column, const double* __restrict left_column,
+                       double factor, int first, int last) {
+  for (int i = first - 1; i < last; ++i) {
+    column[i] = column[i] + left_column[i] * factor;
+  }
+}
+
 // product (rows × cols) = left (rows × inner) · right (inner × cols); every entry is summed from
-// 0.0 in increasing order of the inner index.
+// 0.0 in increasing order of the inner index. A sum that starts from 0.0 is never −0.0, so adding
+// a zero term (a zero of left times a finite factor, or a finite entry of left times a zero
+// factor) leaves it as it is: those terms are passed over. The coupling blocks are triangular, so
+// this halves the work of the block products.
 void multiply_blocks(const BlockMatrix& left, const BlockMatrix& right, int rows, int inner,
                      int cols, BlockMatrix& product) {
+  std::array<ColumnExtent, max_band> extents;
+  for (int l = 1; l <= inner; ++l) {
+    extents[l - 1] = find_column_extent(&left(1, l), rows);
+  }
   for (int j = 1; j <= cols; ++j) {
-    for (int i = 1; i <= rows; ++i) {
-      product(i, j) = 0.0;
-    }
+    double* column = &product(1, j);
+    std::fill(column, column + rows, 0.0);
     for (int l = 1; l <= inner; ++l) {
       const double factor = right(l, j);
-      for (int i = 1; i <= rows; ++i) {
-        product(i, j) = product(i, j) + left(i, l) * factor;
+      const ColumnExtent& extent = extents[l - 1];
+      if (!std::isfinite(factor)) {
+        add_scaled_column(column, &left(1, l), factor, 1, rows);
+      } else if (factor != 0.0 || !extent.finite) {
+        add_scaled_column(column, &left(1, l), factor, extent.first, extent.last);
       }
     }
   }

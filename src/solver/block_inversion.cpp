@@ -2,6 +2,7 @@
 // never normalised; the inverse is divided by the remaining diagonal only at the end.
 #include "solver/block_inversion.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cmath>
@@ -73,15 +74,24 @@ void reduce_column(double* __restrict column, const double* __restrict factor,
   }
 }
 
-void eliminate_column(BlockMatrix& a, BlockMatrix& x, int n, int p) {
+// Columns of x beyond inverse_extent are still those of the identity, and so is column p when it
+// lies beyond it: such a column c ≠ p holds 0.0 in the pivot row, and its entries less
+// factor · 0.0 stay exactly what they are while every factor is finite. Returns the new extent.
+int eliminate_column(BlockMatrix& a, BlockMatrix& x, int n, int p, int inverse_extent) {
   std::array<double, max_band> factor{};
+  bool finite = true;
   for (int r = 1; r <= n; ++r) {
     factor[r - 1] = r == p ? 0.0 : a(r, p) / a(p, p);
+    finite = finite && std::isfinite(factor[r - 1]);
   }
+  const int reduced_columns = finite ? std::max(inverse_extent, p) : n;
   for (int k = 1; k <= n; ++k) {
     reduce_column(&a(1, k), factor.data(), a(p, k), n, p);
+  }
+  for (int k = 1; k <= reduced_columns; ++k) {
     reduce_column(&x(1, k), factor.data(), x(p, k), n, p);
   }
+  return reduced_columns;
 }
 
 void divide_by_diagonal(const BlockMatrix& a, BlockMatrix& x, int n) {
@@ -98,11 +108,13 @@ void invert_block([[maybe_unused]] int work_dim, BlockMatrix& block, BlockMatrix
                   int n, int& singular_flag, std::ostream& console) {
   assert(n >= 1 && n <= work_dim);
   set_identity(block_inverse, n);
+  int inverse_extent = 0;  // columns of block_inverse that may differ from the identity
   for (int p = 1; p <= n; ++p) {
     if (std::fabs(block(p, p)) > pivot_tolerance) {
-      eliminate_column(block, block_inverse, n, p);
+      inverse_extent = eliminate_column(block, block_inverse, n, p, inverse_extent);
       continue;
     }
+    inverse_extent = n;
     for (int r = 1; r <= n; ++r) {
       if (r == p) {
         continue;

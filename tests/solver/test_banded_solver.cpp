@@ -250,5 +250,21 @@ TEST(SolveBanded, NonFiniteDisplacementsRaiseTheFlag) {
   }
 }
 
+// The block products pass over zero terms; a NaN stiffness entry, wherever it sits in the band
+// (diagonal, inner or coupling block), must still reach the displacements.
+TEST(SolveBanded, NonFiniteStiffnessAnywhereInTheBandRaisesTheFlag) {
+  const int n = 12;
+  const int nbw = 4;
+  for (int i = 1; i <= n; ++i) {
+    for (int j = i; j <= std::min(n, i + nbw - 1); ++j) {
+      BandedCase system(n, nbw, 2);
+      fill_positive_definite(system, 7);
+      system.set_k(i, j, nan);
+      system.solve();
+      EXPECT_EQ(system.singular_flag, 1) << "K(" << i << ", " << j << ")";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lajefem
