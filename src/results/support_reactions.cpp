@@ -3,6 +3,7 @@
 #include <istream>
 #include <memory>
 
+#include "model/matrix_product.hpp"
 #include "model/scratch_records.hpp"
 
 namespace lajefem {
@@ -14,13 +15,12 @@ using OutOfBalance = Array<float, max_equations, max_load_cases>;  // (equation,
 // R = K·U − F over the full rows of the spring-free stiffness, U the current load_vectors.
 void compute_out_of_balance(const ModelStore& store, const LoadMatrix& applied, OutOfBalance& r) {
   const int n = store.equation_count;
+  const auto product = std::make_unique<LoadMatrix>();
+  multiply_matrices(store.global_stiffness, store.load_vectors, n, n, store.load_case_count,
+                    *product);
   for (int c = 1; c <= store.load_case_count; ++c) {
     for (int i = 1; i <= n; ++i) {
-      double s = 0.0;
-      for (int j = 1; j <= n; ++j) {
-        s += store.global_stiffness(i, j) * store.load_vectors(j, c);
-      }
-      r(i, c) = static_cast<float>(s - applied(i, c));
+      r(i, c) = static_cast<float>((*product)(i, c) - applied(i, c));
     }
   }
 }

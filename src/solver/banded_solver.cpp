@@ -4,8 +4,6 @@
 // recovers the displacements block by block. Every diagonal block is inverted explicitly.
 #include "solver/banded_solver.hpp"
 
-#include <algorithm>
-#include <array>
 #include <cassert>
 #include <cmath>
 #include <memory>
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/matrix_product.hpp"
 #include "solver/block_inversion.hpp"
 
 namespace lajefem {
@@ -90,64 +89,6 @@ void load_rhs_block(const LoadMatrix& load_vectors, int first, int rows, int loa
   }
 }
 
-// The rows of one column of a block that can contribute to a product: outside first..last the
-// column holds exact zeros. A column with a value that is not finite contributes everywhere.
-struct ColumnExtent {
-  int first = 1;
-  int last = 0;
-  bool finite = true;
-};
-
-ColumnExtent find_column_extent(const double* column, int rows) {
-  ColumnExtent extent;
-  extent.first = rows + 1;
-  for (int i = 1; i <= rows; ++i) {
-    const double value = column[i - 1];
-    if (!std::isfinite(value)) {
-      return ColumnExtent{1, rows, false};
-    }
-    if (value != 0.0) {
-      extent.first = std::min(extent.first, i);
-      extent.last = i;
-    }
-  }
-  return extent;
-}
-
-// column(first..last) += left_column(first..last) · factor.
-void add_scaled_column(double* __restrict column, const double* __restrict left_column,
-                       double factor, int first, int last) {
-  for (int i = first - 1; i < last; ++i) {
-    column[i] = column[i] + left_column[i] * factor;
-  }
-}
-
-// product (rows × cols) = left (rows × inner) · right (inner × cols); every entry is summed from
-// 0.0 in increasing order of the inner index. A sum that starts from 0.0 is never −0.0, so adding
-// a zero term (a zero of left times a finite factor, or a finite entry of left times a zero
-// factor) leaves it as it is: those terms are passed over. The coupling blocks are triangular, so
-// this halves the work of the block products.
-void multiply_blocks(const BlockMatrix& left, const BlockMatrix& right, int rows, int inner,
-                     int cols, BlockMatrix& product) {
-  std::array<ColumnExtent, max_band> extents;
-  for (int l = 1; l <= inner; ++l) {
-    extents[l - 1] = find_column_extent(&left(1, l), rows);
-  }
-  for (int j = 1; j <= cols; ++j) {
-    double* column = &product(1, j);
-    std::fill(column, column + rows, 0.0);
-    for (int l = 1; l <= inner; ++l) {
-      const double factor = right(l, j);
-      const ColumnExtent& extent = extents[l - 1];
-      if (!std::isfinite(factor)) {
-        add_scaled_column(column, &left(1, l), factor, 1, rows);
-      } else if (factor != 0.0 || !extent.finite) {
-        add_scaled_column(column, &left(1, l), factor, extent.first, extent.last);
-      }
-    }
-  }
-}
-
 void transpose_block(BlockMatrix& block, int order) {
   for (int j = 2; j <= order; ++j) {
     for (int i = 1; i < j; ++i) {
@@ -220,9 +161,9 @@ void reduce_next_diagonal_block(BandedSystem& system, int k) {
   const int n = block_size_of(system.blocks, k + 1);
   load_coupling_block(system.band_stiffness, first, b, n, system.half_bandwidth, w.coupling_block);
   invert_diagonal_block(system, k);
-  multiply_blocks(w.block_inverse, w.coupling_block, b, b, n, w.diagonal_block);
+  multiply_matrices(w.block_inverse, w.coupling_block, b, b, n, w.diagonal_block);
   transpose_block(w.coupling_block, b);
-  multiply_blocks(w.coupling_block, w.diagonal_block, n, b, n, w.block_inverse);
+  multiply_matrices(w.coupling_block, w.diagonal_block, n, b, n, w.block_inverse);
   for (int d = 0; d < n; ++d) {
     for (int c = 1; c <= n - d; ++c) {
       system.band_stiffness(next_first + d, c) =
@@ -241,8 +182,8 @@ void reduce_next_load_rows(BandedSystem& system, int k) {
   const int n = block_size_of(system.blocks, k + 1);
   load_rhs_block(system.load_vectors, first, b, cases, w.rhs_block);
   invert_diagonal_block(system, k);
-  multiply_blocks(w.block_inverse, w.rhs_block, b, b, cases, w.diagonal_block);
-  multiply_blocks(w.coupling_block, w.diagonal_block, n, b, cases, w.block_inverse);
+  multiply_matrices(w.block_inverse, w.rhs_block, b, b, cases, w.diagonal_block);
+  multiply_matrices(w.coupling_block, w.diagonal_block, n, b, cases, w.block_inverse);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= n; ++r) {
       system.load_vectors(next_first + r - 1, q) =
@@ -281,7 +222,7 @@ void solve_last_block(BandedSystem& system, int equation_count) {
   load_rhs_block(system.load_vectors, first, s, cases, w.rhs_block);
   invert_block(system.work_dim, w.diagonal_block, w.block_inverse, s, system.singular_flag,
                system.console);
-  multiply_blocks(w.block_inverse, w.rhs_block, s, s, cases, w.coupling_block);
+  multiply_matrices(w.block_inverse, w.rhs_block, s, s, cases, w.coupling_block);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= s; ++r) {
       system.load_vectors(first + r - 1, q) = w.coupling_block(r, q);
@@ -298,14 +239,14 @@ void back_substitute_block(BandedSystem& system, int k) {
   const int first = first_equation_of(system.blocks, k);
   const int n = block_size_of(system.blocks, k + 1);
   load_coupling_block(system.band_stiffness, first, b, n, system.half_bandwidth, w.coupling_block);
-  multiply_blocks(w.coupling_block, w.rhs_block, b, n, cases, w.block_inverse);
+  multiply_matrices(w.coupling_block, w.rhs_block, b, n, cases, w.block_inverse);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= b; ++r) {
       w.coupling_block(r, q) = system.load_vectors(first + r - 1, q) - w.block_inverse(r, q);
     }
   }
   invert_diagonal_block(system, k);
-  multiply_blocks(w.block_inverse, w.coupling_block, b, b, cases, w.rhs_block);
+  multiply_matrices(w.block_inverse, w.coupling_block, b, b, cases, w.rhs_block);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= b; ++r) {
       system.load_vectors(first + r - 1, q) = w.rhs_block(r, q);
