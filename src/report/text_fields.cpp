@@ -1,10 +1,11 @@
 #include "report/text_fields.hpp"
 
-#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "report/decimal_rounding.hpp"
 
 namespace lajefem {
 
@@ -60,36 +61,6 @@ std::string right_aligned(FieldText& text, int width) {
 // Negative zero prints like zero.
 double without_negative_zero(double value) {
   return value == 0.0 ? 0.0 : value;
-}
-
-// The magnitude rounded to `count` significant digits: its digits (no point) and the power of
-// ten of its first digit. 1234567.0, 4 -> ("1235", 6).
-struct SignificantDigits {
-  char digits[24];
-  int count = 0;
-  int exponent = 0;
-};
-
-SignificantDigits round_to_significant(double magnitude, int count) {
-  assert(count >= 1 && count <= 20);
-  char text[64];
-  const char* end =
-      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, count - 1)
-          .ptr;
-  SignificantDigits result;
-  const char* p = text;
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') {
-      result.digits[result.count++] = *p;
-    }
-  }
-  const bool negative = p[1] == '-';
-  int exponent = 0;
-  for (p += 2; p != end; ++p) {
-    exponent = 10 * exponent + (*p - '0');
-  }
-  result.exponent = negative ? -exponent : exponent;
-  return result;
 }
 
 void append_two_digits(FieldText& text, int value) {
@@ -235,13 +206,14 @@ std::string format_fixed(double value, int width, int decimals) {
     text.append("0.", 2);
     text.append_repeated('0', static_cast<std::size_t>(decimals));
   } else {
-    const std::to_chars_result written =
-        std::to_chars(text.begin(), text.capacity_end() - 1, without_negative_zero(value),
-                      std::chars_format::fixed, decimals);
-    if (written.ec != std::errc()) {
+    if (std::signbit(value)) {
+      text.append('-');
+    }
+    char* end = write_fixed_digits(std::fabs(value), decimals, text.end(), text.capacity_end() - 1);
+    if (end == nullptr) {
       return asterisks(width);
     }
-    text.set_end(written.ptr);
+    text.set_end(end);
     if (decimals == 0) {
       text.append('.');
     }
