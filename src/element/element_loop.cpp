@@ -6,6 +6,7 @@
 
 #include "element/plate_element.hpp"
 #include "element/point_jacobian.hpp"
+#include "model/buffered_write.hpp"
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
 #include "report/text_fields.hpp"
@@ -55,7 +56,7 @@ void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
       block += format_general_1p(store.element_stress_matrix(r, c), 10, 3);
     block += '\n';
   }
-  log << block;
+  write_through_buffer(log, block);
 }
 
 // Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.

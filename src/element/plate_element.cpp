@@ -4,6 +4,7 @@
 #include <string>
 
 #include "element/point_jacobian.hpp"
+#include "model/buffered_write.hpp"
 #include "report/text_fields.hpp"
 
 namespace lajefem {
@@ -130,7 +131,7 @@ void sum_element_stiffness(ModelStore& store, const ElementMatrix& kb, const Ele
       lines += '\n';
     }
   }
-  log << lines;
+  write_through_buffer(log, lines);
 }
 
 // Rows 5(p − 1) + 1..3 = D · Bb(p) (Mx, My, Mxy at Gauss point p); rows 4, 5 = Ds · Bs (Qx, Qy

@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "model/buffered_write.hpp"
 #include "model/run_stop.hpp"
 #include "report/text_fields.hpp"
 
@@ -12,8 +13,7 @@ namespace lajefem {
 void write_scratch_record(std::ostream& scratch, const double* values, std::size_t count) {
   const std::uint64_t header = count;
   scratch.write(reinterpret_cast<const char*>(&header), sizeof header);
-  scratch.write(reinterpret_cast<const char*>(values),
-                static_cast<std::streamsize>(count * sizeof(double)));
+  write_through_buffer(scratch, reinterpret_cast<const char*>(values), count * sizeof(double));
 }
 
 void read_scratch_record(std::istream& scratch, double* values, std::size_t count,

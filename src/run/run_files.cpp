@@ -38,8 +38,8 @@ std::unique_ptr<std::fstream> open_scratch_file() {
   }
   // The file is new and empty: opened without truncation, which on some file systems would have
   // its pages written out to disk when it is closed.
-  auto scratch =
-      std::make_unique<std::fstream>(path, std::ios::in | std::ios::out | std::ios::binary);
+  auto scratch = std::make_unique<BufferedFile<std::fstream>>(
+      path, std::ios::in | std::ios::out | std::ios::binary);
   fs::remove(path, error);
   if (!scratch->is_open()) {
     return nullptr;
@@ -75,7 +75,7 @@ bool write_file_atomically(const fs::path& path, const std::function<void(std::o
   }
   bool written = false;
   {
-    std::ofstream out(temporary, std::ios::in | std::ios::out | std::ios::binary);  // new, empty
+    BufferedFile<std::ofstream> out(temporary, std::ios::in | std::ios::out | std::ios::binary);
     if (out.is_open()) {
       write(out);
       out.flush();

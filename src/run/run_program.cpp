@@ -204,7 +204,7 @@ RunEnvironment console_environment() {
 }
 
 int run_program(const RunEnvironment& environment) {
-  std::ofstream log(environment.folder / "ZLIXO", std::ios::binary | std::ios::trunc);
+  BufferedFile<std::ofstream> log(environment.folder / "ZLIXO", std::ios::binary | std::ios::trunc);
   if (!log.is_open()) {
     environment.console_out << log_file_error_text() << std::flush;
     return 1;
