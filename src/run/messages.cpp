@@ -139,6 +139,10 @@ std::string log_file_error_text() {
   return "\n" + indent + "ERRO: não foi possível criar o ficheiro de registo ZLIXO\n"_l1;
 }
 
+std::string log_write_error_text() {
+  return "\n" + indent + "ERRO: não foi possível escrever o ficheiro de registo ZLIXO\n"_l1;
+}
+
 std::string results_file_error_text(const std::string& name) {
   return "\n" + indent + "ERRO: não foi possível escrever o ficheiro de resultados: "_l1 + name +
          "\n";

@@ -19,6 +19,7 @@ std::string final_message_text();
 std::string pause_prompt_text();
 std::string data_file_error_text(const std::string& name);
 std::string log_file_error_text();
+std::string log_write_error_text();
 std::string results_file_error_text(const std::string& name);
 
 }  // namespace lajefem

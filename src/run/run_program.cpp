@@ -230,6 +230,11 @@ int run_program(const RunEnvironment& environment) {
     status = 1;
   }
   log.close();
+  if (log.fail()) {
+    // A full disk, say: the run is not a success when its log is incomplete.
+    environment.console_out << log_write_error_text();
+    status = 1;
+  }
   pause(environment);
   return status;
 }

@@ -267,6 +267,24 @@ TEST(MalformedRuns, ResultsFileOnAFullDevice) {
   EXPECT_EQ(fs::read_symlink(folder.path() / "d01.res"), "/dev/full");
 }
 
+// A log named as a link to a device that is always full: the analysis and the report complete,
+// but a run whose log could not be written does not end as a success.
+TEST(MalformedRuns, LogFileOnAFullDevice) {
+  testing::TempFolder folder;
+  folder.write("d01", d01);
+  fs::create_symlink("/dev/full", folder.path() / "ZLIXO");
+  std::istringstream console_in("d01\n");
+  std::ostringstream console_out;
+  const RunEnvironment environment{console_in, console_out, folder.path(), testing::pinned_date};
+  EXPECT_EQ(run_program(environment), 1);
+  const std::string console = console_out.str();
+  EXPECT_TRUE(contains(console, "10º passo"_l1));
+  EXPECT_TRUE(console.ends_with(
+      "\n     ERRO: não foi possível escrever o ficheiro de registo ZLIXO\n"_l1 + pause_prompt));
+  EXPECT_TRUE(folder.holds("d01.res"));
+  EXPECT_EQ(fs::read_symlink(folder.path() / "ZLIXO"), "/dev/full");
+}
+
 // Files limited to 1 MB: the element-only stiffness (6.5 MB) cannot be parked on the scratch
 // file, which the reaction step finds when it reads the record back.
 TEST(MalformedRuns, ScratchFileOnAFullDisk) {
