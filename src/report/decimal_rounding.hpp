@@ -1,8 +1,8 @@
 // Rounding a double to decimal digits, to nearest on the exact binary value with ties to even:
-// the digits behind every F, G and E field. Magnitudes a report meets (a scale of at most 10^22
-// to reach the digits asked for, fewer than 2^51 of the last unit) are rounded with exact
-// double-length arithmetic; any other goes through the standard library's exact conversion. Both
-// give the same digits.
+// the digits behind every F, G and E field and the free-format reals of the log. A magnitude
+// below 2^53 that needs a scale of at most 10^±19 is rounded in exact integer arithmetic on its
+// binary mantissa; any other goes through the standard library's exact conversion. Both give the
+// same digits.
 #pragma once
 
 #include <cstddef>

@@ -241,13 +241,37 @@ void append_free_integer(std::string& text, long long value) {
 }
 
 void append_free_real(std::string& text, double value) {
+  constexpr int digits = 17;
   char number[40];
-  char* end =
-      std::to_chars(number, number + sizeof number, value, std::chars_format::scientific, 16).ptr;
-  for (char* c = number; c != end; ++c) {
-    if (*c >= 'a' && *c <= 'z') {
-      *c = static_cast<char>(*c - 'a' + 'A');
+  char* end = number;
+  if (value == 0.0 || !std::isfinite(value)) {
+    end = std::to_chars(number, number + sizeof number, value, std::chars_format::scientific,
+                        digits - 1)
+              .ptr;
+    for (char* c = number; c != end; ++c) {
+      if (*c >= 'a' && *c <= 'z') {
+        *c = static_cast<char>(*c - 'a' + 'A');
+      }
     }
+  } else {
+    // d.dddddddddddddddd, then E, the sign and at least two exponent digits.
+    const SignificantDigits rounded = round_to_significant(std::fabs(value), digits);
+    if (std::signbit(value)) {
+      *end++ = '-';
+    }
+    *end++ = rounded.digits[0];
+    *end++ = '.';
+    for (int i = 1; i < digits; ++i) {
+      *end++ = rounded.digits[i];
+    }
+    *end++ = 'E';
+    *end++ = rounded.exponent < 0 ? '-' : '+';
+    const int size = std::abs(rounded.exponent);
+    if (size >= 100) {
+      *end++ = static_cast<char>('0' + size / 100);
+    }
+    *end++ = static_cast<char>('0' + size / 10 % 10);
+    *end++ = static_cast<char>('0' + size % 10);
   }
   text.append(number, end);
 }

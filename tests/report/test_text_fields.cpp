@@ -90,6 +90,30 @@ TEST(TextFields, ExponentForm) {
   EXPECT_EQ(format_exponent(static_cast<double>(1.0e-4f), 16, 9), " 0.999999975E-04");
 }
 
+TEST(TextFields, FreeFormatItemsOfALogLine) {
+  const struct {
+    double value;
+    const char* expected;
+  } rows[] = {
+      {781250.0291038303, "7.8125002910383034E+05"},
+      {-1.5627930269973148e6, "-1.5627930269973148E+06"},
+      {0.1, "1.0000000000000001E-01"},  // every digit of the binary value up to the 17th
+      {1.0e-100, "1.0000000000000000E-100"},
+      {0.0, "0.0000000000000000E+00"},
+      {1.0e23, "9.9999999999999992E+22"},  // the double nearest to 10^23
+  };
+  for (const auto& row : rows) {
+    std::string line;
+    append_free_real(line, row.value);
+    EXPECT_EQ(line, row.expected) << row.value;
+  }
+  std::string line;
+  append_free_integer(line, 12);
+  line += ' ';
+  append_free_integer(line, -3);
+  EXPECT_EQ(line, "12 -3");
+}
+
 TEST(TextFields, NonFiniteValuesFillTheField) {
   const double infinity = std::numeric_limits<double>::infinity();
   const double not_a_number = std::numeric_limits<double>::quiet_NaN();
