@@ -1,6 +1,7 @@
 #include "run/run_files.hpp"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -25,6 +26,28 @@ fs::path make_unique_file(const std::string& prefix) {
   }
   close(descriptor);
   return fs::path(name.data());
+}
+
+// Where the report goes: a results name that is a link names the file the link leads to, so
+// that the link stays a link.
+fs::path through_links(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(path, error))) {
+    return path;
+  }
+  const fs::path target = fs::weakly_canonical(path, error);
+  return error ? path : target;
+}
+
+// A replaced report keeps the permissions of the old one; a new one gets those of any new file,
+// 0666 less the user's umask.
+fs::perms report_permissions(const fs::file_status& existing) {
+  if (fs::exists(existing)) {
+    return existing.permissions();
+  }
+  const mode_t mask = umask(0);
+  umask(mask);
+  return static_cast<fs::perms>(0666 & ~mask);
 }
 
 }  // namespace
@@ -57,7 +80,8 @@ bool designates_same_file(const fs::path& path, const fs::path& other) {
   return fs::equivalent(path, other, error) && !error;
 }
 
-bool write_file_atomically(const fs::path& path, const std::function<void(std::ostream&)>& write) {
+bool write_file_atomically(const fs::path& named, const std::function<void(std::ostream&)>& write) {
+  const fs::path path = through_links(named);
   std::error_code error;
   const fs::file_status existing = fs::status(path, error);
   if (fs::exists(existing)) {
@@ -85,10 +109,7 @@ bool write_file_atomically(const fs::path& path, const std::function<void(std::o
     }
   }
   if (written) {
-    fs::permissions(temporary,
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                        fs::perms::others_read,
-                    error);
+    fs::permissions(temporary, report_permissions(existing), error);
     fs::rename(temporary, path, error);
     written = !error;
   }

@@ -40,7 +40,9 @@ std::string trimmed_name(const std::string& name);
 bool designates_same_file(const std::filesystem::path& path, const std::filesystem::path& other);
 
 // Writes the report through a temporary file in the same folder, renamed over path only once
-// complete, so a failed write keeps any previous report whole. Returns false on any failure.
+// complete, so a failed write keeps any previous report whole. A path that is a link is written
+// through to the file it leads to; the report keeps the permissions of the file it replaces.
+// Returns false on any failure.
 bool write_file_atomically(const std::filesystem::path& path,
                            const std::function<void(std::ostream&)>& write);
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "report/text_fields.hpp"
@@ -282,6 +285,41 @@ TEST(RunProgram, FailedReportKeepsThePreviousOne) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             3);  // no temporary file left behind: placa, placa.res, ZLIXO
+}
+
+// A new report gets the permissions the user's umask gives new files, a replaced one keeps
+// those of the old file, and a results name that is a link is written through it.
+TEST(RunProgram, ReportKeepsPermissionsAndLinks) {
+  namespace fs = std::filesystem;
+  TempFolder folder;
+  folder.write("placa", testing::plate_data_text(small_plate()));
+  const mode_t previous_mask = umask(027);
+  RunResult run = testing::run_in(folder, "placa\n");
+  umask(previous_mask);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(fs::status(folder.path() / "placa.res").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string report = folder.read("placa.res");
+
+  fs::permissions(folder.path() / "placa.res", fs::perms::owner_read | fs::perms::owner_write);
+  folder.write("placa.res", "relatorio anterior\n");
+  run = testing::run_in(folder, "placa\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(fs::status(folder.path() / "placa.res").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(folder.read("placa.res"), report);
+
+  fs::remove(folder.path() / "placa.res");
+  fs::create_directory(folder.path() / "saida");
+  folder.write("saida/relatorio", "relatorio anterior\n");
+  fs::create_symlink("saida/relatorio", folder.path() / "placa.res");
+  run = testing::run_in(folder, "placa\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(fs::read_symlink(folder.path() / "placa.res"), "saida/relatorio");
+  EXPECT_EQ(folder.read("saida/relatorio"), report);
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(folder.path() / "saida"), fs::directory_iterator()),
+      1);  // no temporary file left beside the target
 }
 
 TEST(Program, RunsTheDefaultExampleWithoutConsoleInput) {
