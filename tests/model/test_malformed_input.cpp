@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <set>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "example_data.hpp"
 #include "model/data_reader.hpp"
@@ -212,18 +215,52 @@ TEST(MalformedInput, EndlessLineIsAReadError) {
   EXPECT_EQ(name, "d01         ");
 }
 
-// A scratch record cut short (a full disk) or written for another array stops the run with its
-// console message, in Latin-1 like every other program text.
+// A record holds every value bit for bit, whatever runs of zeros it has and wherever they are.
+TEST(MalformedInput, ScratchRecordsReadBackBitForBit) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<std::vector<double>> records = {
+      {0.0, 0.0, 0.0},
+      {1.0, 0.0, 2.0, 0.0, 0.0, 3.0, 0.0},
+      {0.0, -0.0, 0.0, 0.0, nan, 5e-324, 0.0, 0.0, 0.0, -1.5},
+      {7.0},
+      std::vector<double>(1000, 0.0),
+  };
+  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
+  for (const auto& record : records) {
+    write_scratch_record(scratch, record.data(), record.size());
+  }
+  std::ostringstream console;
+  for (const auto& record : records) {
+    std::vector<double> read_back(record.size(), 9.0);
+    read_scratch_record(scratch, read_back.data(), read_back.size(), console);
+    EXPECT_EQ(std::memcmp(read_back.data(), record.data(), record.size() * sizeof(double)), 0)
+        << record.size() << " values";
+  }
+  EXPECT_EQ(console.str(), "");
+}
+
+// A scratch record cut short (a full disk), written for another array or with runs that claim
+// more values than it holds stops the run with its console message, in Latin-1 like every other
+// program text.
 TEST(MalformedInput, DamagedScratchRecordsStopTheRun) {
   const double values[3] = {1.0, 2.0, 3.0};
   std::stringstream whole(std::ios::in | std::ios::out | std::ios::binary);
   write_scratch_record(whole, values, 3);
   const std::string record = whole.str();
+  std::string overlong = record;
+  overlong[8] = 4;  // a run of four zeros in a record of three values
+  std::string empty_run = record;
+  empty_run.replace(8, 8, std::string(8, '\0'));  // a run of no values at all
   const struct {
     std::string bytes;
     std::size_t count;
-  } rows[] = {
-      {record.substr(0, record.size() - 1), 3}, {record.substr(0, 4), 3}, {"", 3}, {record, 2}};
+  } rows[] = {{record.substr(0, record.size() - 1), 3},
+              {record.substr(0, 4), 3},
+              {record.substr(0, 12), 3},
+              {"", 3},
+              {record, 2},
+              {overlong, 3},
+              {empty_run, 3}};
   for (const auto& row : rows) {
     std::stringstream scratch(row.bytes, std::ios::in | std::ios::out | std::ios::binary);
     std::ostringstream console;

@@ -285,8 +285,9 @@ TEST(MalformedRuns, LogFileOnAFullDevice) {
   EXPECT_EQ(fs::read_symlink(folder.path() / "ZLIXO"), "/dev/full");
 }
 
-// Files limited to 1 MB: the element-only stiffness (6.5 MB) cannot be parked on the scratch
-// file, which the reaction step finds when it reads the record back.
+// Files limited to 8 KB, a disk that fills up: the element records cannot all be parked on the
+// scratch file, which the stress-resultant step finds when it reads them back, and the log
+// cannot be written whole either.
 TEST(MalformedRuns, ScratchFileOnAFullDisk) {
   testing::TempFolder folder;
   folder.write("d01", d01);
@@ -294,7 +295,7 @@ TEST(MalformedRuns, ScratchFileOnAFullDisk) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1 << 20, 1 << 20};
+    const rlimit limit{8 << 10, 8 << 10};
     setrlimit(RLIMIT_FSIZE, &limit);
     const testing::RunResult run = testing::run_in(folder, "d01\n");
     std::ofstream(folder.path() / "console", std::ios::binary) << run.console;
@@ -306,7 +307,9 @@ TEST(MalformedRuns, ScratchFileOnAFullDisk) {
   EXPECT_EQ(WEXITSTATUS(wait_status), 1);
   const std::string console = folder.read("console");
   EXPECT_TRUE(console.ends_with(
-      "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1 + pause_prompt));
+      "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1 +
+      "\n     ERRO: não foi possível escrever o ficheiro de registo ZLIXO\n"_l1 + pause_prompt));
+  EXPECT_FALSE(contains(console, "8º passo"_l1));
   EXPECT_FALSE(folder.holds("d01.res"));
 }
 
