@@ -1,9 +1,9 @@
 #include "results/support_reactions.hpp"
 
+#include <array>
 #include <istream>
 #include <memory>
 
-#include "model/matrix_product.hpp"
 #include "model/scratch_records.hpp"
 
 namespace lajefem {
@@ -12,24 +12,31 @@ namespace {
 
 using OutOfBalance = Array<float, max_equations, max_load_cases>;  // (equation, case) kN, kN·m
 
-// R = K·U − F over the full rows of the spring-free stiffness, U the current load_vectors.
-void compute_out_of_balance(const ModelStore& store, const LoadMatrix& applied, OutOfBalance& r) {
-  const int n = store.equation_count;
-  const auto product = std::make_unique<LoadMatrix>();
-  multiply_matrices(store.global_stiffness, store.load_vectors, n, n, store.load_case_count,
-                    *product);
-  for (int c = 1; c <= store.load_case_count; ++c) {
-    for (int i = 1; i <= n; ++i) {
-      r(i, c) = static_cast<float>((*product)(i, c) - applied(i, c));
+// R(i, c) = K(i, ·)·U(·, c) − F(i, c) over the full row i of the spring-free stiffness, U the
+// current load_vectors, summed from 0.0 in the order of the row, for every load case at once.
+void compute_out_of_balance(const ModelStore& store, const LoadMatrix& applied, int i,
+                            OutOfBalance& r) {
+  std::array<double, max_load_cases> s{};
+  for (int j = 1; j <= store.equation_count; ++j) {
+    const double k = store.global_stiffness(i, j);
+    for (int c = 1; c <= store.load_case_count; ++c) {
+      s[c - 1] += k * store.load_vectors(j, c);
     }
+  }
+  for (int c = 1; c <= store.load_case_count; ++c) {
+    r(i, c) = static_cast<float>(s[c - 1] - applied(i, c));
   }
 }
 
 // Each support row: its node number as held in support_data, then the reactions on w, θx, θy.
-void copy_support_reactions(ModelStore& store, const OutOfBalance& r) {
+// Only the equations of supported nodes are ever reported, so only their rows of R are formed.
+void copy_support_reactions(ModelStore& store, const LoadMatrix& applied, OutOfBalance& r) {
   for (int s = 1; s <= store.support_count; ++s) {
     const float node = store.support_data(s, 1);
     const int n = static_cast<int>(node);
+    for (int d = 1; d <= 3; ++d) {
+      compute_out_of_balance(store, applied, 3 * (n - 1) + d, r);
+    }
     for (int c = 1; c <= store.load_case_count; ++c) {
       store.support_reactions(s, 1, c) = node;
       for (int d = 1; d <= 3; ++d) {
@@ -46,8 +53,7 @@ void compute_support_reactions(ModelStore& store, std::istream& scratch, std::os
   const auto applied = std::make_unique<LoadMatrix>();
   read_scratch_record(scratch, applied->data(), applied->size, console);
   const auto r = std::make_unique<OutOfBalance>();
-  compute_out_of_balance(store, *applied, *r);
-  copy_support_reactions(store, *r);
+  copy_support_reactions(store, *applied, *r);
 }
 
 }  // namespace lajefem

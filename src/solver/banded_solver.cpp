@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "model/matrix_product.hpp"
 #include "solver/block_inversion.hpp"
+#include "solver/matrix_product.hpp"
 
 namespace lajefem {
 namespace {

@@ -2,7 +2,7 @@
 // in increasing order of the inner index, so that the result is the same to the last bit as the
 // plain triple loop. A sum that starts from 0.0 is never −0.0, so a zero term (an exact zero of
 // left times a finite factor, or a finite column of left times a zero factor) leaves it as it is:
-// such terms are passed over. Banded and triangular operands cost only their nonzero part.
+// such terms are passed over, and the triangular coupling blocks cost only their nonzero part.
 #pragma once
 
 #include <algorithm>
