@@ -41,19 +41,21 @@ void check_element_geometry(const ModelStore& store, int e, const CornerValues& 
 // The stress-recovery matrix of element e, 20 rows of 12 values in 1P,G(10.3), written as one
 // block.
 void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
-  std::string block = "\n\n      " + " Elemento nº"_l1 + format_integer(e, 4) + "\n   ";
-  block.reserve(block.size() + 24 * 130);
+  std::string block = "\n\n      " + " Elemento nº"_l1;
+  block.reserve(24 * 130);
+  append_integer(block, e, 4);
+  block += "\n   ";
   for (int j = 1; j <= element_dofs; ++j)
     block += "        j=";
   block += "\n i=";
   for (int j = 1; j <= element_dofs; ++j)
-    block += format_integer(j, 10);
+    append_integer(block, j, 10);
   block += '\n';
   for (int r = 1; r <= stress_rows; ++r) {
-    block += format_integer(r, 3);
+    append_integer(block, r, 3);
     block += "   ";
     for (int c = 1; c <= element_dofs; ++c)
-      block += format_general_1p(store.element_stress_matrix(r, c), 10, 3);
+      append_general_1p(block, store.element_stress_matrix(r, c), 10, 3);
     block += '\n';
   }
   write_through_buffer(log, block);

@@ -28,7 +28,8 @@ std::string blanks(int count) {
 }
 
 void write_line(std::ostream& out, const std::string& line) {
-  out << line << '\n';
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  out.put('\n');
 }
 
 std::string make_label_buffer(std::string label) {
@@ -94,10 +95,15 @@ void write_node_coordinates(const ModelStore& store, std::ostream& out) {
   write_line(out, blanks(5) + "**** COORDENADAS DOS NOS ****"_l1);
   write_line(out,
              blanks(10) + "NOS"_l1 + blanks(5) + "COORDXX(m)"_l1 + blanks(5) + "COORDYY(m)"_l1);
+  std::string line;
   for (int n = 1; n <= store.node_count; ++n) {
-    write_line(out, blanks(8) + format_integer(n, 4) + blanks(7) +
-                        format_fixed(store.node_coord(n, 1), 8, 2) + blanks(7) +
-                        format_fixed(store.node_coord(n, 2), 8, 2));
+    line.assign(8, ' ');
+    append_integer(line, n, 4);
+    line.append(7, ' ');
+    append_fixed(line, store.node_coord(n, 1), 8, 2);
+    line.append(7, ' ');
+    append_fixed(line, store.node_coord(n, 2), 8, 2);
+    write_line(out, line);
   }
 }
 
@@ -174,14 +180,22 @@ void write_nodal_displacements(const ModelStore& store, std::ostream& out) {
   write_line(out, "");
   write_line(out, " Caso carga"_l1 + blanks(2) + "Ponto"_l1 + blanks(5) + "Desloc ww (mm)"_l1 +
                       blanks(2) + "Desl tetax (rad)"_l1 + blanks(2) + "Desl tetay (rad)"_l1);
+  std::string line;
   for (int c = 1; c <= store.load_case_count; ++c) {
     for (int n = 1; n <= store.node_count; ++n) {
       const float w = static_cast<float>(store.load_vectors(3 * n - 2, c)) * 1000.0f;
       const float theta_x = static_cast<float>(store.load_vectors(3 * n - 1, c));
       const float theta_y = static_cast<float>(store.load_vectors(3 * n, c));
-      write_line(out, format_integer(c, 8) + format_integer(n, 8) + blanks(2) +
-                          format_fixed(w, 16, 5) + blanks(3) + format_fixed(theta_x, 16, 9) +
-                          blanks(3) + format_fixed(theta_y, 16, 9));
+      line.clear();
+      append_integer(line, c, 8);
+      append_integer(line, n, 8);
+      line.append(2, ' ');
+      append_fixed(line, w, 16, 5);
+      line.append(3, ' ');
+      append_fixed(line, theta_x, 16, 9);
+      line.append(3, ' ');
+      append_fixed(line, theta_y, 16, 9);
+      write_line(out, line);
     }
   }
 }
@@ -193,11 +207,16 @@ void write_case_resultants(const ModelStore& store, int c, std::ostream& out) {
   write_line(out, "");
   write_line(out, " Elemento "_l1 + " Tipo"_l1 + blanks(8) + "Ponto 1"_l1 + blanks(5) +
                       "Ponto 2"_l1 + blanks(5) + "Ponto 3"_l1 + blanks(5) + "Ponto 4"_l1);
+  std::string line;
   for (int e = 1; e <= store.element_count; ++e) {
     for (int t = 1; t <= 5; ++t) {
-      std::string line = format_integer(e, 6) + blanks(6) + format_integer(t, 2) + blanks(4);
+      line.clear();
+      append_integer(line, e, 6);
+      line.append(6, ' ');
+      append_integer(line, t, 2);
+      line.append(4, ' ');
       for (int p = 1; p <= 4; ++p) {
-        line += format_fixed(store.element_results(e, 5 * (p - 1) + t, c), 12, 4);
+        append_fixed(line, store.element_results(e, 5 * (p - 1) + t, c), 12, 4);
       }
       write_line(out, line);
     }
@@ -213,12 +232,14 @@ void write_case_corner_displacements(const ModelStore& store, int c, std::ostrea
     columns += " ww (mm) Tetax(rad) Tetay(rad)"_l1;
   }
   write_line(out, columns);
+  std::string line;
   for (int e = 1; e <= store.element_count; ++e) {
-    std::string line = format_integer(e, 4);
+    line.clear();
+    append_integer(line, e, 4);
     for (int k = 1; k <= corners; ++k) {
-      line += format_fixed(store.element_displacements(e, 3 * k - 2, c), 8, 3) +
-              format_fixed(store.element_displacements(e, 3 * k - 1, c), 11, 6) +
-              format_fixed(store.element_displacements(e, 3 * k, c), 11, 6);
+      append_fixed(line, store.element_displacements(e, 3 * k - 2, c), 8, 3);
+      append_fixed(line, store.element_displacements(e, 3 * k - 1, c), 11, 6);
+      append_fixed(line, store.element_displacements(e, 3 * k, c), 11, 6);
     }
     write_line(out, line);
   }
@@ -241,12 +262,15 @@ void write_support_reactions(const ModelStore& store, std::ostream& out) {
   write_line(out, blanks(5) + "**** REAÇÕES DE APOIO ****"_l1);
   write_line(out, " Caso carga"_l1 + blanks(5) + "Nó"_l1 + blanks(10) + "Rw (KN)"_l1 + blanks(8) +
                       "Mx (KN.m)"_l1 + blanks(8) + "My (KN.m)"_l1);
+  std::string line;
   for (int c = 1; c <= store.load_case_count; ++c) {
     for (int s = 1; s <= store.support_count; ++s) {
-      std::string line = blanks(3) + format_integer(c, 3) + blanks(8) +
-                         format_integer(node_number(store.support_reactions(s, 1, c)), 4);
+      line.assign(3, ' ');
+      append_integer(line, c, 3);
+      line.append(8, ' ');
+      append_integer(line, node_number(store.support_reactions(s, 1, c)), 4);
       for (int j = 2; j <= 4; ++j) {
-        line += format_fixed(store.support_reactions(s, j, c), 17, 4);
+        append_fixed(line, store.support_reactions(s, j, c), 17, 4);
       }
       write_line(out, line);
     }

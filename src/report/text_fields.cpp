@@ -39,23 +39,23 @@ class FieldText {
   std::size_t size_ = 0;
 };
 
-std::string asterisks(int width) {
-  return std::string(static_cast<std::size_t>(width), '*');
+void append_asterisks(std::string& out, int width) {
+  out.append(static_cast<std::size_t>(width), '*');
 }
 
 // Right-aligns text in width columns, or fills the field with asterisks when it does not fit.
-std::string right_aligned(const char* text, std::size_t size, int width) {
+void append_right_aligned(std::string& out, const char* text, std::size_t size, int width) {
   const std::size_t columns = static_cast<std::size_t>(width);
   if (size > columns) {
-    return asterisks(width);
+    append_asterisks(out, width);
+    return;
   }
-  std::string field(columns, ' ');
-  std::memcpy(field.data() + (columns - size), text, size);
-  return field;
+  out.append(columns - size, ' ');
+  out.append(text, size);
 }
 
-std::string right_aligned(FieldText& text, int width) {
-  return right_aligned(text.begin(), text.size(), width);
+void append_right_aligned(std::string& out, FieldText& text, int width) {
+  append_right_aligned(out, text.begin(), text.size(), width);
 }
 
 // Negative zero prints like zero.
@@ -85,8 +85,8 @@ void append_exponent_part(FieldText& text, int exponent) {
 // The exponent form of a nonzero magnitude from its significant digits, with `before` of them (0
 // or 1) ahead of the point: 0.dddd E+xx (before = 0) or d.dddd E+xx (before = 1, the scale
 // factor 1P).
-std::string exponent_layout(bool negative, const SignificantDigits& rounded, int width,
-                            int before) {
+void append_exponent_layout(std::string& out, bool negative, const SignificantDigits& rounded,
+                            int width, int before) {
   FieldText text;
   if (negative) {
     text.append('-');
@@ -101,13 +101,14 @@ std::string exponent_layout(bool negative, const SignificantDigits& rounded, int
     text.append(rounded.digits + 1, static_cast<std::size_t>(rounded.count - 1));
     append_exponent_part(text, rounded.exponent);
   }
-  return right_aligned(text, width);
+  append_right_aligned(out, text, width);
 }
 
 // Exponent form with `before` digits (0 or 1) ahead of the point and `after` behind it.
-std::string exponent_form(double value, int width, int before, int after) {
+void append_exponent_form(std::string& out, double value, int width, int before, int after) {
   if (!std::isfinite(value)) {
-    return asterisks(width);
+    append_asterisks(out, width);
+    return;
   }
   value = without_negative_zero(value);
   if (value == 0.0) {
@@ -115,9 +116,10 @@ std::string exponent_form(double value, int width, int before, int after) {
     text.append("0.", 2);
     text.append_repeated('0', static_cast<std::size_t>(after));
     append_exponent_part(text, 0);
-    return right_aligned(text, width);
+    append_right_aligned(out, text, width);
+    return;
   }
-  return exponent_layout(std::signbit(value),
+  append_exponent_layout(out, std::signbit(value),
                          round_to_significant(std::fabs(value), before + after), width, before);
 }
 
@@ -152,13 +154,17 @@ void append_fixed_from_digits(FieldText& text, bool negative, const SignificantD
 // G(w.d) with the exponent form chosen by the caller (plain, or d+1 digits under 1P). In the
 // fixed range the value rounded to d significant digits is exactly the value rounded to its
 // last decimal, so one conversion gives both the choice and the layout.
-std::string general_form(double value, int width, int digits, int exponent_digits_before) {
+void append_general_form(std::string& out, double value, int width, int digits,
+                         int exponent_digits_before) {
   if (!std::isfinite(value)) {
-    return asterisks(width);
+    append_asterisks(out, width);
+    return;
   }
   value = without_negative_zero(value);
   if (value == 0.0) {
-    return format_fixed(0.0, width - 4, digits - 1) + "    ";
+    append_fixed(out, 0.0, width - 4, digits - 1);
+    out.append(4, ' ');
+    return;
   }
   const bool negative = std::signbit(value);
   const double magnitude = std::fabs(value);
@@ -169,36 +175,50 @@ std::string general_form(double value, int width, int digits, int exponent_digit
     // the exponent form's own digits decide.
     rounded = round_to_significant(magnitude, exponent_digits);
     if (rounded.exponent >= digits || rounded.exponent <= -3) {
-      return exponent_layout(negative, rounded, width, exponent_digits_before);
+      append_exponent_layout(out, negative, rounded, width, exponent_digits_before);
+      return;
     }
   }
   const SignificantDigits decision = round_to_significant(magnitude, digits);
   if (decision.exponent < -1 || decision.exponent > digits - 1) {
-    return exponent_digits == digits
-               ? exponent_layout(negative, decision, width, 0)
-               : exponent_layout(negative, rounded, width, exponent_digits_before);
+    if (exponent_digits == digits) {
+      append_exponent_layout(out, negative, decision, width, 0);
+    } else {
+      append_exponent_layout(out, negative, rounded, width, exponent_digits_before);
+    }
+    return;
   }
   FieldText text;
   append_fixed_from_digits(text, negative, decision);
   drop_leading_zero_if_too_wide(text, width - 4);
   if (text.size() > static_cast<std::size_t>(width - 4)) {
-    return asterisks(width);
+    append_asterisks(out, width);
+    return;
   }
   text.append_repeated(' ', 4);
-  return right_aligned(text, width);
+  append_right_aligned(out, text, width);
+}
+
+// A field on its own, from the function that appends it to a line.
+std::string field_of(void (*append)(std::string&, double, int, int), double value, int width,
+                     int digits) {
+  std::string field;
+  append(field, value, width, digits);
+  return field;
 }
 
 }  // namespace
 
-std::string format_integer(long long value, int width) {
+void append_integer(std::string& out, long long value, int width) {
   char text[24];
   const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-  return right_aligned(text, static_cast<std::size_t>(end - text), width);
+  append_right_aligned(out, text, static_cast<std::size_t>(end - text), width);
 }
 
-std::string format_fixed(double value, int width, int decimals) {
+void append_fixed(std::string& out, double value, int width, int decimals) {
   if (!std::isfinite(value)) {
-    return asterisks(width);
+    append_asterisks(out, width);
+    return;
   }
   FieldText text;
   if (value == 0.0) {
@@ -211,7 +231,8 @@ std::string format_fixed(double value, int width, int decimals) {
     }
     char* end = write_fixed_digits(std::fabs(value), decimals, text.end(), text.capacity_end() - 1);
     if (end == nullptr) {
-      return asterisks(width);
+      append_asterisks(out, width);
+      return;
     }
     text.set_end(end);
     if (decimals == 0) {
@@ -219,19 +240,41 @@ std::string format_fixed(double value, int width, int decimals) {
     }
   }
   drop_leading_zero_if_too_wide(text, width);
-  return right_aligned(text, width);
+  append_right_aligned(out, text, width);
+}
+
+void append_general(std::string& out, double value, int width, int digits) {
+  append_general_form(out, value, width, digits, 0);
+}
+
+void append_general_1p(std::string& out, double value, int width, int digits) {
+  append_general_form(out, value, width, digits, 1);
+}
+
+void append_exponent(std::string& out, double value, int width, int digits) {
+  append_exponent_form(out, value, width, 0, digits);
+}
+
+std::string format_integer(long long value, int width) {
+  std::string field;
+  append_integer(field, value, width);
+  return field;
+}
+
+std::string format_fixed(double value, int width, int decimals) {
+  return field_of(append_fixed, value, width, decimals);
 }
 
 std::string format_general(double value, int width, int digits) {
-  return general_form(value, width, digits, 0);
+  return field_of(append_general, value, width, digits);
 }
 
 std::string format_general_1p(double value, int width, int digits) {
-  return general_form(value, width, digits, 1);
+  return field_of(append_general_1p, value, width, digits);
 }
 
 std::string format_exponent(double value, int width, int digits) {
-  return exponent_form(value, width, 0, digits);
+  return field_of(append_exponent, value, width, digits);
 }
 
 void append_free_integer(std::string& text, long long value) {

@@ -26,6 +26,13 @@ std::string format_general_1p(double value, int width, int digits);
 // E(w.d): 5.0e-5 in E(16.9) -> " 0.500000000E-04". Exponents beyond two digits drop the letter E.
 std::string format_exponent(double value, int width, int digits);
 
+// The same fields appended to a line being built, for the long tables.
+void append_integer(std::string& out, long long value, int width);
+void append_fixed(std::string& out, double value, int width, int decimals);
+void append_general(std::string& out, double value, int width, int digits);
+void append_general_1p(std::string& out, double value, int width, int digits);
+void append_exponent(std::string& out, double value, int width, int digits);
+
 // Free format, the items of a log line appended to text: integers as they are, reals with 17
 // significant digits, 781250.0291 -> "7.8125002910383034E+05".
 void append_free_integer(std::string& text, long long value);
