@@ -1,5 +1,6 @@
 #include "report/decimal_rounding.hpp"
 
+#include <array>
 #include <bit>
 #include <cassert>
 #include <charconv>
@@ -12,27 +13,15 @@ namespace {
 __extension__ typedef unsigned __int128 Wide;  // GCC and Clang both have it
 
 // 10^0 .. 10^19, every power of ten that a 64-bit integer holds.
-constexpr std::uint64_t powers_of_ten[] = {1ULL,
-                                           10ULL,
-                                           100ULL,
-                                           1000ULL,
-                                           10000ULL,
-                                           100000ULL,
-                                           1000000ULL,
-                                           10000000ULL,
-                                           100000000ULL,
-                                           1000000000ULL,
-                                           10000000000ULL,
-                                           100000000000ULL,
-                                           1000000000000ULL,
-                                           10000000000000ULL,
-                                           100000000000000ULL,
-                                           1000000000000000ULL,
-                                           10000000000000000ULL,
-                                           100000000000000000ULL,
-                                           1000000000000000000ULL,
-                                           10000000000000000000ULL};
 constexpr int largest_power = 19;
+constexpr std::array<std::uint64_t, largest_power + 1> powers_of_ten = [] {
+  std::array<std::uint64_t, largest_power + 1> powers{};
+  powers[0] = 1;
+  for (int i = 1; i <= largest_power; ++i) {
+    powers[i] = powers[i - 1] * 10;
+  }
+  return powers;
+}();
 
 // A positive double as mantissa · 2^exponent, the mantissa a 53-bit integer.
 struct BinaryValue {
@@ -62,7 +51,7 @@ bool scale_up(const BinaryValue& value, int scale, ScaledValue& scaled) {
   const int shift = -value.exponent;
   const Wide product = static_cast<Wide>(value.mantissa) * powers_of_ten[scale];
   if (shift >= 128) {
-    scaled = {0, false};  // product < 2^127: below one half
+    scaled = {0, false};  // product < 2^117: below one half
     return true;
   }
   const Wide whole = product >> shift;
@@ -83,18 +72,18 @@ bool scale_up(const BinaryValue& value, int scale, ScaledValue& scaled) {
 // For magnitude = m · 2^−k: ⌊⌊m / 2^k⌋ / 10^t⌋, with the two remainders deciding the rounding.
 // 10^t is even, so a decimal remainder below its half leaves the value below the half-way point
 // whatever the binary remainder, and one above it leaves the value above.
-bool scale_down(const BinaryValue& value, int scale, ScaledValue& scaled) {
+ScaledValue scale_down(const BinaryValue& value, int power) {
   const int shift = -value.exponent;
-  const std::uint64_t divisor = powers_of_ten[-scale];
+  const std::uint64_t divisor = powers_of_ten[power];
   const std::uint64_t binary_whole = shift >= 64 ? 0 : value.mantissa >> shift;
   const bool binary_rest =
       shift >= 64 ? value.mantissa != 0 : (value.mantissa & ((1ULL << shift) - 1)) != 0;
-  scaled.whole = binary_whole / divisor;
+  ScaledValue scaled{binary_whole / divisor, false};
   const std::uint64_t decimal_rest = binary_whole % divisor;
   const std::uint64_t half = divisor / 2;
   scaled.rounds_up =
       decimal_rest > half || (decimal_rest == half && (binary_rest || (scaled.whole & 1) != 0));
-  return true;
+  return scaled;
 }
 
 // Magnitudes of 2^53 and above, or scales beyond 10^±19, are left to the library conversion.
@@ -103,7 +92,11 @@ bool scale_exactly(double magnitude, int scale, ScaledValue& scaled) {
   if (value.exponent > 0 || scale > largest_power || scale < -largest_power) {
     return false;
   }
-  return scale >= 0 ? scale_up(value, scale, scaled) : scale_down(value, scale, scaled);
+  if (scale < 0) {
+    scaled = scale_down(value, -scale);
+    return true;
+  }
+  return scale_up(value, scale, scaled);
 }
 
 // value's `count` decimal digits, leading zeros included, written from first.
