@@ -20,7 +20,7 @@
 #include "results/support_reactions.hpp"
 #include "run/band_operations.hpp"
 #include "run/messages.hpp"
-#include "run/run_files.hpp"
+#include "files/run_files.hpp"
 #include "solver/banded_solver.hpp"
 
 namespace lajefem {

@@ -1,4 +1,4 @@
-#include "run/run_files.hpp"
+#include "files/run_files.hpp"
 
 #include <stdlib.h>
 #include <sys/stat.h>

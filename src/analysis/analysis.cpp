@@ -1,0 +1,326 @@
+#include "analysis/analysis.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sstream>
+
+#include "element/element_loop.hpp"
+#include "element/geometry_tables.hpp"
+#include "model/data_reader.hpp"
+#include "model/model_store.hpp"
+#include "model/run_stop.hpp"
+#include "model/scratch_records.hpp"
+#include "results/element_results.hpp"
+#include "results/load_vectors.hpp"
+#include "results/support_reactions.hpp"
+#include "run/band_operations.hpp"
+#include "solver/banded_solver.hpp"
+
+namespace lajefem {
+
+namespace {
+
+constexpr int data_read_successfully = 600;
+
+std::string trimmed(const std::string& name) {
+  const auto end = name.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : name.substr(0, end + 1);
+}
+
+std::string padded(const std::string& name) {
+  std::string field = name.substr(0, limits::name_length);
+  field.resize(limits::name_length, ' ');
+  return field;
+}
+
+// The modulus as written in the data file: a value that the reader's "× 1e6" turns into the
+// stored one (any such value analyses alike).
+float modulus_as_read(float stored) {
+  float gpa = stored / 1e6f;
+  for (int step = 0; step < 8 && gpa * 1e6f != stored; ++step) {
+    gpa = std::nextafter(gpa, gpa * 1e6f < stored ? INFINITY : -INFINITY);
+  }
+  return gpa;
+}
+
+PlateModel model_from_store(const ModelStore& store) {
+  PlateModel model;
+  model.title = trimmed(store.title);
+  model.elastic_modulus_gpa = modulus_as_read(store.elastic_modulus);
+  model.poisson_ratio = store.poisson_ratio;
+  model.thickness = store.thickness;
+  for (int n = 1; n <= store.node_count; ++n) {
+    model.nodes.push_back({store.node_coord(n, 1), store.node_coord(n, 2)});
+  }
+  for (int e = 1; e <= store.element_count; ++e) {
+    PlateElement element;
+    element.type = store.element_type(e);
+    for (int a = 1; a <= corners; ++a) {
+      element.nodes[a - 1] = store.element_nodes(e, a);
+    }
+    model.elements.push_back(element);
+  }
+  for (int s = 1; s <= store.support_count; ++s) {
+    model.supports.push_back({static_cast<int>(store.support_data(s, 1)), store.support_data(s, 2),
+                              store.support_data(s, 3), store.support_data(s, 4)});
+  }
+  for (int c = 1; c <= store.load_case_count; ++c) {
+    LoadCase load_case;
+    for (int i = 1; i <= store.loads_per_case(c); ++i) {
+      PlateLoad load;
+      load.type = store.load_info(i, 1, c);
+      load.node = store.load_info(i, 2, c);
+      for (int v = 1; v <= values_per_load; ++v) {
+        load.values[v - 1] = store.load_values(i, v, c);
+      }
+      load_case.loads.push_back(load);
+    }
+    model.load_cases.push_back(load_case);
+  }
+  model.results_name = trimmed(store.results_file_name);
+  return model;
+}
+
+void load_model_into_store(const PlateModel& model, ModelStore& store) {
+  store.title = padded(model.title);
+  store.elastic_modulus = model.elastic_modulus_gpa * 1e6f;
+  store.poisson_ratio = model.poisson_ratio;
+  store.thickness = model.thickness;
+  store.node_count = static_cast<int>(model.nodes.size());
+  store.element_count = static_cast<int>(model.elements.size());
+  store.support_count = static_cast<int>(model.supports.size());
+  for (int n = 1; n <= store.node_count; ++n) {
+    store.node_coord(n, 1) = model.nodes[n - 1].x;
+    store.node_coord(n, 2) = model.nodes[n - 1].y;
+  }
+  for (int e = 1; e <= store.element_count; ++e) {
+    store.element_type(e) = model.elements[e - 1].type;
+    for (int a = 1; a <= corners; ++a) {
+      store.element_nodes(e, a) = model.elements[e - 1].nodes[a - 1];
+    }
+  }
+  for (int s = 1; s <= store.support_count; ++s) {
+    const PlateSupport& support = model.supports[s - 1];
+    store.support_data(s, 1) = static_cast<float>(support.node);
+    store.support_data(s, 2) = support.spring_w;
+    store.support_data(s, 3) = support.spring_theta_x;
+    store.support_data(s, 4) = support.spring_theta_y;
+  }
+  store.load_case_count = static_cast<int>(model.load_cases.size());
+  for (int c = 1; c <= store.load_case_count; ++c) {
+    const auto& loads = model.load_cases[c - 1].loads;
+    store.loads_per_case(c) = static_cast<int>(loads.size());
+    for (int i = 1; i <= store.loads_per_case(c); ++i) {
+      store.load_info(i, 1, c) = loads[i - 1].type;
+      store.load_info(i, 2, c) = loads[i - 1].node;
+      for (int v = 1; v <= values_per_load; ++v) {
+        store.load_values(i, v, c) = loads[i - 1].values[v - 1];
+      }
+    }
+  }
+  store.results_file_name = padded(model.results_name);
+  store.data_error_code = data_read_successfully;
+  store.equation_count = 3 * store.node_count;
+}
+
+AnalysisStop stop_of(AnalysisStop::Kind kind) {
+  AnalysisStop stop;
+  stop.kind = kind;
+  return stop;
+}
+
+int first_unknown_element(const ModelStore& store) {
+  for (int e = 1; e <= store.element_count; ++e) {
+    if (store.element_type(e) != 1)
+      return e;
+  }
+  return 0;
+}
+
+// The element loop's stop, told apart by its console line.
+AnalysisStop element_stop(const ModelStore& store, const std::string& console_text) {
+  const auto at = console_text.find("elemento");
+  if (console_text.find("desconhecido") != std::string::npos || at == std::string::npos) {
+    AnalysisStop stop = stop_of(AnalysisStop::Kind::unknown_element_type);
+    stop.element = first_unknown_element(store);
+    return stop;
+  }
+  AnalysisStop stop = stop_of(AnalysisStop::Kind::invalid_geometry);
+  stop.element = std::stoi(console_text.substr(at + 8, 4));
+  return stop;
+}
+
+// Runs steps 3 to 5 on a loaded store: geometry, stiffness into scratch, springs.
+std::variant<std::monostate, AnalysisStop> form_stiffness(ModelStore& store,
+                                                          std::iostream& scratch) {
+  gather_element_coordinates(store);
+  build_sampling_tables(store);
+  compute_half_bandwidth(store);
+  if (store.half_bandwidth > max_band) {
+    AnalysisStop stop = stop_of(AnalysisStop::Kind::band_limit);
+    stop.half_bandwidth = store.half_bandwidth;
+    return stop;
+  }
+  std::ostringstream console;
+  std::ostringstream log;
+  try {
+    assemble_global_stiffness(store, console, log, scratch);
+  } catch (const RunStop&) {
+    return element_stop(store, console.str());
+  }
+  write_scratch_record(scratch, store.global_stiffness.data(), StiffnessMatrix::size);
+  add_support_springs(store);
+  return std::monostate{};
+}
+
+AnalysisStop unknown_load_stop(const ModelStore& store) {
+  AnalysisStop stop = stop_of(AnalysisStop::Kind::unknown_load_type);
+  for (int c = 1; c <= store.load_case_count; ++c) {
+    for (int i = 1; i <= store.loads_per_case(c); ++i) {
+      const int type = store.load_info(i, 1, c);
+      if (type != 1 && type != 2) {
+        stop.load_case = c;
+        stop.load = i;
+        return stop;
+      }
+    }
+  }
+  return stop;
+}
+
+AnalysisResults results_from_store(const ModelStore& store) {
+  AnalysisResults results;
+  results.half_bandwidth = store.half_bandwidth;
+  for (int c = 1; c <= store.load_case_count; ++c) {
+    LoadCaseResults r;
+    for (int n = 1; n <= store.node_count; ++n) {
+      r.nodes.push_back({store.load_vectors(3 * n - 2, c), store.load_vectors(3 * n - 1, c),
+                         store.load_vectors(3 * n, c)});
+    }
+    for (int e = 1; e <= store.element_count; ++e) {
+      ElementResultants element;
+      for (int p = 1; p <= 4; ++p) {
+        const int row = 5 * (p - 1);
+        element.points[p - 1] = {
+            store.element_results(e, row + 1, c), store.element_results(e, row + 2, c),
+            store.element_results(e, row + 3, c), store.element_results(e, row + 4, c),
+            store.element_results(e, row + 5, c)};
+      }
+      r.elements.push_back(element);
+    }
+    for (int s = 1; s <= store.support_count; ++s) {
+      r.supports.push_back({static_cast<int>(store.support_reactions(s, 1, c)),
+                            store.support_reactions(s, 2, c), store.support_reactions(s, 3, c),
+                            store.support_reactions(s, 4, c)});
+    }
+    results.cases.push_back(r);
+  }
+  return results;
+}
+
+}  // namespace
+
+std::string describe_stop(const AnalysisStop& stop) {
+  using Kind = AnalysisStop::Kind;
+  switch (stop.kind) {
+    case Kind::data_error:
+      return "data error in statement " + std::to_string(stop.data_error_code) +
+             (stop.line > 0 ? " at line " + std::to_string(stop.line) : std::string()) +
+             (stop.reason.empty() ? std::string() : ": " + stop.reason);
+    case Kind::band_limit:
+      return "half-bandwidth " + std::to_string(stop.half_bandwidth) +
+             " above 120: renumber the nodes (lajefem-tools renumber)";
+    case Kind::unknown_element_type:
+      return "element " + std::to_string(stop.element) + " has an unknown type (only 1 is known)";
+    case Kind::invalid_geometry:
+      return "element " + std::to_string(stop.element) +
+             " has invalid geometry: corners not anticlockwise, or the element is degenerate";
+    case Kind::local_mechanism:
+      return "equation " + std::to_string(stop.equation) + " has no stiffness (local mechanism)";
+    case Kind::unknown_load_type:
+      return "load " + std::to_string(stop.load) + " of load case " +
+             std::to_string(stop.load_case) + " has an unknown type (1 nodal, 2 distributed)";
+    case Kind::global_mechanism:
+      return "the plate can move without resistance (global mechanism): check the supports";
+  }
+  return "analysis stopped";
+}
+
+ModelReading read_plate_model(std::istream& data) {
+  const auto store = make_model_store();
+  std::string reason;
+  read_data_file(data, *store, reason);
+  if (store->data_error_code != data_read_successfully) {
+    AnalysisStop stop = stop_of(AnalysisStop::Kind::data_error);
+    stop.data_error_code = store->data_error_code;
+    stop.reason = reason;
+    return stop;
+  }
+  return model_from_store(*store);
+}
+
+int model_half_bandwidth(const PlateModel& model) {
+  int spread = 0;
+  for (const PlateElement& element : model.elements) {
+    const auto [smallest, largest] =
+        std::minmax_element(element.nodes.begin(), element.nodes.end());
+    spread = std::max(spread, *largest - *smallest);
+  }
+  return 3 * spread + 3;
+}
+
+StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {
+  const auto store = make_model_store();
+  load_model_into_store(model, *store);
+  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
+  const auto formed = form_stiffness(*store, scratch);
+  if (const auto* stop = std::get_if<AnalysisStop>(&formed)) {
+    return *stop;
+  }
+  const int n = store->equation_count;
+  std::vector<double> k(static_cast<std::size_t>(n) * n);
+  for (int i = 1; i <= n; ++i) {
+    for (int j = 1; j <= n; ++j) {
+      k[static_cast<std::size_t>(i - 1) * n + (j - 1)] = store->global_stiffness(i, j);
+    }
+  }
+  return k;
+}
+
+AnalysisOutcome analyse_plate_model(const PlateModel& model) {
+  const auto store = make_model_store();
+  load_model_into_store(model, *store);
+  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
+  const auto formed = form_stiffness(*store, scratch);
+  if (const auto* stop = std::get_if<AnalysisStop>(&formed)) {
+    return *stop;
+  }
+  const int equation = find_local_mechanism(*store);
+  if (equation != 0) {
+    AnalysisStop stop = stop_of(AnalysisStop::Kind::local_mechanism);
+    stop.equation = equation;
+    return stop;
+  }
+  store->load_vectors.fill(0.0);
+  std::ostringstream console;
+  try {
+    form_load_vectors(*store, console);
+  } catch (const RunStop&) {
+    return unknown_load_stop(*store);
+  }
+  write_scratch_record(scratch, store->load_vectors.data(), LoadMatrix::size);
+  copy_upper_band(*store);
+  store->singular_flag = 0;
+  solve_banded(max_equations, max_band, max_load_cases, store->equation_count,
+               store->half_bandwidth, store->load_case_count, store->band_stiffness,
+               store->load_vectors, store->singular_flag, console);
+  if (store->singular_flag != 0) {
+    return stop_of(AnalysisStop::Kind::global_mechanism);
+  }
+  compute_element_results(*store, scratch, console);
+  compute_support_reactions(*store, scratch, console);
+  return results_from_store(*store);
+}
+
+}  // namespace lajefem

@@ -1,0 +1,99 @@
+// The analysis without console or log: the data file read into the plate model, then geometry,
+// stiffness, springs, local-mechanism check, loads, solution, element results and reactions, by
+// the same steps as the console program. It writes nothing to any stream and asks nothing.
+#pragma once
+
+#include <array>
+#include <iosfwd>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "model/plate_model.hpp"
+
+namespace lajefem {
+
+// Why an analysis ended early. Only the members that belong to the kind are set.
+struct AnalysisStop {
+  enum class Kind {
+    data_error,            // the reader's failure: code, reason (may be empty), line
+    band_limit,            // half_bandwidth above 120
+    unknown_element_type,  // element
+    invalid_geometry,      // element: Jacobian not positive somewhere in it
+    local_mechanism,       // equation (and its node and freedom) without stiffness
+    unknown_load_type,     // load_case, load (slot)
+    global_mechanism,      // the solver met a block it cannot invert
+  };
+  Kind kind = Kind::data_error;
+  int data_error_code = 0;  // data_error: the statement's code (101..501)
+  int line = 0;             // data_error: 1-based data-file line of the fault, 0 when unknown
+  std::string reason;       // data_error: Portuguese reason, as on the console's MOTIVO line
+  int half_bandwidth = 0;   // band_limit
+  int element = 0;          // unknown_element_type, invalid_geometry
+  int equation = 0;         // local_mechanism
+  int load_case = 0;        // unknown_load_type
+  int load = 0;             // unknown_load_type
+};
+
+// One English sentence for a stop, for the companion program's messages.
+std::string describe_stop(const AnalysisStop& stop);
+
+struct NodeDisplacement {
+  double w = 0;        // m, up for anticlockwise corners
+  double theta_x = 0;  // rad
+  double theta_y = 0;  // rad
+};
+
+// Resultants at one Gauss point, the single-precision values the report prints.
+struct PointResultants {
+  float mx = 0;   // kN·m/m
+  float my = 0;   // kN·m/m
+  float mxy = 0;  // kN·m/m
+  float qx = 0;   // kN/m
+  float qy = 0;   // kN/m
+};
+
+// Gauss points 1..4 (point p nearest corner p). Qx and Qy are evaluated at the element centre:
+// point 1 holds them, points 2..4 hold zero, as the report prints them.
+struct ElementResultants {
+  std::array<PointResultants, 4> points{};
+};
+
+struct SupportReaction {
+  int node = 0;        // supported node (1-based)
+  float force_w = 0;   // kN
+  float moment_x = 0;  // kN·m, on θx
+  float moment_y = 0;  // kN·m, on θy
+};
+
+struct LoadCaseResults {
+  std::vector<NodeDisplacement> nodes;      // one per node
+  std::vector<ElementResultants> elements;  // one per element
+  std::vector<SupportReaction> supports;    // one per support record
+};
+
+struct AnalysisResults {
+  int half_bandwidth = 0;
+  std::vector<LoadCaseResults> cases;  // one per load case
+};
+
+// The reader's outcome: the model, or the data error that stopped it.
+using ModelReading = std::variant<PlateModel, AnalysisStop>;
+using AnalysisOutcome = std::variant<AnalysisResults, AnalysisStop>;
+
+// Reads a data file with the program's own reader (limits and references checked as it does).
+ModelReading read_plate_model(std::istream& data);
+
+// Analyses a model that lies within the program's limits (as read_plate_model gives it).
+AnalysisOutcome analyse_plate_model(const PlateModel& model);
+
+// The full symmetric stiffness of the model's elements with the support springs added, row by row
+// (3 × nodes squared values, equations numbered 3n − 2, 3n − 1, 3n), or the stop that prevents it
+// (band, element type, geometry).
+using StiffnessOutcome = std::variant<std::vector<double>, AnalysisStop>;
+StiffnessOutcome assemble_model_stiffness(const PlateModel& model);
+
+// Half-bandwidth (stored diagonals, the diagonal included) that the node numbering implies.
+int model_half_bandwidth(const PlateModel& model);
+
+}  // namespace lajefem

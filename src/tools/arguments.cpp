@@ -1,0 +1,70 @@
+#include "tools/arguments.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <utility>
+
+#include "tools/tool_errors.hpp"
+
+namespace lajefem::tools {
+
+ArgumentCursor::ArgumentCursor(std::vector<std::string> words) : words_(std::move(words)) {}
+
+bool ArgumentCursor::done() const {
+  return position_ >= words_.size();
+}
+
+std::string ArgumentCursor::next() {
+  if (attached_) {
+    throw UsageError("option takes no value: " + words_[position_ - 1]);
+  }
+  std::string word = words_.at(position_++);
+  const auto equals = word.find('=');
+  if (word.rfind("--", 0) == 0 && equals != std::string::npos) {
+    attached_ = word.substr(equals + 1);
+    word.resize(equals);
+  }
+  return word;
+}
+
+std::string ArgumentCursor::value_for(const std::string& option) {
+  if (attached_) {
+    std::string value = std::move(*attached_);
+    attached_.reset();
+    return value;
+  }
+  if (done()) {
+    throw UsageError("option " + option + " needs a value");
+  }
+  return words_[position_++];
+}
+
+double ArgumentCursor::number_for(const std::string& option) {
+  return parse_number(value_for(option), option);
+}
+
+int ArgumentCursor::integer_for(const std::string& option) {
+  return parse_integer(value_for(option), option);
+}
+
+double parse_number(const std::string& word, const std::string& option) {
+  double value = 0;
+  const char* end = word.data() + word.size();
+  const auto [stop, error] = std::from_chars(word.data(), end, value);
+  if (word.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+    throw UsageError(option + ": not a number: '" + word + "'");
+  }
+  return value;
+}
+
+int parse_integer(const std::string& word, const std::string& option) {
+  int value = 0;
+  const char* end = word.data() + word.size();
+  const auto [stop, error] = std::from_chars(word.data(), end, value);
+  if (word.empty() || error != std::errc() || stop != end) {
+    throw UsageError(option + ": not a whole number: '" + word + "'");
+  }
+  return value;
+}
+
+}  // namespace lajefem::tools

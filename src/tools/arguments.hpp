@@ -1,0 +1,35 @@
+// The words of a command line taken in order: options (`-o FILE`, `--size A B`, `--name=value`)
+// and positional arguments. Every fault is a UsageError naming the word at fault.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lajefem::tools {
+
+class ArgumentCursor {
+ public:
+  explicit ArgumentCursor(std::vector<std::string> words);
+
+  bool done() const;
+
+  // The next word; for `--name=value` the name, with the value kept for the next value_for.
+  std::string next();
+
+  // The value that follows option `option`.
+  std::string value_for(const std::string& option);
+  double number_for(const std::string& option);
+  int integer_for(const std::string& option);
+
+ private:
+  std::vector<std::string> words_;
+  std::size_t position_ = 0;
+  std::optional<std::string> attached_;  // the value of `--name=value`
+};
+
+// A whole word as a number; UsageError naming `option` when it is not one.
+double parse_number(const std::string& word, const std::string& option);
+int parse_integer(const std::string& word, const std::string& option);
+
+}  // namespace lajefem::tools

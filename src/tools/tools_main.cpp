@@ -1,0 +1,67 @@
+// lajefem-tools: the companion of lajefem that makes, renumbers and checks data files and turns
+// results into pictures, tables and design moments. Non-interactive: everything comes from the
+// command line.
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "tools/tool_commands.hpp"
+#include "tools/tool_errors.hpp"
+
+namespace {
+
+using namespace lajefem::tools;
+
+using Command = int (*)(const Words&, ToolStreams&);
+
+const std::map<std::string, Command>& commands() {
+  static const std::map<std::string, Command> table{
+      {"generate", run_generate}, {"import", run_import}, {"renumber", run_renumber},
+      {"export", run_export},     {"check", run_check},
+  };
+  return table;
+}
+
+constexpr const char* usage_text =
+    "Usage: lajefem-tools COMMAND [options]\n"
+    "\n"
+    "Commands:\n"
+    "  generate   write the data file of a rectangular plate\n"
+    "  import     write a data file from a gmsh quadrilateral mesh (MSH 4.1 ASCII)\n"
+    "  renumber   reduce the half-bandwidth of a data file\n"
+    "  check      find the faults of a data file and explain them\n"
+    "  export     analyse a data file and write ParaView files, SVG maps and CSV tables\n"
+    "\n"
+    "lajefem-tools COMMAND --help describes a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ToolStreams streams{std::cout, std::cerr};
+  const Words words(argv + 1, argv + argc);
+  if (words.empty() || words[0] == "--help" || words[0] == "-h") {
+    (words.empty() ? std::cerr : std::cout) << usage_text;
+    return words.empty() ? 2 : 0;
+  }
+  if (words[0] == "--version") {
+    std::cout << "lajefem-tools " LAJEFEM_VERSION "\n";
+    return 0;
+  }
+  const auto command = commands().find(words[0]);
+  if (command == commands().end()) {
+    std::cerr << "lajefem-tools: unknown command '" << words[0]
+              << "' (lajefem-tools --help lists them)\n";
+    return 2;
+  }
+  try {
+    return command->second(Words(words.begin() + 1, words.end()), streams);
+  } catch (const UsageError& error) {
+    std::cerr << "lajefem-tools " << words[0] << ": " << error.what() << " (lajefem-tools "
+              << words[0] << " --help)\n";
+    return 2;
+  } catch (const InputError& error) {
+    std::cerr << "lajefem-tools " << words[0] << ": " << error.what() << "\n";
+    return 1;
+  }
+}
