@@ -121,7 +121,7 @@ void load_model_into_store(const PlateModel& model, ModelStore& store) {
   }
   store.results_file_name = padded(model.results_name);
   store.data_error_code = data_read_successfully;
-  store.equation_count = 3 * store.node_count;
+  store.equation_count = equation_count_of(store.node_count);
 }
 
 AnalysisStop stop_of(AnalysisStop::Kind kind) {
@@ -195,8 +195,9 @@ AnalysisResults results_from_store(const ModelStore& store) {
   for (int c = 1; c <= store.load_case_count; ++c) {
     LoadCaseResults r;
     for (int n = 1; n <= store.node_count; ++n) {
-      r.nodes.push_back({store.load_vectors(3 * n - 2, c), store.load_vectors(3 * n - 1, c),
-                         store.load_vectors(3 * n, c)});
+      r.nodes.push_back({store.load_vectors(node_equation(n, freedom_w), c),
+                         store.load_vectors(node_equation(n, freedom_theta_x), c),
+                         store.load_vectors(node_equation(n, freedom_theta_y), c)});
     }
     for (int e = 1; e <= store.element_count; ++e) {
       ElementResultants element;
@@ -261,13 +262,11 @@ ModelReading read_plate_model(std::istream& data) {
 }
 
 int model_half_bandwidth(const PlateModel& model) {
-  int spread = 0;
+  int widest = limits::freedoms_per_node;  // a node's own equations, even without elements
   for (const PlateElement& element : model.elements) {
-    const auto [smallest, largest] =
-        std::minmax_element(element.nodes.begin(), element.nodes.end());
-    spread = std::max(spread, *largest - *smallest);
+    widest = std::max(widest, equation_spread(element.nodes));
   }
-  return 3 * spread + 3;
+  return widest;
 }
 
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {

@@ -6,10 +6,10 @@
 
 #include "element/plate_element.hpp"
 #include "element/point_jacobian.hpp"
-#include "model/buffered_write.hpp"
+#include "files/buffered_write.hpp"
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -63,20 +63,13 @@ void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
 
 // Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.
 void assemble_element(ModelStore& store, int e) {
-  for (int a = 1; a <= corners; ++a) {
-    const int na = store.element_nodes(e, a);
-    for (int d = 1; d <= 3; ++d) {
-      const int i = 3 * (na - 1) + d;
-      const int r = 3 * (a - 1) + d;
-      for (int b = 1; b <= corners; ++b) {
-        const int nb = store.element_nodes(e, b);
-        for (int d2 = 1; d2 <= 3; ++d2) {
-          const int j = 3 * (nb - 1) + d2;
-          const int c = 3 * (b - 1) + d2;
-          if (i <= j)
-            store.global_stiffness(i, j) += store.element_stiffness(r, c);
-        }
-      }
+  const ElementEquations equations = element_equations(corner_nodes(store, e));
+  for (int r = 1; r <= element_dofs; ++r) {
+    const int i = equations[r - 1];
+    for (int c = 1; c <= element_dofs; ++c) {
+      const int j = equations[c - 1];
+      if (i <= j)
+        store.global_stiffness(i, j) += store.element_stiffness(r, c);
     }
   }
 }

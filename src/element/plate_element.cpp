@@ -4,8 +4,8 @@
 #include <string>
 
 #include "element/point_jacobian.hpp"
-#include "model/buffered_write.hpp"
-#include "report/text_fields.hpp"
+#include "files/buffered_write.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -45,10 +45,12 @@ void form_bending_strains(const ModelStore& store, BendingStrains& bb) {
   bb.fill(0.0);
   for (int p = 1; p <= gauss_points; ++p) {
     for (int a = 1; a <= corners; ++a) {
-      bb(1, 3 * a - 1, p) = -store.point_dndx(p, a);
-      bb(2, 3 * a, p) = -store.point_dndy(p, a);
-      bb(3, 3 * a - 1, p) = -store.point_dndy(p, a);
-      bb(3, 3 * a, p) = -store.point_dndx(p, a);
+      const int theta_x = element_freedom(a, freedom_theta_x);
+      const int theta_y = element_freedom(a, freedom_theta_y);
+      bb(1, theta_x, p) = -store.point_dndx(p, a);
+      bb(2, theta_y, p) = -store.point_dndy(p, a);
+      bb(3, theta_x, p) = -store.point_dndy(p, a);
+      bb(3, theta_y, p) = -store.point_dndx(p, a);
     }
   }
 }
@@ -58,10 +60,11 @@ void form_shear_strains(const ModelStore& store, const CentreDerivatives& centre
                         ShearStrains& bs) {
   bs.fill(0.0);
   for (int a = 1; a <= corners; ++a) {
-    bs(1, 3 * a - 2) = centre.dndx(a);
-    bs(1, 3 * a - 1) = -store.shape_n(centre_point, a);
-    bs(2, 3 * a - 2) = centre.dndy(a);
-    bs(2, 3 * a) = -store.shape_n(centre_point, a);
+    const int w = element_freedom(a, freedom_w);
+    bs(1, w) = centre.dndx(a);
+    bs(1, element_freedom(a, freedom_theta_x)) = -store.shape_n(centre_point, a);
+    bs(2, w) = centre.dndy(a);
+    bs(2, element_freedom(a, freedom_theta_y)) = -store.shape_n(centre_point, a);
   }
 }
 

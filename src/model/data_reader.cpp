@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "model/free_format.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 

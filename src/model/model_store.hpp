@@ -8,12 +8,14 @@
 #include <string>
 
 #include "model/array.hpp"
+#include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
 
 namespace lajefem {
 
 using limits::corners;
 using limits::element_dofs;
+using limits::freedoms_per_node;
 using limits::max_band;
 using limits::max_elements;
 using limits::max_equations;
@@ -53,7 +55,7 @@ struct ModelStore {
 
   // --- Set by the run driver ---
   int data_error_code = 0;           // reader progress and failure code; 600 = everything read
-  int equation_count = 0;            // 3 × node_count
+  int equation_count = 0;            // equation_count_of(node_count)
   int half_bandwidth = 0;            // stored diagonals of the global stiffness, diagonal included
   StiffnessMatrix global_stiffness;  // (equation, equation) full symmetric stiffness, kN, m
   BandMatrix band_stiffness;         // (row, m) = global_stiffness(row, row + m − 1)
@@ -91,6 +93,12 @@ struct ModelStore {
   static void* operator new(std::size_t size);
   static void operator delete(void* block);
 };
+
+// The node numbers at the corners of element e.
+inline CornerNodes corner_nodes(const ModelStore& store, int e) {
+  return {store.element_nodes(e, 1), store.element_nodes(e, 2), store.element_nodes(e, 3),
+          store.element_nodes(e, 4)};
+}
 
 // The store is several megabytes (the 900 × 900 stiffness): it lives on the heap, once per run.
 inline std::unique_ptr<ModelStore> make_model_store() {

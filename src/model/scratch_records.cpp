@@ -10,9 +10,9 @@
 #include <istream>
 #include <ostream>
 
-#include "model/buffered_write.hpp"
+#include "files/buffered_write.hpp"
 #include "model/run_stop.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {
@@ -183,9 +183,12 @@ void write_nodal_displacements(const ModelStore& store, std::ostream& out) {
   std::string line;
   for (int c = 1; c <= store.load_case_count; ++c) {
     for (int n = 1; n <= store.node_count; ++n) {
-      const float w = static_cast<float>(store.load_vectors(3 * n - 2, c)) * 1000.0f;
-      const float theta_x = static_cast<float>(store.load_vectors(3 * n - 1, c));
-      const float theta_y = static_cast<float>(store.load_vectors(3 * n, c));
+      const float w =
+          static_cast<float>(store.load_vectors(node_equation(n, freedom_w), c)) * 1000.0f;
+      const float theta_x =
+          static_cast<float>(store.load_vectors(node_equation(n, freedom_theta_x), c));
+      const float theta_y =
+          static_cast<float>(store.load_vectors(node_equation(n, freedom_theta_y), c));
       line.clear();
       append_integer(line, c, 8);
       append_integer(line, n, 8);
@@ -237,9 +240,11 @@ void write_case_corner_displacements(const ModelStore& store, int c, std::ostrea
     line.clear();
     append_integer(line, e, 4);
     for (int k = 1; k <= corners; ++k) {
-      append_fixed(line, store.element_displacements(e, 3 * k - 2, c), 8, 3);
-      append_fixed(line, store.element_displacements(e, 3 * k - 1, c), 11, 6);
-      append_fixed(line, store.element_displacements(e, 3 * k, c), 11, 6);
+      append_fixed(line, store.element_displacements(e, element_freedom(k, freedom_w), c), 8, 3);
+      append_fixed(line, store.element_displacements(e, element_freedom(k, freedom_theta_x), c), 11,
+                   6);
+      append_fixed(line, store.element_displacements(e, element_freedom(k, freedom_theta_y), c), 11,
+                   6);
     }
     write_line(out, line);
   }

@@ -10,14 +10,12 @@ namespace {
 
 using ElementDisplacements = Array<double, element_dofs, max_load_cases>;  // (element dof, case)
 
-// u(3(k−1)+d, c) = the displacement of degree d of corner k's node in case c.
+// u(i, c) = the displacement of element freedom i in case c.
 void gather_element_displacements(const ModelStore& store, int e, ElementDisplacements& u) {
-  for (int k = 1; k <= 4; ++k) {
-    const int n = store.element_nodes(e, k);
-    for (int d = 1; d <= 3; ++d) {
-      for (int c = 1; c <= store.load_case_count; ++c) {
-        u(3 * (k - 1) + d, c) = store.load_vectors(3 * (n - 1) + d, c);
-      }
+  const ElementEquations equations = element_equations(corner_nodes(store, e));
+  for (int i = 1; i <= element_dofs; ++i) {
+    for (int c = 1; c <= store.load_case_count; ++c) {
+      u(i, c) = store.load_vectors(equations[i - 1], c);
     }
   }
 }
@@ -38,11 +36,13 @@ void compute_stress_resultants(ModelStore& store, int e, const ElementDisplaceme
 // The corner displacements as the report shows them: w in mm, rotations in rad.
 void copy_corner_displacements(ModelStore& store, int e, const ElementDisplacements& u) {
   for (int c = 1; c <= store.load_case_count; ++c) {
-    for (int k = 1; k <= 4; ++k) {
-      const int w = 3 * (k - 1) + 1;
+    for (int k = 1; k <= corners; ++k) {
+      const int w = element_freedom(k, freedom_w);
+      const int theta_x = element_freedom(k, freedom_theta_x);
+      const int theta_y = element_freedom(k, freedom_theta_y);
       store.element_displacements(e, w, c) = static_cast<float>(u(w, c)) * 1000.0f;
-      store.element_displacements(e, w + 1, c) = static_cast<float>(u(w + 1, c));
-      store.element_displacements(e, w + 2, c) = static_cast<float>(u(w + 2, c));
+      store.element_displacements(e, theta_x, c) = static_cast<float>(u(theta_x, c));
+      store.element_displacements(e, theta_y, c) = static_cast<float>(u(theta_y, c));
     }
   }
 }

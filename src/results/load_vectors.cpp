@@ -4,7 +4,7 @@
 
 #include "element/plate_element.hpp"
 #include "model/run_stop.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -19,8 +19,8 @@ constexpr double gauss_weight = 1.0;
 // A nodal load: force on w, moments on θx and θy of its node.
 void add_nodal_load(ModelStore& store, int i, int c) {
   const int n = store.load_info(i, 2, c);
-  for (int d = 1; d <= 3; ++d) {
-    store.load_vectors(3 * (n - 1) + d, c) += store.load_values(i, d, c);
+  for (int d = 1; d <= freedoms_per_node; ++d) {
+    store.load_vectors(node_equation(n, d), c) += store.load_values(i, d, c);
   }
 }
 
@@ -48,15 +48,15 @@ void add_element_load(ModelStore& store, int e, float q1, float q2, float q3, in
 
   Array<double, element_dofs> r;
   for (int k = 1; k <= 4; ++k) {
-    r(3 * (k - 1) + 1) = q1 * integrate_over_element(store, k, store.shape_n);
-    r(3 * (k - 1) + 2) = q2 * integrate_over_element(store, k, store.point_dndx);
-    r(3 * (k - 1) + 3) = q3 * integrate_over_element(store, k, store.point_dndy);
+    r(element_freedom(k, freedom_w)) = q1 * integrate_over_element(store, k, store.shape_n);
+    r(element_freedom(k, freedom_theta_x)) =
+        q2 * integrate_over_element(store, k, store.point_dndx);
+    r(element_freedom(k, freedom_theta_y)) =
+        q3 * integrate_over_element(store, k, store.point_dndy);
   }
-  for (int k = 1; k <= 4; ++k) {
-    const int n = store.element_nodes(e, k);
-    for (int d = 1; d <= 3; ++d) {
-      store.load_vectors(3 * (n - 1) + d, c) += r(3 * (k - 1) + d);
-    }
+  const ElementEquations equations = element_equations(corner_nodes(store, e));
+  for (int i = 1; i <= element_dofs; ++i) {
+    store.load_vectors(equations[i - 1], c) += r(i);
   }
 }
 

@@ -34,13 +34,13 @@ void copy_support_reactions(ModelStore& store, const LoadMatrix& applied, OutOfB
   for (int s = 1; s <= store.support_count; ++s) {
     const float node = store.support_data(s, 1);
     const int n = static_cast<int>(node);
-    for (int d = 1; d <= 3; ++d) {
-      compute_out_of_balance(store, applied, 3 * (n - 1) + d, r);
+    for (int d = 1; d <= freedoms_per_node; ++d) {
+      compute_out_of_balance(store, applied, node_equation(n, d), r);
     }
     for (int c = 1; c <= store.load_case_count; ++c) {
       store.support_reactions(s, 1, c) = node;
-      for (int d = 1; d <= 3; ++d) {
-        store.support_reactions(s, 1 + d, c) = r(3 * (n - 1) + d, c);
+      for (int d = 1; d <= freedoms_per_node; ++d) {
+        store.support_reactions(s, 1 + d, c) = r(node_equation(n, d), c);
       }
     }
   }

@@ -5,25 +5,18 @@
 namespace lajefem {
 
 void compute_half_bandwidth(ModelStore& store) {
-  int spread = 0;
+  int widest = freedoms_per_node;  // a node's own equations, even without elements
   for (int e = 1; e <= store.element_count; ++e) {
-    int smallest = store.element_nodes(e, 1);
-    int largest = smallest;
-    for (int a = 2; a <= corners; ++a) {
-      smallest = std::min(smallest, store.element_nodes(e, a));
-      largest = std::max(largest, store.element_nodes(e, a));
-    }
-    spread = std::max(spread, largest - smallest);
+    widest = std::max(widest, equation_spread(corner_nodes(store, e)));
   }
-  store.half_bandwidth = 3 * spread + 3;
+  store.half_bandwidth = widest;
 }
 
 void add_support_springs(ModelStore& store) {
   for (int s = 1; s <= store.support_count; ++s) {
     const int node = static_cast<int>(store.support_data(s, 1));
-    const int base = 3 * node - 3;
-    for (int d = 1; d <= 3; ++d) {
-      const int i = base + d;
+    for (int d = 1; d <= freedoms_per_node; ++d) {
+      const int i = node_equation(node, d);
       store.global_stiffness(i, i) = static_cast<double>(store.support_data(s, d + 1)) * 1000000.0 +
                                      store.global_stiffness(i, i);
     }

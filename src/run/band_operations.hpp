@@ -6,7 +6,7 @@
 
 namespace lajefem {
 
-// half_bandwidth = 3 × (largest corner-number spread of any element) + 3.
+// half_bandwidth = the largest spread of an element's equations (see equation_spread).
 void compute_half_bandwidth(ModelStore& store);
 
 // Adds each support's springs (GN/m × 1e6) to the diagonal of global_stiffness.

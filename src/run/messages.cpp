@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "report/text_fields.hpp"
+#include "model/equation_numbering.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -96,14 +97,13 @@ std::string rejection_reason_text(const std::string& reason) {
 
 std::string local_mechanism_text(int equation) {
   std::string text = "\n\n" + indent + "ATENÇÃO: MECANISMO LOCAL\n"_l1;
-  const int node = equation / 3 + 1;
-  const int position = equation - 3 * node + 3;
-  if (position == 0) {
+  const NodeFreedom owner = equation_owner(equation);
+  if (owner.freedom == freedom_theta_y) {
     return text;
   }
-  const char* connection = position == 1 ? " Verificar a ligação horizontal no nó"
-                                         : " Verificar a ligação vertical no nó";
-  return text + "\n\n" + indent + to_latin1(connection) + format_integer(node, 3) + "\n\n" +
+  const char* connection = owner.freedom == freedom_w ? " Verificar a ligação horizontal no nó"
+                                                      : " Verificar a ligação vertical no nó";
+  return text + "\n\n" + indent + to_latin1(connection) + format_integer(owner.node, 3) + "\n\n" +
          " VAI TERMINAR A EXECUÇÃO\n"_l1 + "\n" + ampersand_line();
 }
 

@@ -9,19 +9,19 @@
 
 #include "element/element_loop.hpp"
 #include "element/geometry_tables.hpp"
+#include "files/run_files.hpp"
 #include "model/data_reader.hpp"
 #include "model/model_store.hpp"
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
 #include "report/results_report.hpp"
-#include "report/text_fields.hpp"
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "results/support_reactions.hpp"
 #include "run/band_operations.hpp"
 #include "run/messages.hpp"
-#include "files/run_files.hpp"
 #include "solver/banded_solver.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -60,7 +60,7 @@ class Run {
     announce(step_message_text(1));
     read_model(data, data_name);
     announce(step_message_text(2));
-    store_->equation_count = 3 * store_->node_count;
+    store_->equation_count = equation_count_of(store_->node_count);
     prepare_elements();
     announce(step_message_text(3));
     assemble_stiffness();

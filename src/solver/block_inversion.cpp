@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

@@ -12,7 +12,7 @@
 #include "element_checks.hpp"
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem::test {
 namespace {

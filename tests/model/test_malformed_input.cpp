@@ -18,7 +18,7 @@
 #include "model/model_store.hpp"
 #include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "report/text_fields.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

@@ -3,9 +3,9 @@
 #include <sstream>
 #include <vector>
 
-#include "report/text_fields.hpp"
 #include "run/messages.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

@@ -7,9 +7,9 @@
 #include <iterator>
 #include <string>
 
-#include "report/text_fields.hpp"
 #include "tests/run/plate_data.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

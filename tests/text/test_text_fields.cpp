@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {

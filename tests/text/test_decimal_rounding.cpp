@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "report/decimal_rounding.hpp"
+#include "text/decimal_rounding.hpp"
 
 namespace lajefem {
 namespace {

@@ -1,11 +1,11 @@
-#include "report/text_fields.hpp"
+#include "text/text_fields.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-#include "report/decimal_rounding.hpp"
+#include "text/decimal_rounding.hpp"
 
 namespace lajefem {
 

@@ -1,4 +1,4 @@
-#include "report/decimal_rounding.hpp"
+#include "text/decimal_rounding.hpp"
 
 #include <array>
 #include <bit>
