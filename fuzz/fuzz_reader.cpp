@@ -12,10 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   // One store for every input: reading over what an earlier input left is a case in itself.
   static const auto store = lajefem::make_model_store();
   std::istringstream data(text);
-  std::string reason;
-  lajefem::read_data_file(data, *store, reason);
+  lajefem::DataFault fault;
+  lajefem::read_data_file(data, *store, fault);
   const bool names_whole = store->title.size() == 12 && store->results_file_name.size() == 12;
-  if (!names_whole || (store->data_error_code == 600 && !reason.empty())) {
+  if (!names_whole || (store->data_error_code == 600) != fault.reason.empty() ||
+      (store->data_error_code != 600 && fault.line < 1)) {
     __builtin_trap();
   }
   std::istringstream console(text);

@@ -72,8 +72,8 @@ bool writes_outside_folder(const std::string& text) {
   std::destroy_at(store.get());
   std::construct_at(store.get());
   std::istringstream data(text);
-  std::string reason;
-  lajefem::read_data_file(data, *store, reason);
+  lajefem::DataFault fault;
+  lajefem::read_data_file(data, *store, fault);
   return store->results_file_name.find('/') != std::string::npos;
 }
 

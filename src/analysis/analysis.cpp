@@ -1,6 +1,7 @@
 #include "analysis/analysis.hpp"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <sstream>
@@ -250,12 +251,13 @@ std::string describe_stop(const AnalysisStop& stop) {
 
 ModelReading read_plate_model(std::istream& data) {
   const auto store = make_model_store();
-  std::string reason;
-  read_data_file(data, *store, reason);
+  DataFault fault;
+  read_data_file(data, *store, fault);
   if (store->data_error_code != data_read_successfully) {
     AnalysisStop stop = stop_of(AnalysisStop::Kind::data_error);
     stop.data_error_code = store->data_error_code;
-    stop.reason = reason;
+    stop.line = static_cast<int>(std::min<long long>(fault.line, INT_MAX));
+    stop.reason = fault.reason;
     return stop;
   }
   return model_from_store(*store);

@@ -1,5 +1,6 @@
 #include "model/data_reader.hpp"
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -13,7 +14,7 @@ namespace {
 struct DataReading {
   FreeFormatInput input;
   ModelStore& store;
-  std::string& rejection_reason;
+  DataFault& fault;
 };
 
 // 301 -> "301", without the field's leading blanks.
@@ -27,10 +28,61 @@ std::string range_text(int last) {
   return "1.." + integer_text(last);
 }
 
-// A limit or reference violation: the statement fails with a reason for the user.
-bool reject(DataReading& reading, std::string reason) {
-  reading.rejection_reason = std::move(reason);
+// A limit or reference violation of the value on `line`: the statement fails with a reason for
+// the user.
+bool reject(DataReading& reading, long long line, std::string reason) {
+  reading.fault.line = line;
+  reading.fault.reason = std::move(reason);
   return false;
+}
+
+// Reads one item and notes its line, for a check made once the statement is read.
+template <typename Value>
+bool read_noting_line(DataReading& reading, bool (*read_item)(FreeFormatInput&, Value&),
+                      Value& value, long long& line) {
+  const bool read = read_item(reading.input, value);
+  line = reading.input.item_line;
+  return read;
+}
+
+// The line of the item just read, for a check made at once.
+long long item_line(const DataReading& reading) {
+  return reading.input.item_line;
+}
+
+// The item as written, for the MOTIVO line: cut to 20 characters, control bytes shown as '?',
+// the data file's Latin-1 letters carried over into the UTF-8 of the reasons.
+std::string shown_item(const std::string& text) {
+  std::string shown;
+  for (const char c : text.substr(0, 20)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+      shown += '?';
+    } else if (byte < 0x80) {
+      shown += c;
+    } else {
+      shown += static_cast<char>(0xC0 | (byte >> 6));
+      shown += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return shown;
+}
+
+// The failure the input met: an unreadable value, the end of the file or a long line.
+void note_input_failure(DataReading& reading) {
+  const Item& failure = reading.input.failure;
+  reading.fault.line = failure.line;
+  switch (failure.kind) {
+    case ItemKind::unreadable:
+      reading.fault.reason = "valor ilegível \"" + shown_item(failure.text) + "\"";
+      break;
+    case ItemKind::long_line:
+      reading.fault.reason = "linha com mais de 32 MiB";
+      break;
+    default:
+      reading.fault.reason = "o ficheiro acaba antes de todos os dados";
+      break;
+  }
 }
 
 bool read_heading(DataReading& reading, int code) {
@@ -56,16 +108,20 @@ bool read_title(DataReading& reading) {
 }
 
 // Values that would give non-positive or infinite plate rigidities.
-bool check_material(DataReading& reading) {
+// Lines of the three values of a statement.
+using ValueLines = std::array<long long, 3>;
+
+bool check_material(DataReading& reading, const ValueLines& lines) {
   const ModelStore& store = reading.store;
   if (!(store.elastic_modulus > 0.0f) || std::isinf(store.elastic_modulus)) {
-    return reject(reading, "módulo de elasticidade tem de ser positivo e finito");
+    return reject(reading, lines[0], "módulo de elasticidade tem de ser positivo e finito");
   }
   if (!(store.poisson_ratio > -1.0f && store.poisson_ratio < 1.0f)) {
-    return reject(reading, "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)");
+    return reject(reading, lines[1],
+                  "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)");
   }
   if (!(store.thickness > 0.0f)) {
-    return reject(reading, "espessura tem de ser positiva");
+    return reject(reading, lines[2], "espessura tem de ser positiva");
   }
   return true;
 }
@@ -76,28 +132,32 @@ bool read_material(DataReading& reading) {
     return false;
   }
   begin_statement(reading, 201);
-  if (!read_real_item(reading.input, store.elastic_modulus) ||
-      !read_real_item(reading.input, store.poisson_ratio) ||
-      !read_real_item(reading.input, store.thickness)) {
+  ValueLines lines{};
+  if (!read_noting_line(reading, read_real_item, store.elastic_modulus, lines[0]) ||
+      !read_noting_line(reading, read_real_item, store.poisson_ratio, lines[1]) ||
+      !read_noting_line(reading, read_real_item, store.thickness, lines[2])) {
     return false;
   }
   store.elastic_modulus = store.elastic_modulus * 1e6f;  // GPa to kN/m²
-  return check_material(reading);
+  return check_material(reading, lines);
 }
 
-bool check_counts(DataReading& reading) {
+bool check_counts(DataReading& reading, const ValueLines& lines) {
   const ModelStore& store = reading.store;
   if (store.node_count < 1 || store.node_count > max_nodes) {
-    return reject(reading, "número de nós " + integer_text(store.node_count) + " fora de " +
-                               range_text(max_nodes));
+    return reject(
+        reading, lines[0],
+        "número de nós " + integer_text(store.node_count) + " fora de " + range_text(max_nodes));
   }
   if (store.element_count > max_elements) {
-    return reject(reading, "número de elementos " + integer_text(store.element_count) +
-                               " acima de " + integer_text(max_elements));
+    return reject(reading, lines[1],
+                  "número de elementos " + integer_text(store.element_count) + " acima de " +
+                      integer_text(max_elements));
   }
   if (store.support_count > max_supports) {
-    return reject(reading, "número de apoios " + integer_text(store.support_count) + " acima de " +
-                               integer_text(max_supports));
+    return reject(reading, lines[2],
+                  "número de apoios " + integer_text(store.support_count) + " acima de " +
+                      integer_text(max_supports));
   }
   return true;
 }
@@ -108,12 +168,13 @@ bool read_counts(DataReading& reading) {
     return false;
   }
   begin_statement(reading, 301);
-  if (!read_integer_item(reading.input, store.node_count) ||
-      !read_integer_item(reading.input, store.element_count) ||
-      !read_integer_item(reading.input, store.support_count)) {
+  ValueLines lines{};
+  if (!read_noting_line(reading, read_integer_item, store.node_count, lines[0]) ||
+      !read_noting_line(reading, read_integer_item, store.element_count, lines[1]) ||
+      !read_noting_line(reading, read_integer_item, store.support_count, lines[2])) {
     return false;
   }
-  return check_counts(reading);
+  return check_counts(reading, lines);
 }
 
 // Node n is the n-th node statement; the number written on it is not used.
@@ -146,17 +207,20 @@ bool read_element(DataReading& reading, int element) {
       !read_integer_item(reading.input, store.element_type(element))) {
     return false;
   }
+  std::array<long long, corners> lines{};
   for (int corner = 1; corner <= corners; ++corner) {
-    if (!read_integer_item(reading.input, store.element_nodes(element, corner))) {
+    if (!read_noting_line(reading, read_integer_item, store.element_nodes(element, corner),
+                          lines[corner - 1])) {
       return false;
     }
   }
   for (int corner = 1; corner <= corners; ++corner) {
     const int node = store.element_nodes(element, corner);
     if (!is_node(store, node)) {
-      return reject(reading, "elemento " + integer_text(element) + ": nó " + integer_text(node) +
-                                 " do canto " + integer_text(corner) + " fora de " +
-                                 range_text(store.node_count));
+      return reject(reading, lines[corner - 1],
+                    "elemento " + integer_text(element) + ": nó " + integer_text(node) +
+                        " do canto " + integer_text(corner) + " fora de " +
+                        range_text(store.node_count));
     }
   }
   return true;
@@ -180,8 +244,9 @@ bool read_support(DataReading& reading, int support) {
   start_statement(reading.input);
   int support_number = 0;
   int node = 0;
+  long long node_line = 0;
   if (!read_integer_item(reading.input, support_number) ||
-      !read_integer_item(reading.input, node)) {
+      !read_noting_line(reading, read_integer_item, node, node_line)) {
     return false;
   }
   for (int spring = 2; spring <= 4; ++spring) {
@@ -191,8 +256,9 @@ bool read_support(DataReading& reading, int support) {
   }
   store.support_data(support, 1) = static_cast<float>(node);
   if (!is_node(store, node)) {
-    return reject(reading, "apoio " + integer_text(support) + ": nó " + integer_text(node) +
-                               " fora de " + range_text(store.node_count));
+    return reject(reading, node_line,
+                  "apoio " + integer_text(support) + ": nó " + integer_text(node) + " fora de " +
+                      range_text(store.node_count));
   }
   return true;
 }
@@ -219,19 +285,23 @@ bool read_load_case_statement(DataReading& reading) {
     return false;
   }
   if (store.load_case_count > max_load_cases) {
-    return reject(reading, "número de casos de carga " + integer_text(store.load_case_count) +
-                               " acima de " + integer_text(max_load_cases));
+    return reject(reading, item_line(reading),
+                  "número de casos de carga " + integer_text(store.load_case_count) + " acima de " +
+                      integer_text(max_load_cases));
   }
+  std::array<long long, max_load_cases> lines{};
   for (int load_case = 1; load_case <= store.load_case_count; ++load_case) {
-    if (!read_integer_item(reading.input, store.loads_per_case(load_case))) {
+    if (!read_noting_line(reading, read_integer_item, store.loads_per_case(load_case),
+                          lines[load_case - 1])) {
       return false;
     }
   }
   for (int load_case = 1; load_case <= store.load_case_count; ++load_case) {
     if (store.loads_per_case(load_case) > max_loads_per_case) {
-      return reject(reading, "caso de carga " + integer_text(load_case) + ": número de cargas " +
-                                 integer_text(store.loads_per_case(load_case)) + " acima de " +
-                                 integer_text(max_loads_per_case));
+      return reject(reading, lines[load_case - 1],
+                    "caso de carga " + integer_text(load_case) + ": número de cargas " +
+                        integer_text(store.loads_per_case(load_case)) + " acima de " +
+                        integer_text(max_loads_per_case));
     }
   }
   return true;
@@ -247,8 +317,9 @@ bool read_load(DataReading& reading, int load_case) {
     return false;
   }
   if (load < 1 || load > max_loads_per_case) {
-    return reject(reading, "caso de carga " + integer_text(load_case) + ": número de carga " +
-                               integer_text(load) + " fora de " + range_text(max_loads_per_case));
+    return reject(reading, item_line(reading),
+                  "caso de carga " + integer_text(load_case) + ": número de carga " +
+                      integer_text(load) + " fora de " + range_text(max_loads_per_case));
   }
   if (!read_integer_item(reading.input, store.load_info(load, 1, load_case)) ||
       !read_integer_item(reading.input, store.load_info(load, 2, load_case))) {
@@ -256,9 +327,9 @@ bool read_load(DataReading& reading, int load_case) {
   }
   const int node = store.load_info(load, 2, load_case);
   if (store.load_info(load, 1, load_case) == 1 && !is_node(store, node)) {
-    return reject(reading, "caso de carga " + integer_text(load_case) + ", carga " +
-                               integer_text(load) + ": nó " + integer_text(node) + " fora de " +
-                               range_text(store.node_count));
+    return reject(reading, item_line(reading),
+                  "caso de carga " + integer_text(load_case) + ", carga " + integer_text(load) +
+                      ": nó " + integer_text(node) + " fora de " + range_text(store.node_count));
   }
   start_statement(reading.input);
   for (int value = 1; value <= values_per_load; ++value) {
@@ -301,20 +372,28 @@ bool read_results_file_name(DataReading& reading) {
   if (!read_text_item(reading.input, store.results_file_name)) {
     return false;
   }
+  reading.fault.results_name_line = item_line(reading);
   if (store.results_file_name.find_first_not_of(' ') == std::string::npos) {
-    return reject(reading, "nome do ficheiro de resultados em branco");
+    return reject(reading, item_line(reading), "nome do ficheiro de resultados em branco");
+  }
+  if (store.results_file_name.find('\0') != std::string::npos) {
+    // The system would take the name up to the NUL byte: another file than the one written.
+    return reject(reading, item_line(reading),
+                  "nome do ficheiro de resultados contém um byte nulo");
   }
   return true;
 }
 
 }  // namespace
 
-void read_data_file(std::istream& data, ModelStore& store, std::string& rejection_reason) {
-  DataReading reading{FreeFormatInput(data), store, rejection_reason};
+void read_data_file(std::istream& data, ModelStore& store, DataFault& fault) {
+  DataReading reading{FreeFormatInput(data), store, fault};
   if (read_title(reading) && read_material(reading) && read_counts(reading) &&
       read_nodes(reading) && read_elements(reading) && read_supports(reading) &&
       read_load_cases(reading) && read_results_file_name(reading)) {
     store.data_error_code = 600;
+  } else if (fault.reason.empty()) {
+    note_input_failure(reading);
   }
 }
 

@@ -9,11 +9,19 @@
 
 namespace lajefem {
 
+// Where and why the data file was rejected, and where the results file name stands (the run
+// driver checks that name against the folder's files).
+struct DataFault {
+  long long line = 0;               // 1-based line of the value at fault; 0 when nothing failed
+  std::string reason;               // short Portuguese explanation for the "MOTIVO: " line
+  long long results_name_line = 0;  // line of the results file name once it is read
+};
+
 // Reads the whole data file. On a failure data_error_code keeps the code of the failing
-// statement; when the failure is a limit or reference violation (a count above the store's
-// limits, a node number outside 1..node_count, ...) rejection_reason receives a short Portuguese
-// explanation for the "MOTIVO: " line, otherwise it is left empty.
-void read_data_file(std::istream& data, ModelStore& store, std::string& rejection_reason);
+// statement and fault says where and why: an unreadable value (quoted as written), the end of the
+// file, a line longer than 32 MiB, or a limit or reference violation (a count above the store's
+// limits, a node number outside 1..node_count, a blank results file name, ...).
+void read_data_file(std::istream& data, ModelStore& store, DataFault& fault);
 
 // Reads the answer to the file-name prompt: one free-format character value, cut or padded to
 // 12 characters. Lines of blanks are passed over; an answer without a value (a lone slash, a

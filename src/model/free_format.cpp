@@ -1,10 +1,12 @@
 #include "model/free_format.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <istream>
 #include <streambuf>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace lajefem {
 
@@ -38,13 +40,9 @@ bool is_separator(char c) {
   return kind == CharClass::blank || kind == CharClass::comma || kind == CharClass::slash;
 }
 
-// Longest line the reader takes: far beyond any data file, and a bound on the memory that input
-// without line ends (a device such as /dev/zero as the data file) can claim.
-constexpr std::size_t longest_line = std::size_t{1} << 25;
-
 // One line without its '\n', as std::getline reads it, except that a line longer than
-// longest_line is a read error.
-bool read_line(std::istream& stream, std::string& line) {
+// longest_line is a read error, reported through too_long.
+bool read_line(std::istream& stream, std::string& line, bool& too_long) {
   line.clear();
   const std::istream::sentry sentry(stream, true);
   if (!sentry) {
@@ -57,6 +55,7 @@ bool read_line(std::istream& stream, std::string& line) {
       return true;
     }
     if (line.size() == longest_line) {
+      too_long = true;
       stream.setstate(std::ios::failbit);
       return false;
     }
@@ -66,10 +65,24 @@ bool read_line(std::istream& stream, std::string& line) {
   return !line.empty();
 }
 
+Item item_of_kind(ItemKind kind, long long line) {
+  Item item;
+  item.kind = kind;
+  item.line = line;
+  return item;
+}
+
+// Takes the next line. At the end of the input, or on a line too long to take, input.failure
+// says which and where: the long line's number, or the last line of the input.
 bool fetch_line(FreeFormatInput& input) {
-  if (!read_line(input.stream, input.line)) {
+  bool too_long = false;
+  if (!read_line(input.stream, input.line, too_long)) {
+    input.failure = too_long
+                        ? item_of_kind(ItemKind::long_line, input.line_number + 1)
+                        : item_of_kind(ItemKind::end_of_file, std::max(input.line_number, 1LL));
     return false;
   }
+  ++input.line_number;
   if (!input.line.empty() && input.line.back() == '\r') {
     input.line.pop_back();
   }
@@ -103,29 +116,35 @@ bool skip_blanks(FreeFormatInput& input) {
   }
 }
 
-Item item_of_kind(ItemKind kind) {
-  Item item;
-  item.kind = kind;
-  return item;
-}
-
 // A value must be followed by a separator or the end of its line.
 bool separator_follows(const FreeFormatInput& input) {
   return at_line_end(input) || is_separator(current_char(input));
 }
 
+// An item that breaks the rules: what it was written as is `written` followed by the current
+// line from start up to the item's separator, where reading stops.
+Item unreadable_item(FreeFormatInput& input, std::string written, std::size_t start,
+                     long long line) {
+  while (!separator_follows(input)) {
+    ++input.position;
+  }
+  Item item = item_of_kind(ItemKind::unreadable, line);
+  item.text = std::move(written) + input.line.substr(start, input.position - start);
+  return item;
+}
+
 // From an opening quote to its closing quote; a doubled quote stands for one. A line end inside
 // the quotes adds nothing and the text goes on in the next line.
 Item read_quoted(FreeFormatInput& input) {
+  const std::size_t start = input.position;
   const char quote = current_char(input);
   ++input.position;
-  Item item;
-  item.kind = ItemKind::value;
+  Item item = item_of_kind(ItemKind::value, input.line_number);
   item.quoted = true;
   for (;;) {
     if (at_line_end(input)) {
       if (!fetch_line(input)) {
-        return item_of_kind(ItemKind::end_of_file);
+        return input.failure;
       }
       continue;
     }
@@ -143,15 +162,17 @@ Item read_quoted(FreeFormatInput& input) {
       item.text += c;
     }
   }
-  if (!separator_follows(input)) {
-    return item_of_kind(ItemKind::unreadable);
+  if (separator_follows(input)) {
+    return item;
   }
-  return item;
+  if (input.line_number == item.line) {
+    return unreadable_item(input, "", start, item.line);
+  }
+  return unreadable_item(input, quote + item.text + quote, input.position, item.line);
 }
 
 Item read_unquoted(FreeFormatInput& input) {
-  Item item;
-  item.kind = ItemKind::value;
+  Item item = item_of_kind(ItemKind::value, input.line_number);
   const std::size_t start = input.position;
   while (!at_line_end(input) && !is_separator(current_char(input))) {
     ++input.position;
@@ -182,15 +203,16 @@ std::size_t repeat_digits(const FreeFormatInput& input) {
 
 // r*v hands out v r times, r* gives r null values.
 Item read_repeat(FreeFormatInput& input, std::size_t digit_count) {
+  const std::size_t start = input.position;
   int count = 0;
   const bool counted =
       parse_integer(std::string_view(input.line).substr(input.position, digit_count), count);
   input.position += digit_count + 1;
   if (!counted || count < 1) {
-    return item_of_kind(ItemKind::unreadable);
+    return unreadable_item(input, "", start, input.line_number);
   }
-  Item item =
-      separator_follows(input) ? item_of_kind(ItemKind::null_value) : read_single_value(input);
+  Item item = separator_follows(input) ? item_of_kind(ItemKind::null_value, input.line_number)
+                                       : read_single_value(input);
   if (item.kind == ItemKind::value || item.kind == ItemKind::null_value) {
     input.repeated_item = item;
     input.repeats_left = count - 1;
@@ -300,9 +322,11 @@ bool skip_line(FreeFormatInput& input) {
   return read;
 }
 
-Item next_item(FreeFormatInput& input) {
+namespace {
+
+Item take_item(FreeFormatInput& input) {
   if (input.statement_ended) {
-    return item_of_kind(ItemKind::slash);
+    return item_of_kind(ItemKind::slash, input.item_line);
   }
   if (input.repeats_left > 0) {
     --input.repeats_left;
@@ -310,7 +334,7 @@ Item next_item(FreeFormatInput& input) {
   }
   for (;;) {
     if (!skip_blanks(input)) {
-      return item_of_kind(ItemKind::end_of_file);
+      return input.failure;
     }
     switch (classify_char(current_char(input))) {
       case CharClass::comma:
@@ -319,14 +343,22 @@ Item next_item(FreeFormatInput& input) {
           input.separator_due = false;
           continue;
         }
-        return item_of_kind(ItemKind::null_value);
+        return item_of_kind(ItemKind::null_value, input.line_number);
       case CharClass::slash:
         input.statement_ended = true;
-        return item_of_kind(ItemKind::slash);
+        return item_of_kind(ItemKind::slash, input.line_number);
       default:
         return read_value(input);
     }
   }
+}
+
+}  // namespace
+
+Item next_item(FreeFormatInput& input) {
+  Item item = take_item(input);
+  input.item_line = item.line;
+  return item;
 }
 
 bool parse_integer(std::string_view text, int& value) {
@@ -371,7 +403,19 @@ namespace {
 // The next item of a statement; false when the statement fails there.
 bool read_item(FreeFormatInput& input, Item& item) {
   item = next_item(input);
-  return item.kind != ItemKind::end_of_file && item.kind != ItemKind::unreadable;
+  const bool failed = item.kind == ItemKind::end_of_file || item.kind == ItemKind::unreadable ||
+                      item.kind == ItemKind::long_line;
+  if (failed) {
+    input.failure = item;
+  }
+  return !failed;
+}
+
+// A value that is not of its item's form: the statement fails there.
+bool fail_as_unreadable(FreeFormatInput& input, Item item) {
+  item.kind = ItemKind::unreadable;
+  input.failure = std::move(item);
+  return false;
 }
 
 }  // namespace
@@ -381,7 +425,10 @@ bool read_integer_item(FreeFormatInput& input, int& value) {
   if (!read_item(input, item)) {
     return false;
   }
-  return item.kind != ItemKind::value || (!item.quoted && parse_integer(item.text, value));
+  if (item.kind != ItemKind::value || (!item.quoted && parse_integer(item.text, value))) {
+    return true;
+  }
+  return fail_as_unreadable(input, std::move(item));
 }
 
 bool read_real_item(FreeFormatInput& input, float& value) {
@@ -389,7 +436,10 @@ bool read_real_item(FreeFormatInput& input, float& value) {
   if (!read_item(input, item)) {
     return false;
   }
-  return item.kind != ItemKind::value || (!item.quoted && parse_real(item.text, value));
+  if (item.kind != ItemKind::value || (!item.quoted && parse_real(item.text, value))) {
+    return true;
+  }
+  return fail_as_unreadable(input, std::move(item));
 }
 
 bool read_text_item(FreeFormatInput& input, std::string& value) {

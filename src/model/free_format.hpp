@@ -1,6 +1,7 @@
 // The free-format values of the data file and of the file-name answer: a tokenizer over the
 // lines of a text stream, the number forms, and the item reads that the statements are made of.
-// A statement starts on a fresh line and takes its values from as many lines as it needs.
+// A statement starts on a fresh line and takes its values from as many lines as it needs. Lines
+// are counted as they are read, so that every item and every failure knows its line.
 #pragma once
 
 #include <iosfwd>
@@ -22,12 +23,20 @@ enum class ItemKind {
   slash,        // the statement has ended: every item still to read keeps its content
   end_of_file,  // the input ended before the statement had its value
   unreadable,   // a value that breaks the rules: 'ab'cd, a repeat count of 0, ...
+  long_line,    // a line longer than longest_line: the input is not read any further
 };
+
+// Longest line the reader takes, in bytes without the LF (32 MiB): far beyond any data file, and
+// a bound on the memory that input without line ends (a device such as /dev/zero) can claim.
+constexpr std::size_t longest_line = std::size_t{1} << 25;
 
 struct Item {
   ItemKind kind = ItemKind::end_of_file;
-  std::string text;
+  std::string text;  // unreadable: the item as written, up to its separator
   bool quoted = false;
+  // 1-based line of the value (of its opening quote), of the separator that ends a null value or
+  // the statement, of the long line; at the end of the input the last line (1 for no line at all).
+  long long line = 0;
 };
 
 // The reading position in a line-oriented text stream. Lines are read whole; a carriage
@@ -37,12 +46,15 @@ struct FreeFormatInput {
 
   std::istream& stream;
   std::string line;
+  long long line_number = 0;  // lines taken from the stream so far: the current line's number
   std::size_t position = 0;
   bool has_line = false;         // false: the next character comes from a fresh line
   bool separator_due = false;    // a value was read and its separator has not been met yet
   bool statement_ended = false;  // a slash was met
   long long repeats_left = 0;    // copies of repeated_item still to hand out
   Item repeated_item;
+  long long item_line = 0;  // line of the item handed out last (see Item::line)
+  Item failure;             // the item that made the last item read or heading fail
 };
 
 // A quoted text keeps no more than this many characters: no item of the program is longer.
@@ -51,7 +63,8 @@ constexpr std::size_t max_text_kept = limits::name_length;
 // The next statement begins at the start of the next unread line.
 void start_statement(FreeFormatInput& input);
 
-// A heading: consumes exactly one line, whatever it holds. False at the end of the input.
+// A heading: consumes exactly one line, whatever it holds. False at the end of the input or on a
+// long line, with input.failure set.
 bool skip_line(FreeFormatInput& input);
 
 // The next item of the current statement.
@@ -68,7 +81,8 @@ bool parse_real(std::string_view text, float& value);
 std::string fitted_text(std::string_view text, std::size_t length);
 
 // One item of a statement. A value is stored; a null value or the end of the statement keeps
-// the item's content. False when the statement fails (end of input, unreadable value).
+// the item's content. False when the statement fails (end of input, unreadable value), with
+// input.failure set; a value of the wrong form fails as unreadable.
 bool read_integer_item(FreeFormatInput& input, int& value);
 bool read_real_item(FreeFormatInput& input, float& value);
 bool read_text_item(FreeFormatInput& input, std::string& value);  // cut or padded to 12

@@ -91,8 +91,9 @@ std::string data_error_text(int data_error_code) {
          ampersand_line();
 }
 
-std::string rejection_reason_text(const std::string& reason) {
-  return indent + "MOTIVO: " + to_latin1(reason) + "\n";
+// "     MOTIVO: linha 16: valor ilegível \"1.5O\""
+std::string rejection_reason_text(long long line, const std::string& reason) {
+  return indent + "MOTIVO: linha " + std::to_string(line) + ": " + to_latin1(reason) + "\n";
 }
 
 std::string local_mechanism_text(int equation) {

@@ -10,7 +10,7 @@ std::string title_block_text();
 std::string file_name_prompt_text();
 std::string step_message_text(int step);
 std::string data_error_text(int data_error_code);
-std::string rejection_reason_text(const std::string& reason);
+std::string rejection_reason_text(long long line, const std::string& reason);
 std::string local_mechanism_text(int equation);
 std::string global_mechanism_text();
 std::string band_limit_text();

@@ -87,27 +87,26 @@ class Run {
   void read_model(std::istream& data, const std::string& data_name) {
     store_->title = data_name;
     store_->data_error_code = 0;
-    std::string reason;
-    read_data_file(data, *store_, reason);
+    DataFault fault;
+    read_data_file(data, *store_, fault);
     if (store_->data_error_code == data_read_successfully) {
-      check_results_file_name(data_name, reason);
+      check_results_file_name(data_name, fault);
     }
     if (store_->data_error_code != data_read_successfully) {
-      if (!reason.empty()) {
-        announce(rejection_reason_text(reason));
-      }
+      announce(rejection_reason_text(fault.line, fault.reason));
       stop_with(data_error_text(store_->data_error_code));
     }
   }
 
   // The report must not overwrite the data file or the log.
-  void check_results_file_name(const std::string& data_name, std::string& reason) {
+  void check_results_file_name(const std::string& data_name, DataFault& fault) {
     const fs::path results = results_path();
     if (designates_same_file(results, environment_.folder / trimmed_name(data_name)) ||
         designates_same_file(results, environment_.folder / "ZLIXO")) {
       store_->data_error_code = results_file_name_code;
-      reason = "o ficheiro de resultados " + trimmed_name(store_->results_file_name) +
-               " seria o ficheiro de dados ou o ficheiro ZLIXO";
+      fault.line = fault.results_name_line;
+      fault.reason = "o ficheiro de resultados " + trimmed_name(store_->results_file_name) +
+                     " seria o ficheiro de dados ou o ficheiro ZLIXO";
     }
   }
 
@@ -190,6 +189,20 @@ void pause(const RunEnvironment& environment) {
   environment.console_in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }
 
+// A name that holds a NUL byte designates no file: the system would read it only up to the NUL.
+void open_data_file(const fs::path& folder, const std::string& name, std::ifstream& data) {
+  const fs::path path = folder / trimmed_name(name);
+  std::error_code error;
+  if (name.find('\0') == std::string::npos && !fs::is_directory(path, error)) {
+    data.open(path, std::ios::binary);
+  }
+}
+
+std::string without_nul_bytes(std::string name) {
+  std::erase(name, '\0');
+  return name;
+}
+
 CalendarDate local_date() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -213,14 +226,10 @@ int run_program(const RunEnvironment& environment) {
   run.announce(banner_text());
   run.announce(title_block_text());
   const std::string data_name = run.ask_data_file_name();
-  const fs::path data_path = environment.folder / trimmed_name(data_name);
-  std::error_code error;
   std::ifstream data;
-  if (!fs::is_directory(data_path, error)) {
-    data.open(data_path, std::ios::binary);
-  }
+  open_data_file(environment.folder, data_name, data);
   if (!data.is_open()) {
-    run.announce(data_file_error_text(trimmed_name(data_name)));
+    run.announce(data_file_error_text(trimmed_name(without_nul_bytes(data_name))));
     return 1;
   }
   int status = 0;

@@ -81,15 +81,15 @@ inline std::vector<std::string> with_line(std::vector<std::string> lines, int nu
 
 struct ReadResult {
   std::unique_ptr<ModelStore> store;
-  std::string reason;
+  DataFault fault;
 };
 
 // Reads a data file as the run driver does: the title preset to the typed name, code 0.
 inline ReadResult read_text(const std::string& text) {
-  ReadResult result{make_model_store(), ""};
+  ReadResult result{make_model_store(), {}};
   result.store->title = "placa1.dat  ";
   std::istringstream data(text);
-  read_data_file(data, *result.store, result.reason);
+  read_data_file(data, *result.store, result.fault);
   return result;
 }
 

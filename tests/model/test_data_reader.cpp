@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "example_data.hpp"
 #include "model/data_reader.hpp"
+#include "model/free_format.hpp"
 
 namespace lajefem {
 namespace {
@@ -17,9 +19,10 @@ using testing::read_text;
 using testing::with_line;
 
 TEST(DataReader, ExampleFileFillsTheStore) {
-  const auto [store, reason] = read_text(joined(example_lines()));
+  const auto [store, fault] = read_text(joined(example_lines()));
   EXPECT_EQ(store->data_error_code, 600);
-  EXPECT_EQ(reason, "");
+  EXPECT_EQ(fault.reason, "");
+  EXPECT_EQ(fault.results_name_line, 30);
   EXPECT_EQ(store->title, "PLACA1      ");
   EXPECT_EQ(store->elastic_modulus, 3.0e7f);
   EXPECT_EQ(store->poisson_ratio, 0.2f);
@@ -60,7 +63,10 @@ TEST(DataReader, TruncatedFileGivesTheCodeOfItsStatement) {
   for (int lines = 0; lines <= 30; ++lines) {
     const auto result = read_text(joined(example_lines(), lines));
     EXPECT_EQ(result.store->data_error_code, example_codes[lines]) << lines << " lines";
-    EXPECT_EQ(result.reason, "") << lines << " lines";
+    if (lines < 30) {
+      EXPECT_EQ(result.fault.line, std::max(lines, 1)) << lines << " lines";
+      EXPECT_EQ(result.fault.reason, "o ficheiro acaba antes de todos os dados") << lines;
+    }
   }
   const int four_case_codes[] = {402, 403, 414, 415, 416, 416, 426, 427, 428, 428, 438,
                                  439, 440, 440, 450, 451, 452, 452, 500, 501, 600};
@@ -89,10 +95,9 @@ struct LineRow {
   int code;
 };
 
-// Values that cannot be held by their item: the plain data-error, without a reason.
+// Values that cannot be held by their item: the item quoted, on its line.
 TEST(DataReader, UnreadableValuesFailTheirStatement) {
   const LineRow rows[] = {
-      {3, "'PLACA1", 103},   // end of file inside the quotes
       {3, "'PLACA'1", 103},  // a closing quote directly followed by text
       {5, "NaN 0.2 0.15", 201},
       {5, "Inf 0.2 0.15", 201},
@@ -115,7 +120,8 @@ TEST(DataReader, UnreadableValuesFailTheirStatement) {
   for (const auto& row : rows) {
     const auto result = read_text(joined(with_line(example_lines(), row.line, row.content)));
     EXPECT_EQ(result.store->data_error_code, row.code) << row.content;
-    EXPECT_EQ(result.reason, "") << row.content;
+    EXPECT_EQ(result.fault.line, row.line) << row.content;
+    EXPECT_TRUE(result.fault.reason.starts_with("valor ilegível \"")) << result.fault.reason;
   }
 }
 
@@ -166,8 +172,114 @@ TEST(DataReader, LimitAndReferenceViolationsAreRejected) {
   for (const auto& row : rows) {
     const auto result = read_text(joined(with_line(example_lines(), row.line, row.content)));
     EXPECT_EQ(result.store->data_error_code, row.code) << row.content;
-    EXPECT_NE(result.reason.find(row.reason), std::string::npos)
-        << row.content << " -> " << result.reason;
+    EXPECT_NE(result.fault.reason.find(row.reason), std::string::npos)
+        << row.content << " -> " << result.fault.reason;
+    EXPECT_EQ(result.fault.line, row.line) << row.content;
+  }
+}
+
+// Lines with their ends: CR LF instead of LF, and no end after the last line when asked.
+std::string joined_with(const std::vector<std::string>& lines, const std::string& end,
+                        bool last_ended = true) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + end;
+  }
+  return last_ended ? text : text.substr(0, text.size() - end.size());
+}
+
+std::vector<std::string> with_inserted(std::vector<std::string> lines, int number,
+                                       const std::string& content) {
+  lines.insert(lines.begin() + (number - 1), content);
+  return lines;
+}
+
+std::vector<std::string> first_lines(std::vector<std::string> lines, int count) {
+  lines.resize(static_cast<std::size_t>(count));
+  return lines;
+}
+
+// Every kind of failure names the line of the value at fault: the item's own line, the
+// separator's line for a null value, the last line of the file at its end.
+TEST(DataReader, FaultsNameTheLineOfTheValue) {
+  const auto example = example_lines();
+  const struct {
+    const char* kind;
+    std::string text;
+    int code;
+    long long line;
+    std::string reason;
+  } rows[] = {
+      {"continuation line", joined(with_inserted(with_line(example, 10, "1"), 11, "0.0 1.5O")), 312,
+       11, "valor ilegível \"1.5O\""},
+      {"CR LF file", joined_with(with_line(example, 12, "3 4.0 x4"), "\r\n"), 312, 12,
+       "valor ilegível \"x4\""},
+      {"quote closed on a later line",
+       joined(with_inserted(with_line(example, 3, "'PLA"), 4, "CA'x")), 103, 3,
+       "valor ilegível \"'PLACA'x\""},
+      {"open quote", joined(with_line(example, 3, "'PLACA1")), 103, 30, "acaba"},
+      {"open quote, last line unended", joined_with(with_line(example, 3, "\"P"), "\n", false), 103,
+       30, "acaba"},
+      {"end among nodes", joined(example, 11), 312, 11, "acaba"},
+      {"end among headings", joined(example, 8), 311, 8, "acaba"},
+      {"end among headings, unended", joined_with(first_lines(example, 8), "\r\n", false), 311, 8,
+       "acaba"},
+      {"empty file", "", 101, 1, "acaba"},
+      {"only blank lines", "\n\n\n", 103, 3, "acaba"},
+      {"long heading", joined(with_line(example, 9, std::string(longest_line + 1, 'x'))), 311, 9,
+       "32 MiB"},
+      {"modulus", joined(with_inserted(with_line(example, 5, "0 0.2 0.1"), 5, "")), 201, 6,
+       "módulo"},
+      {"null modulus", joined(with_inserted(with_line(example, 5, "0.2 0.1"), 5, ",")), 201, 5,
+       "módulo"},
+      {"Poisson", joined(with_inserted(with_line(example, 5, "30"), 6, "1.5 0.1")), 201, 6,
+       "Poisson"},
+      {"null thickness", joined(with_inserted(with_line(example, 5, "30 0.2,"), 6, ",")), 201, 6,
+       "espessura"},
+      {"node count", joined(with_line(example, 7, "0 1 2")), 301, 7, "número de nós"},
+      {"element count", joined(with_inserted(with_line(example, 7, "4"), 8, "401 2")), 301, 8,
+       "número de elementos"},
+      {"support count", joined(with_inserted(with_line(example, 7, "4 1"), 8, "61")), 301, 8,
+       "número de apoios"},
+      {"corner", joined(with_inserted(with_line(example, 16, "1 1 1 2"), 17, "3 9")), 322, 17,
+       "nó 9 do canto 4"},
+      {"support node", joined(with_inserted(with_line(example, 19, "1"), 20, "7 1 1 1")), 332, 20,
+       "apoio 1: nó 7"},
+      {"load cases", joined(with_inserted(with_line(example, 23, ""), 24, "5 1")), 402, 24,
+       "casos de carga 5"},
+      {"loads of a case", joined(with_inserted(with_line(example, 23, "1"), 24, "81")), 402, 24,
+       "número de cargas 81"},
+      {"load number", joined(with_line(example, 27, "81 1 3")), 416, 27, "número de carga 81"},
+      {"load by slash", joined(with_inserted(with_line(example, 27, ""), 27, "/")), 416, 27,
+       "número de carga 0"},
+      {"load node", joined(with_inserted(with_line(example, 27, "1 1"), 28, "5")), 416, 28, "nó 5"},
+      {"blank results name", joined(with_line(example, 30, "''")), 501, 30, "em branco"},
+      {"results name with NUL", joined(with_line(example, 30, std::string("'r\0.res'", 8))), 501,
+       30, "byte nulo"},
+  };
+  for (const auto& row : rows) {
+    const auto result = read_text(row.text);
+    EXPECT_EQ(result.store->data_error_code, row.code) << row.kind;
+    EXPECT_EQ(result.fault.line, row.line) << row.kind;
+    EXPECT_NE(result.fault.reason.find(row.reason), std::string::npos)
+        << row.kind << ": " << result.fault.reason;
+  }
+}
+
+// An unreadable item is quoted as written, cut to 20 characters, its Latin-1 letters kept.
+TEST(DataReader, UnreadableItemIsQuotedAsWritten) {
+  const struct {
+    std::string value, quoted;
+  } rows[] = {
+      {"12345678901234567890123", "12345678901234567890"},
+      {"0*5", "0*5"},
+      {"'ab'cd", "'ab'cd"},
+      {"\xE7", "\xC3\xA7"},
+      {std::string("a\0b", 3), "a?b"},
+  };
+  for (const auto& row : rows) {
+    const auto result = read_text(joined(with_line(example_lines(), 7, "4 1 " + row.value)));
+    EXPECT_EQ(result.fault.reason, "valor ilegível \"" + row.quoted + "\"") << row.value;
   }
 }
 
@@ -182,13 +294,13 @@ TEST(DataReader, ChecksRunAfterTheirStatement) {
   for (const auto& row : rows) {
     const auto result = read_text(joined(with_line(example_lines(), row.line, row.content)));
     EXPECT_EQ(result.store->data_error_code, row.code) << row.content;
-    EXPECT_EQ(result.reason, "") << row.content;
+    EXPECT_EQ(result.fault.reason, "valor ilegível \"x\"") << row.content;
   }
   // A type-1 load's node is checked before its values are read.
   auto lines = with_line(example_lines(), 27, "1 1 9");
   const auto result = read_text(joined(lines, 27));
   EXPECT_EQ(result.store->data_error_code, 416);
-  EXPECT_FALSE(result.reason.empty());
+  EXPECT_EQ(result.fault.line, 27);
   // A type-2 load refers to no node.
   lines = with_line(example_lines(), 27, "1 2 0");
   EXPECT_EQ(read_text(joined(lines)).store->data_error_code, 600);
@@ -241,8 +353,8 @@ TEST(DataReader, FreeFormatInStatements) {
   lines[13] = "3,4.0 , 4.0,";
   lines[17] = "1 1 1 2 3,4";
   lines[21] = "2 2 1000.0 2*";
-  const auto [store, reason] = read_text(joined(lines));
-  ASSERT_EQ(store->data_error_code, 600) << reason;
+  const auto [store, fault] = read_text(joined(lines));
+  ASSERT_EQ(store->data_error_code, 600) << fault.reason;
   EXPECT_EQ(store->elastic_modulus, 0.2f * 1e6f);
   EXPECT_EQ(store->poisson_ratio, 0.2f);
   EXPECT_EQ(store->thickness, 0.2f);
@@ -272,7 +384,7 @@ TEST(DataReader, LineEndsTabsAndCarriageReturns) {
   for (const std::string& line : example_lines()) {
     crlf += line + "\r\n";
   }
-  const auto [store, reason] = read_text(crlf);
+  const auto [store, fault] = read_text(crlf);
   EXPECT_EQ(store->data_error_code, 600);
   EXPECT_EQ(store->title, "PLACA1      ");
   EXPECT_EQ(store->results_file_name, "placa1.res  ");
@@ -292,7 +404,7 @@ TEST(DataReader, NodesElementsAndSupportsGoByPosition) {
   lines[12] = "40 0.0 4.0";
   lines[15] = "7 3 4 3 2 1";
   lines[18] = "5 1 ,, 7.5 / 9.0";
-  const auto [store, reason] = read_text(joined(lines));
+  const auto [store, fault] = read_text(joined(lines));
   ASSERT_EQ(store->data_error_code, 600);
   EXPECT_EQ(store->node_coord(3, 1), 4.0f);
   EXPECT_EQ(store->node_coord(3, 2), 4.0f);
@@ -317,8 +429,8 @@ TEST(DataReader, LoadSlotsFollowTheLoadNumber) {
   auto lines = with_line(example_lines(), 23, "1 2");
   lines.insert(lines.begin() + 28, {"1/", ",,,,,,,5.5"});
   lines[27] = "-10.0 1 2 3 4 5 6 7";
-  const auto [store, reason] = read_text(joined(lines));
-  ASSERT_EQ(store->data_error_code, 600) << reason;
+  const auto [store, fault] = read_text(joined(lines));
+  ASSERT_EQ(store->data_error_code, 600) << fault.reason;
   EXPECT_EQ(store->load_info(1, 1, 1), 1);
   EXPECT_EQ(store->load_info(1, 2, 1), 3);
   const float values[] = {-10, 1, 2, 3, 4, 5, 6, 5.5f};
@@ -333,8 +445,8 @@ TEST(DataReader, LoadCaseStatementAndCounts) {
     auto lines = with_line(example_lines(), 23, counts);
     lines.insert(lines.begin() + 28, {"Caso 2", "Num Tipo No", "1 2 0", "2 0 0 0 0 0 0 0", "2 2 0",
                                       "3 0 0 0 0 0 0 0", "3 1 4", "-4 0 0 0 0 0 0 0"});
-    const auto [store, reason] = read_text(joined(lines));
-    ASSERT_EQ(store->data_error_code, 600) << counts << reason;
+    const auto [store, fault] = read_text(joined(lines));
+    ASSERT_EQ(store->data_error_code, 600) << counts << fault.reason;
     EXPECT_EQ(store->load_case_count, 2);
     EXPECT_EQ(store->loads_per_case(1), 1);
     EXPECT_EQ(store->loads_per_case(2), 3);
@@ -363,7 +475,7 @@ TEST(DataReader, HeadingsTakeOneLineWhateverItHolds) {
   lines[3] = "30.0 0.2 0.15 'unclosed";
   lines[13] = "/";
   lines[28] = ",,,";
-  const auto [store, reason] = read_text(joined(lines));
+  const auto [store, fault] = read_text(joined(lines));
   EXPECT_EQ(store->data_error_code, 600);
   // An empty line where the counts are expected is passed over.
   lines = example_lines();

@@ -18,7 +18,7 @@ struct Row {
 
 // The first `count` items of one statement, written one after another: a value as its text
 // (quoted values as q[text]), "~" for a null value, "/" for the end of the statement, and the
-// failure that ends the statement: "EOF" or "ERR".
+// failure that ends the statement: "EOF", "ERR" or "LONG".
 std::string statement_items(const std::string& text, int count) {
   std::istringstream stream(text);
   FreeFormatInput input(stream);
@@ -42,6 +42,8 @@ std::string statement_items(const std::string& text, int count) {
         return shown + "EOF";
       case ItemKind::unreadable:
         return shown + "ERR";
+      case ItemKind::long_line:
+        return shown + "LONG";
     }
   }
   return shown;

@@ -81,8 +81,8 @@ void expect_sound_model(const ModelStore& store, const std::string& text) {
 void read_variant(ModelStore& store, const std::string& text) {
   clear_model_items(store);
   std::istringstream data(text);
-  std::string reason;
-  read_data_file(data, store, reason);
+  DataFault fault;
+  read_data_file(data, store, fault);
   ASSERT_TRUE(failure_codes.count(store.data_error_code) == 1)
       << store.data_error_code << " for " << text;
   ASSERT_EQ(store.title.size(), 12u);
@@ -203,10 +203,12 @@ TEST(MalformedInput, EndlessLineIsAReadError) {
   for (const char fill : {'\0', '7', '\''}) {
     EndlessLine endless(fill);
     std::istream data(&endless);
-    std::string reason;
+    DataFault fault;
     store->data_error_code = 0;
-    read_data_file(data, *store, reason);
+    read_data_file(data, *store, fault);
     EXPECT_EQ(store->data_error_code, 101) << fill;
+    EXPECT_EQ(fault.line, 1) << fill;
+    EXPECT_EQ(fault.reason, "linha com mais de 32 MiB") << fill;
   }
   EndlessLine endless('d');
   std::istream console(&endless);

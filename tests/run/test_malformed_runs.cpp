@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -91,28 +92,42 @@ TEST(MalformedRuns, TruncatedAfterEveryLineNamesTheNextStatement) {
 }
 
 TEST(MalformedRuns, UnreadableValuesNameTheirStatement) {
+  const std::string unreadable = "valor ilegível \""_l1;
+  const std::string end_of_file = "80: o ficheiro acaba antes de todos os dados";
   const struct {
     std::string from, to;
     int part, subsection;  // 0, 0: the run goes to its end
+    std::string motive;    // after "MOTIVO: linha N: ", N the line of `from` unless given
   } rows[] = {
-      {"30.0 0.2 0.15", "1e39 0.2 0.15", 2, 1},  // beyond single precision
-      {"30.0 0.2 0.15", std::string(10 * 1024 * 1024, '9') + " 0.2 0.15", 2, 1},  // 10 MB of digits
-      {"30.0 0.2 0.15", "nan 0.2 0.15", 2, 1},
-      {"25 16 16", "99999999999 16 16", 3, 1},                    // beyond a 32-bit integer
-      {"25 16 16", "25 16.0 16", 3, 1},                           // a real for an integer
-      {"1 0.0000 0.0000", std::string("1 0.0\0 0.0", 10), 3, 2},  // a NUL byte
-      {"1 1 1 2 7 6", "1 1 1 2 7 \xE7", 3, 3},                    // a Latin-1 letter
-      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 \x01 0.0", 3, 4},          // a control byte
-      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 0.0 0.0 \xFF\xFE", 0, 0},  // garbage after the values
-      {"d01.res", "'d01.res", 5, 1},                              // a quote left open
+      {"30.0 0.2 0.15", "1e39 0.2 0.15", 2, 1, unreadable + "1e39\""},  // beyond single precision
+      {"30.0 0.2 0.15", std::string(10 * 1024 * 1024, '9') + " 0.2 0.15", 2, 1,
+       unreadable + std::string(20, '9') + "\""},  // 10 MB of digits
+      {"30.0 0.2 0.15", "nan 0.2 0.15", 2, 1, unreadable + "nan\""},
+      {"25 16 16", "99999999999 16 16", 3, 1, unreadable + "99999999999\""},  // beyond int32
+      {"25 16 16", "25 16.0 16", 3, 1, unreadable + "16.0\""},  // a real for an integer
+      {"1 0.0000 0.0000", std::string("1 0.0\0 0.0", 10), 3, 2, unreadable + "0.0?\""},  // NUL
+      {"1 1 1 2 7 6", "1 1 1 2 7 \xE7", 3, 3, unreadable + "\xE7\""},         // a Latin-1 letter
+      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 \x01 0.0", 3, 4, unreadable + "?\""},  // a control byte
+      {"1 1 1.0E6 0.0 0.0", "1 1 1.0E6 0.0 0.0 \xFF\xFE", 0, 0, ""},  // garbage after the values
+      {"d01.res", "'d01.res", 5, 1, end_of_file},                     // a quote left open
   };
   for (const auto& row : rows) {
-    const testing::RunResult run = run_data(replaced(d01, row.from, row.to));
+    const std::string data = replaced(d01, row.from, row.to);
+    const testing::RunResult run = run_data(data);
     const bool complete = row.part == 0;
     EXPECT_EQ(run.status, complete ? 0 : 1) << row.to.substr(0, 20);
     EXPECT_EQ(contains(run.console, "ERROS NO FICHEIRO"), !complete) << row.to.substr(0, 20);
-    EXPECT_FALSE(contains(run.console, "MOTIVO")) << row.to.substr(0, 20);
+    EXPECT_EQ(contains(run.console, "MOTIVO"), !complete) << row.to.substr(0, 20);
     if (!complete) {
+      const std::size_t at = d01.find(row.from);
+      const std::string line =
+          row.motive == end_of_file
+              ? ""
+              : std::to_string(std::count(d01.begin(), d01.begin() + static_cast<long>(at), '\n') +
+                               1) +
+                    ": ";
+      EXPECT_TRUE(contains(run.console, "\n     MOTIVO: linha " + line + row.motive + "\n"))
+          << row.to.substr(0, 20);
       EXPECT_TRUE(contains(run.console, data_error(row.part, row.subsection)))
           << row.to.substr(0, 20);
     }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -34,6 +35,12 @@ int count_of(const std::string& text, const std::string& part) {
     ++count;
   }
   return count;
+}
+
+// Lines that end before `end` (the LFs before it), the line of `end` less one.
+std::size_t line_count(const std::string& text, std::size_t end) {
+  return static_cast<std::size_t>(
+      std::count(text.begin(), text.begin() + static_cast<long>(end), '\n'));
 }
 
 const std::string pause_prompt = "     Prima ENTER para terminar\n";
@@ -142,7 +149,11 @@ TEST(RunProgram, DataErrorsStopWithPartAndSubsection) {
   EXPECT_TRUE(contains(run.log, data_error_lines(3, 1)));
   EXPECT_FALSE(contains(run.console, step_line(2)));
   EXPECT_TRUE(run.console.ends_with(std::string(75, '&') + "\n" + pause_prompt));
-  EXPECT_FALSE(contains(run.console, "MOTIVO"));
+  const std::string end_of_file = "\n     MOTIVO: linha " +
+                                  std::to_string(line_count(full, material_end + 1)) +
+                                  ": o ficheiro acaba antes de todos os dados\n\n\n     ATEN";
+  EXPECT_TRUE(contains(run.console, end_of_file));
+  EXPECT_TRUE(contains(run.log, end_of_file));
 
   // A letter where the first x is expected.
   std::string garbled = full;
@@ -150,6 +161,9 @@ TEST(RunProgram, DataErrorsStopWithPartAndSubsection) {
   folder.write("letra", garbled);
   run = testing::run_in(folder, "letra\n");
   EXPECT_TRUE(contains(run.console, data_error_lines(3, 2)));
+  const std::size_t node_line = line_count(garbled, garbled.find("\n1 x 0\n") + 1) + 1;
+  EXPECT_TRUE(contains(run.console, "     MOTIVO: linha " + std::to_string(node_line) +
+                                        ": valor ilegível \"x\"\n"_l1));
 }
 
 TEST(RunProgram, LimitViolationsExplainTheReason) {
@@ -173,7 +187,10 @@ TEST(RunProgram, ResultsFileMustNotReplaceTheDataOrTheLog) {
     folder.write("placa", testing::plate_data_text(plate));
     const RunResult run = testing::run_in(folder, "placa\n");
     EXPECT_EQ(run.status, 1) << name;
-    EXPECT_TRUE(contains(run.console, "MOTIVO")) << name;
+    const std::string text = testing::plate_data_text(plate);
+    EXPECT_TRUE(contains(run.console,
+                         "MOTIVO: linha " + std::to_string(line_count(text, text.size())) + ": "))
+        << name;
     EXPECT_TRUE(contains(run.console, data_error_lines(5, 1))) << name;
     EXPECT_EQ(folder.read("placa"), testing::plate_data_text(plate));
   }
