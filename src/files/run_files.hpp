@@ -28,8 +28,9 @@ class BufferedFile : private FileBuffer, public FileStream {
   }
 };
 
-// A new, empty binary file outside the working folder that nobody else can name: it is removed
-// from the file system at once and disappears when the stream is closed, however the run ends.
+// A new, empty binary file outside the working folder that nobody else can name: made without a
+// name where the system allows (nothing is left even if the process is killed), otherwise removed
+// from the file system at once; it disappears when the stream is closed, however the run ends.
 // Returns nullptr when no such file can be made.
 std::unique_ptr<std::fstream> open_scratch_file();
 
@@ -39,10 +40,36 @@ std::string trimmed_name(const std::string& name);
 // True when path designates the same file as one of the others (links and "./" included).
 bool designates_same_file(const std::filesystem::path& path, const std::filesystem::path& other);
 
-// Writes the report through a temporary file in the same folder, renamed over path only once
-// complete, so a failed write keeps any previous report whole. A path that is a link is written
-// through to the file it leads to; the report keeps the permissions of the file it replaces.
-// Returns false on any failure.
+class TemporaryNameGuard;
+
+// A file written in full but not yet in place: it has no name (where the system allows) or a
+// hidden temporary one beside its target. Publishing puts it in place in one step; a staged file
+// destroyed unpublished leaves nothing behind, and any previous file stays whole.
+class StagedFile {
+ public:
+  StagedFile(std::filesystem::path target, int descriptor, std::filesystem::path temporary);
+  ~StagedFile();
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+
+  // Replaces the target by the staged file. False when that fails; the target is then unchanged.
+  bool publish();
+
+ private:
+  std::filesystem::path target_;
+  int descriptor_ = -1;              // the unnamed file, -1 when the file has a temporary name
+  std::filesystem::path temporary_;  // the temporary name, empty once published or when unnamed
+  std::unique_ptr<TemporaryNameGuard> guard_;
+};
+
+// Writes a file for path without touching path itself. A path that is a link, dangling or not, is
+// written through to the file it leads to (created when absent), so that the link stays a link;
+// the file keeps the permissions of the one it will replace. nullptr on any failure (the target
+// is not a writable regular file, the links loop, a write failed).
+std::unique_ptr<StagedFile> stage_file(const std::filesystem::path& path,
+                                       const std::function<void(std::ostream&)>& write);
+
+// stage_file and publish at once: a failed write keeps any previous file whole.
 bool write_file_atomically(const std::filesystem::path& path,
                            const std::function<void(std::ostream&)>& write);
 

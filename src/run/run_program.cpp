@@ -83,6 +83,15 @@ class Run {
     announce(final_message_text());
   }
 
+  // Replaces any previous report by this run's. False (after a console message) when that fails.
+  bool publish_report() {
+    if (report_ && !report_->publish()) {
+      console_ << results_file_error_text(results_name());
+      return false;
+    }
+    return true;
+  }
+
  private:
   void read_model(std::istream& data, const std::string& data_name) {
     store_->title = data_name;
@@ -105,7 +114,7 @@ class Run {
         designates_same_file(results, environment_.folder / "ZLIXO")) {
       store_->data_error_code = results_file_name_code;
       fault.line = fault.results_name_line;
-      fault.reason = "o ficheiro de resultados " + trimmed_name(store_->results_file_name) +
+      fault.reason = "o ficheiro de resultados " + results_name() +
                      " seria o ficheiro de dados ou o ficheiro ZLIXO";
     }
   }
@@ -163,24 +172,26 @@ class Run {
     }
   }
 
-  fs::path results_path() const {
-    return environment_.folder / trimmed_name(store_->results_file_name);
-  }
+  fs::path results_path() const { return environment_.folder / results_name(); }
 
+  // The report is written in full now and put in place only once the log is known to be whole.
   void write_report() {
     const CalendarDate today = environment_.today();
-    const bool written = write_file_atomically(
-        results_path(), [&](std::ostream& out) { write_results_report(*store_, today, out); });
-    if (!written) {
-      stop_with(results_file_error_text(trimmed_name(store_->results_file_name)));
+    report_ = stage_file(results_path(),
+                         [&](std::ostream& out) { write_results_report(*store_, today, out); });
+    if (!report_) {
+      stop_with(results_file_error_text(results_name()));
     }
   }
+
+  std::string results_name() const { return trimmed_name(store_->results_file_name); }
 
   const RunEnvironment& environment_;
   std::ostream& console_;
   std::ostream& log_;
   std::unique_ptr<ModelStore> store_ = make_model_store();
   std::unique_ptr<std::fstream> scratch_;
+  std::unique_ptr<StagedFile> report_;
 };
 
 void pause(const RunEnvironment& environment) {
@@ -240,8 +251,12 @@ int run_program(const RunEnvironment& environment) {
   }
   log.close();
   if (log.fail()) {
-    // A full disk, say: the run is not a success when its log is incomplete.
+    // A full disk, say: the run is not a success when its log is incomplete, and its report
+    // does not replace an earlier one.
     environment.console_out << log_write_error_text();
+    status = 1;
+  }
+  if (status == 0 && !run.publish_report()) {
     status = 1;
   }
   pause(environment);

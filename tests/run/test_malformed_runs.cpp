@@ -1,16 +1,23 @@
 // Whole runs on damaged data files and odd console answers: every one ends in order, with a
 // complete run (status 0) or one of the program's stops (status 1), and leaves no scratch file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/run/run_harness.hpp"
@@ -43,16 +50,19 @@ testing::RunResult run_data(const std::string& data, const std::string& answer =
   return testing::run_in(folder, answer);
 }
 
-// Targets of this process's open files that are results scratch files ("<tmp>/lajefem-XXXXXX",
-// removed from the folder at once, so shown as deleted).
+// Targets of this process's open files that are results scratch files: files of the temporary
+// folder without a name, shown as "<tmp>/#INODE (deleted)", or "<tmp>/lajefem-XXXXXX (deleted)"
+// where the file system cannot make unnamed files.
 std::vector<std::string> open_scratch_files() {
   std::vector<std::string> targets;
-  const std::string prefix = (fs::temp_directory_path() / "lajefem-").string();
+  const std::string folder = fs::temp_directory_path().string() + "/";
   for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
     std::error_code error;
     const std::string target = fs::read_symlink(entry.path(), error).string();
-    if (!error && target.starts_with(prefix) &&
-        target.find('/', prefix.size()) == std::string::npos) {
+    const bool scratch =
+        (target.starts_with(folder + "lajefem-") || target.starts_with(folder + "#")) &&
+        target.find('/', folder.size()) == std::string::npos;
+    if (!error && scratch) {
       targets.push_back(target);
     }
   }
@@ -282,22 +292,195 @@ TEST(MalformedRuns, ResultsFileOnAFullDevice) {
   EXPECT_EQ(fs::read_symlink(folder.path() / "d01.res"), "/dev/full");
 }
 
-// A log named as a link to a device that is always full: the analysis and the report complete,
-// but a run whose log could not be written does not end as a success.
+// A log named as a link to a device that is always full: the analysis completes, but a run whose
+// log could not be written does not end as a success, and its report replaces no earlier one.
 TEST(MalformedRuns, LogFileOnAFullDevice) {
+  for (const bool old_report : {true, false}) {
+    testing::TempFolder folder;
+    folder.write("d01", d01);
+    if (old_report) {
+      folder.write("d01.res", "relatório anterior\n");
+    }
+    fs::create_symlink("/dev/full", folder.path() / "ZLIXO");
+    std::istringstream console_in("d01\n");
+    std::ostringstream console_out;
+    const RunEnvironment environment{console_in, console_out, folder.path(), testing::pinned_date};
+    EXPECT_EQ(run_program(environment), 1);
+    const std::string console = console_out.str();
+    EXPECT_TRUE(contains(console, "10º passo"_l1));
+    EXPECT_TRUE(console.ends_with(
+        "\n     ERRO: não foi possível escrever o ficheiro de registo ZLIXO\n"_l1 + pause_prompt));
+    EXPECT_EQ(folder.holds("d01.res"), old_report);
+    if (old_report) {
+      EXPECT_EQ(folder.read("d01.res"), "relatório anterior\n");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), old_report ? 3 : 2);
+    EXPECT_EQ(fs::read_symlink(folder.path() / "ZLIXO"), "/dev/full");
+  }
+}
+
+// A results name that is a link, dangling or not: the report goes to the link's target, created
+// when absent, and the link stays a link.
+TEST(MalformedRuns, ResultsNameIsADanglingLink) {
+  for (const std::string target : {"saida.txt", "pasta/saida.txt", "elo2"}) {
+    testing::TempFolder folder;
+    folder.write("d01", d01);
+    fs::create_directory(folder.path() / "pasta");
+    fs::create_symlink("saida.txt", folder.path() / "elo2");
+    fs::create_symlink(target, folder.path() / "d01.res");
+    EXPECT_EQ(testing::run_in(folder, "d01\n").status, 0) << target;
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "d01.res")) << target;
+    const std::string leads_to = target == "elo2" ? "saida.txt" : target;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.path() / leads_to))) << target;
+    EXPECT_EQ(folder.read(leads_to),
+              testing::read_file(std::string(LAJEFEM_SOURCE_DIR) + "/tests/golden/d01/d01.res"))
+        << target;
+  }
+  // Links that lead round in a loop lead nowhere: the report cannot be written.
   testing::TempFolder folder;
   folder.write("d01", d01);
-  fs::create_symlink("/dev/full", folder.path() / "ZLIXO");
-  std::istringstream console_in("d01\n");
-  std::ostringstream console_out;
-  const RunEnvironment environment{console_in, console_out, folder.path(), testing::pinned_date};
-  EXPECT_EQ(run_program(environment), 1);
-  const std::string console = console_out.str();
-  EXPECT_TRUE(contains(console, "10º passo"_l1));
-  EXPECT_TRUE(console.ends_with(
-      "\n     ERRO: não foi possível escrever o ficheiro de registo ZLIXO\n"_l1 + pause_prompt));
-  EXPECT_TRUE(folder.holds("d01.res"));
-  EXPECT_EQ(fs::read_symlink(folder.path() / "ZLIXO"), "/dev/full");
+  fs::create_symlink("d01.res", folder.path() / "d01.res");
+  EXPECT_EQ(testing::run_in(folder, "d01\n").status, 1);
+}
+
+// A NUL byte in the typed name opens no file; in the results name it is a data error.
+TEST(MalformedRuns, NamesHoldingANulByte) {
+  testing::TempFolder folder;
+  folder.write("d01", d01);
+  folder.write("d0", d01);
+  const testing::RunResult typed = testing::run_in(folder, std::string("d0\0001\n", 5));
+  EXPECT_EQ(typed.status, 1);
+  EXPECT_TRUE(
+      typed.console.ends_with("\n     ERRO: não foi possível abrir o ficheiro de dados: d01\n"_l1));
+  EXPECT_FALSE(folder.holds("d01.res"));
+  const testing::RunResult results =
+      run_data(replaced(d01, "\nd01.res", std::string("\nd0\0.res", 8)));
+  EXPECT_EQ(results.status, 1);
+  EXPECT_TRUE(contains(results.console,
+                       "     MOTIVO: linha 80: nome do ficheiro de resultados "
+                       "contém um byte nulo\n"_l1));
+  EXPECT_TRUE(contains(results.console, data_error(5, 1)));
+  EXPECT_FALSE(contains(results.console, "3º passo"_l1));
+}
+
+// The program run as its own process in folder, with a shell redirection such as "1>&-".
+int run_binary(const testing::TempFolder& folder, const std::string& redirection) {
+  const std::string command = "cd '" + folder.path().string() + "' && (printf 'd01\\n\\n' | '" +
+                              LAJEFEM_BINARY + "' " + redirection + ") 2>/dev/null";
+  return std::system(command.c_str());
+}
+
+// Closed standard descriptors are the null device: no file of the run takes their place.
+TEST(MalformedRuns, ClosedStandardDescriptors) {
+  const std::string golden_log =
+      testing::read_file(std::string(LAJEFEM_SOURCE_DIR) + "/tests/golden/d01/ZLIXO");
+  for (const std::string closed : {"0<&-", "1>&- 2>/dev/null", "2>&- >/dev/null", ">&- 2>&-"}) {
+    testing::TempFolder folder;
+    folder.write("d01", d01);
+    const int status = run_binary(folder, closed);
+    ASSERT_TRUE(WIFEXITED(status)) << closed;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << closed;
+    EXPECT_EQ(folder.read("ZLIXO"), golden_log) << closed;
+    EXPECT_TRUE(folder.holds("d01.res")) << closed;
+  }
+}
+
+// Starts the program in folder with TMPDIR set to temporary, the console input given on a pipe
+// that stays open (so that the final pause waits), the console output discarded, and the three
+// signals at their default actions whatever this process does with them. Returns the child's id.
+pid_t start_binary(const fs::path& folder, const fs::path& temporary, const std::string& input) {
+  int console[2];
+  if (pipe(console) != 0) {
+    return -1;
+  }
+  const std::string tmpdir = "TMPDIR=" + temporary.string();
+  char* const environment[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
+  const pid_t child = fork();
+  if (child == 0) {
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+      signal(signal_number, SIG_DFL);
+    }
+    const int null_device = open("/dev/null", O_WRONLY);
+    if (chdir(folder.c_str()) != 0 || dup2(console[0], 0) < 0 || dup2(null_device, 1) < 0 ||
+        dup2(null_device, 2) < 0) {
+      _exit(127);
+    }
+    close(console[1]);
+    execle(LAJEFEM_BINARY, LAJEFEM_BINARY, nullptr, environment);
+    _exit(127);
+  }
+  close(console[0]);
+  if (write(console[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+    kill(child, SIGKILL);
+  }
+  // The write end stays open for the child's lifetime: closed by the kernel at this test's end.
+  fcntl(console[1], F_SETFD, FD_CLOEXEC);
+  return child;
+}
+
+// Waits until the pipe read on `reader` is half full. The program's first write to it is larger
+// than the pipe: from then on the program waits inside that write.
+bool wait_until_full(int reader, std::chrono::seconds limit) {
+  const int capacity = fcntl(reader, F_GETPIPE_SZ);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int queued = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ioctl(reader, FIONREAD, &queued) == 0 && queued >= capacity / 2) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+// Waits for the child's end, killing it after the limit; its wait status.
+int wait_for_end(pid_t child, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int wait_status = 0;
+  while (waitpid(child, &wait_status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &wait_status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return wait_status;
+}
+
+// A signal while the run is held at a known place: its log is a pipe that nobody reads, so the
+// run stops at its first log write that fills the pipe. With apoiada that is in the stiffness
+// step, the scratch file open; with d01 (a log under the 256 KiB log buffer) it is the closing
+// of the log, the report written but not yet in place. Either way the program ends by the signal,
+// the old report stays and no temporary file remains, in the folder or the temporary folder.
+TEST(MalformedRuns, SignalsLeaveNoTemporaryFiles) {
+  const struct {
+    const char* example;
+    int signal_number;
+  } rows[] = {{"apoiada", SIGINT}, {"apoiada", SIGTERM}, {"apoiada", SIGHUP},
+              {"d01", SIGINT},     {"d01", SIGTERM},     {"d01", SIGHUP}};
+  for (const auto& row : rows) {
+    const std::string name = row.example;
+    testing::TempFolder folder;
+    testing::TempFolder temporary;
+    folder.write(name, testing::read_file(std::string(LAJEFEM_SOURCE_DIR) + "/examples/" + name));
+    folder.write(name + ".res", "relatório anterior\n");
+    ASSERT_EQ(mkfifo((folder.path() / "ZLIXO").c_str(), 0600), 0);
+    const int log = open((folder.path() / "ZLIXO").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(log, 0);
+    const pid_t child = start_binary(folder.path(), temporary.path(), name + "\n");
+    ASSERT_GT(child, 0);
+    const bool held = wait_until_full(log, std::chrono::seconds(60));
+    kill(child, row.signal_number);
+    const int wait_status = wait_for_end(child, std::chrono::seconds(60));
+    close(log);
+    ASSERT_TRUE(held) << name;
+    EXPECT_TRUE(WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == row.signal_number)
+        << name << " " << row.signal_number << " " << wait_status;
+    EXPECT_EQ(folder.read(name + ".res"), "relatório anterior\n") << name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3) << name;
+    EXPECT_TRUE(fs::is_empty(temporary.path())) << name;
+  }
 }
 
 // Files limited to 8 KB, a disk that fills up: the element records cannot all be parked on the

@@ -1,0 +1,103 @@
+#include "files/process_guards.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace lajefem {
+
+namespace {
+
+// The names a signal handler must remove. A handler can reach only what is global, and may only
+// read it: each slot's name is complete before its flag is raised (the fence keeps that order)
+// and the flag is lowered before the name changes.
+struct GuardedName {
+  volatile sig_atomic_t held = 0;
+  std::array<char, 4096> name{};
+};
+
+std::array<GuardedName, 4> guarded_names;
+
+// SIGINT, SIGTERM and SIGHUP.
+sigset_t cleaned_up_signals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  return signals;
+}
+
+extern "C" void remove_names_and_end(int signal_number) {
+  for (const GuardedName& guarded : guarded_names) {
+    if (guarded.held != 0) {
+      unlink(guarded.name.data());
+    }
+  }
+  // SA_RESETHAND has restored the default action; the signal, blocked while this handler runs,
+  // ends the program as soon as the handler returns.
+  raise(signal_number);
+}
+
+}  // namespace
+
+void open_closed_standard_descriptors() {
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+      // The lowest free descriptor is this one: the lower ones are open by now.
+      open("/dev/null", O_RDWR);
+    }
+  }
+}
+
+void clean_up_on_signals() {
+  struct sigaction action {};
+  action.sa_handler = remove_names_and_end;
+  action.sa_flags = SA_RESETHAND;
+  action.sa_mask = cleaned_up_signals();
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    sigaction(signal_number, nullptr, &previous);
+    // A signal ignored by the parent (nohup, a background shell) stays ignored.
+    if (previous.sa_handler != SIG_IGN) {
+      sigaction(signal_number, &action, nullptr);
+    }
+  }
+}
+
+SignalsHeld::SignalsHeld() {
+  const sigset_t signals = cleaned_up_signals();
+  sigprocmask(SIG_BLOCK, &signals, &previous_);
+}
+
+SignalsHeld::~SignalsHeld() {
+  sigprocmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+TemporaryNameGuard::TemporaryNameGuard(const std::filesystem::path& path) {
+  const std::string name = path.string();
+  for (std::size_t slot = 0; slot < guarded_names.size(); ++slot) {
+    GuardedName& guarded = guarded_names[slot];
+    if (guarded.held == 0 && name.size() < guarded.name.size()) {
+      std::memcpy(guarded.name.data(), name.c_str(), name.size() + 1);
+      std::atomic_signal_fence(std::memory_order_seq_cst);
+      guarded.held = 1;
+      slot_ = static_cast<int>(slot);
+      return;
+    }
+  }
+}
+
+TemporaryNameGuard::~TemporaryNameGuard() {
+  if (slot_ >= 0) {
+    guarded_names[static_cast<std::size_t>(slot_)].held = 0;
+  }
+}
+
+}  // namespace lajefem
