@@ -33,7 +33,8 @@ constexpr const char* usage_text =
     "  check      find the faults of a data file and explain them\n"
     "  export     analyse a data file and write ParaView files, SVG maps and CSV tables\n"
     "\n"
-    "lajefem-tools COMMAND --help describes a command.\n";
+    "lajefem-tools COMMAND --help describes a command.\n"
+    "User guide: docs/README.md in the sources, installed as " LAJEFEM_DOC_DIR "/README.md\n";
 
 }  // namespace
 
