@@ -47,8 +47,22 @@ int ArgumentCursor::integer_for(const std::string& option) {
   return parse_integer(value_for(option), option);
 }
 
+float ArgumentCursor::real_for(const std::string& option) {
+  return parse_real(value_for(option), option);
+}
+
 double parse_number(const std::string& word, const std::string& option) {
   double value = 0;
+  const char* end = word.data() + word.size();
+  const auto [stop, error] = std::from_chars(word.data(), end, value);
+  if (word.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
+    throw UsageError(option + ": not a number: '" + word + "'");
+  }
+  return value;
+}
+
+float parse_real(const std::string& word, const std::string& option) {
+  float value = 0;
   const char* end = word.data() + word.size();
   const auto [stop, error] = std::from_chars(word.data(), end, value);
   if (word.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {

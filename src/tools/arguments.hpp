@@ -21,6 +21,7 @@ class ArgumentCursor {
   std::string value_for(const std::string& option);
   double number_for(const std::string& option);
   int integer_for(const std::string& option);
+  float real_for(const std::string& option);  // rounded once, to the nearest float
 
  private:
   std::vector<std::string> words_;
@@ -31,5 +32,6 @@ class ArgumentCursor {
 // A whole word as a number; UsageError naming `option` when it is not one.
 double parse_number(const std::string& word, const std::string& option);
 int parse_integer(const std::string& word, const std::string& option);
+float parse_real(const std::string& word, const std::string& option);
 
 }  // namespace lajefem::tools

@@ -1,0 +1,227 @@
+#include "meshing/plate_generator.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "meshing/model_limits.hpp"
+
+namespace lajefem::meshing {
+
+namespace {
+
+// A stop of the grid along one side: an edge, a column or a point.
+struct LineStop {
+  double at = 0;
+  bool parity_end = false;  // an odd count of elements must lie between two such stops
+};
+
+// The stops in order, those nearer than the round-off of the side's length merged.
+std::vector<LineStop> line_stops(double length, const std::vector<double>& columns,
+                                 const std::vector<double>& points) {
+  const bool columns_given = !columns.empty();
+  std::vector<LineStop> stops{{0.0, columns_given}, {length, columns_given}};
+  for (const double at : columns) {
+    stops.push_back({at, true});
+  }
+  for (const double at : points) {
+    stops.push_back({at, false});
+  }
+  std::sort(stops.begin(), stops.end(),
+            [](const LineStop& a, const LineStop& b) { return a.at < b.at; });
+  const double tolerance = 1e-9 * length;
+  std::vector<LineStop> merged;
+  for (const LineStop& stop : stops) {
+    if (!merged.empty() && stop.at - merged.back().at <= tolerance) {
+      merged.back().parity_end = merged.back().parity_end || stop.parity_end;
+    } else {
+      merged.push_back(stop);
+    }
+  }
+  merged.back().at = length;
+  return merged;
+}
+
+// Elements in each segment between stops: no longer than length / least_count, and an odd sum
+// over each run of segments between parity ends (one more element in the run's coarsest segment).
+std::vector<int> segment_counts(const std::vector<LineStop>& stops, double length,
+                                int least_count) {
+  const double size = length / least_count;
+  std::vector<int> counts;
+  for (std::size_t s = 0; s + 1 < stops.size(); ++s) {
+    const double ratio = (stops[s + 1].at - stops[s].at) / size;
+    counts.push_back(std::max(1, static_cast<int>(std::ceil(ratio - 1e-9))));
+  }
+  const auto element_size = [&](std::size_t i) {
+    return (stops[i + 1].at - stops[i].at) / counts[i];
+  };
+  std::size_t first = 0;
+  for (std::size_t s = 0; s < counts.size(); ++s) {
+    if (!stops[s + 1].parity_end) {
+      continue;
+    }
+    int sum = 0;
+    std::size_t coarsest = first;
+    for (std::size_t k = first; k <= s; ++k) {
+      sum += counts[k];
+      if (element_size(k) > element_size(coarsest)) {
+        coarsest = k;
+      }
+    }
+    if (sum % 2 == 0) {
+      ++counts[coarsest];
+    }
+    first = s + 1;
+  }
+  return counts;
+}
+
+}  // namespace
+
+std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
+                               std::vector<double> points) {
+  const std::vector<LineStop> stops = line_stops(length, columns, points);
+  const std::vector<int> counts = segment_counts(stops, length, least_count);
+  std::vector<double> lines;
+  for (std::size_t s = 0; s < counts.size(); ++s) {
+    const double start = stops[s].at;
+    const double span = stops[s + 1].at - start;
+    for (int k = 0; k < counts[s]; ++k) {
+      lines.push_back(start + span * k / counts[s]);
+    }
+  }
+  lines.push_back(length);
+  return lines;
+}
+
+namespace {
+
+enum Edge { bottom, right, top, left };
+
+// Held freedoms of a node: w, θx, θy.
+using HeldFreedoms = std::array<bool, 3>;
+
+HeldFreedoms edge_held(EdgeKind kind, Edge edge) {
+  const bool along_x = edge == bottom || edge == top;
+  switch (kind) {
+    case EdgeKind::free:
+      return {false, false, false};
+    case EdgeKind::simple:
+      return {true, false, false};
+    case EdgeKind::hard:
+      return {true, along_x, !along_x};
+    case EdgeKind::clamped:
+      return {true, true, true};
+  }
+  return {false, false, false};
+}
+
+void hold(HeldFreedoms& held, const HeldFreedoms& more) {
+  for (int f = 0; f < 3; ++f) {
+    held[f] = held[f] || more[f];
+  }
+}
+
+// Grid point (i, j) of an (nx + 1) × (ny + 1) grid and its node number, counted across the
+// shorter side.
+struct GridNumbering {
+  int nx = 0;
+  int ny = 0;
+  int node(int i, int j) const { return nx <= ny ? j * (nx + 1) + i + 1 : i * (ny + 1) + j + 1; }
+};
+
+std::vector<double> coordinates_of(const std::vector<PlanPoint>& points, double PlanPoint::*axis) {
+  std::vector<double> values;
+  for (const PlanPoint& point : points) {
+    values.push_back(point.*axis);
+  }
+  return values;
+}
+
+std::size_t line_index(const std::vector<double>& lines, double at) {
+  const auto nearest = std::min_element(lines.begin(), lines.end(), [at](double a, double b) {
+    return std::abs(a - at) < std::abs(b - at);
+  });
+  return static_cast<std::size_t>(nearest - lines.begin());
+}
+
+void add_nodes_and_elements(PlateModel& model, const std::vector<double>& xs,
+                            const std::vector<double>& ys, const GridNumbering& grid) {
+  model.nodes.resize(xs.size() * ys.size());
+  for (int j = 0; j <= grid.ny; ++j) {
+    for (int i = 0; i <= grid.nx; ++i) {
+      model.nodes[grid.node(i, j) - 1] = {static_cast<float>(xs[i]), static_cast<float>(ys[j])};
+    }
+  }
+  const int outer = grid.nx <= grid.ny ? grid.ny : grid.nx;
+  const int inner = grid.nx <= grid.ny ? grid.nx : grid.ny;
+  for (int a = 0; a < outer; ++a) {
+    for (int b = 0; b < inner; ++b) {
+      const int i = grid.nx <= grid.ny ? b : a;
+      const int j = grid.nx <= grid.ny ? a : b;
+      model.elements.push_back(
+          {1,
+           {grid.node(i, j), grid.node(i + 1, j), grid.node(i + 1, j + 1), grid.node(i, j + 1)}});
+    }
+  }
+}
+
+void add_supports(PlateModel& model, const PlateRequest& request, const std::vector<double>& xs,
+                  const std::vector<double>& ys, const GridNumbering& grid) {
+  std::vector<HeldFreedoms> held(model.nodes.size(), HeldFreedoms{false, false, false});
+  for (int j = 0; j <= grid.ny; ++j) {
+    for (int i = 0; i <= grid.nx; ++i) {
+      HeldFreedoms& node = held[grid.node(i, j) - 1];
+      const std::array<bool, 4> on_edge{j == 0, i == grid.nx, j == grid.ny, i == 0};
+      for (int edge = bottom; edge <= left; ++edge) {
+        if (on_edge[edge]) {
+          hold(node, edge_held(request.edges[edge], static_cast<Edge>(edge)));
+        }
+      }
+    }
+  }
+  for (const PlanPoint& column : request.columns) {
+    const int node = grid.node(static_cast<int>(line_index(xs, column.x)),
+                               static_cast<int>(line_index(ys, column.y)));
+    held[node - 1][0] = true;
+  }
+  const auto spring = [&](bool is_held) { return is_held ? request.spring : 0.0f; };
+  for (std::size_t n = 0; n < held.size(); ++n) {
+    if (held[n][0] || held[n][1] || held[n][2]) {
+      model.supports.push_back(
+          {static_cast<int>(n) + 1, spring(held[n][0]), spring(held[n][1]), spring(held[n][2])});
+    }
+  }
+}
+
+}  // namespace
+
+GeneratedPlate generate_plate(const PlateRequest& request) {
+  const std::vector<double> xs =
+      grid_lines(request.length_x, request.least_nx, coordinates_of(request.columns, &PlanPoint::x),
+                 coordinates_of(request.points, &PlanPoint::x));
+  const std::vector<double> ys =
+      grid_lines(request.length_y, request.least_ny, coordinates_of(request.columns, &PlanPoint::y),
+                 coordinates_of(request.points, &PlanPoint::y));
+  const GridNumbering grid{static_cast<int>(xs.size()) - 1, static_cast<int>(ys.size()) - 1};
+  PlateModel model;
+  add_nodes_and_elements(model, xs, ys, grid);
+  add_supports(model, request, xs, ys, grid);
+  return {model, {grid.nx, grid.ny}};
+}
+
+std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request) {
+  const int largest = std::max(request.least_nx, request.least_ny);
+  for (int m = largest; m >= 1; --m) {
+    PlateRequest smaller = request;
+    smaller.least_nx =
+        std::max(1, static_cast<int>(std::lround(1.0 * request.least_nx * m / largest)));
+    smaller.least_ny =
+        std::max(1, static_cast<int>(std::lround(1.0 * request.least_ny * m / largest)));
+    if (!find_limit_breach(generate_plate(smaller).model)) {
+      return MeshCounts{smaller.least_nx, smaller.least_ny};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace lajefem::meshing

@@ -1,0 +1,59 @@
+// The rectangular plate: A × B metres with its corner at the origin and x along A, a grid of
+// quadrilaterals whose lines pass through every column and every point load, supports from the
+// edge letters and the columns. Material, loads and names are the caller's.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "model/plate_model.hpp"
+
+namespace lajefem::meshing {
+
+// How an edge is held: F free, S w (the soft simple support), H w and the slope along the edge
+// (the hard simple support), C clamped.
+enum class EdgeKind { free, simple, hard, clamped };
+
+struct PlanPoint {
+  double x = 0;  // m
+  double y = 0;  // m
+};
+
+struct PlateRequest {
+  double length_x = 0;  // A, m
+  double length_y = 0;  // B, m
+  int least_nx = 1;     // elements along x asked for (the grid may hold more)
+  int least_ny = 1;
+  std::array<EdgeKind, 4> edges{};  // bottom (y = 0), right (x = A), top (y = B), left (x = 0)
+  std::vector<PlanPoint> columns;   // point supports (w held)
+  std::vector<PlanPoint> points;    // other points a grid line must pass through (point loads)
+  float spring = 1.0e6f;            // GN/m on every held freedom
+};
+
+// The coordinates of the grid lines along one side: 0 and length, every column and point in
+// between, at least least_count elements of length / least_count or less, and an odd number of
+// elements between neighbouring columns and between a column and the edges.
+// 6 m, 4, no column -> 0 1.5 3 4.5 6; 12 m, 12, columns 0 6 12 -> seven elements a bay.
+std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
+                               std::vector<double> points);
+
+struct MeshCounts {
+  int nx = 0;
+  int ny = 0;
+};
+
+struct GeneratedPlate {
+  PlateModel model;  // nodes, elements and supports; no material, loads or names
+  MeshCounts mesh;   // elements along x and y
+};
+
+// The plate numbered across the shorter side, so that the half-bandwidth is the least a grid
+// allows.
+GeneratedPlate generate_plate(const PlateRequest& request);
+
+// The finest --mesh of the request's proportions whose plate fits the program's limits, when
+// there is one.
+std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request);
+
+}  // namespace lajefem::meshing

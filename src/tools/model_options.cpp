@@ -1,0 +1,187 @@
+#include "tools/model_options.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+
+#include "analysis/analysis.hpp"
+#include "files/run_files.hpp"
+#include "model/limits.hpp"
+#include "tools/tool_errors.hpp"
+
+namespace lajefem::tools {
+
+const char* const model_options_help =
+    "  --material E NU T     modulus (GPa), Poisson's ratio, thickness (m)   [required]\n"
+    "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
+    "  --uniform Q           uniform load over the whole plate, kN/m2\n"
+    "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
+    "  --case                start the next load case (the first needs none)\n"
+    "  --title T             title, 12 characters at most (default: the output's base name)\n"
+    "  --results NAME        results file lajefem writes, 12 characters at most\n"
+    "                        (default: the output's base name with .res)\n"
+    "  -o FILE               data file to write, '-' for standard output   [required]\n"
+    "Loads are written with the sign given (the data file's sign: -10 pushes down).\n";
+
+namespace {
+
+std::string checked_name(const std::string& name, const std::string& option) {
+  const std::string fault = meshing::name_fault(name);
+  if (!fault.empty()) {
+    throw UsageError(option + ": " + fault);
+  }
+  return name;
+}
+
+void add_load(ModelOptions& options, const meshing::LoadRequest& load) {
+  options.cases.back().push_back(load);
+}
+
+}  // namespace
+
+bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelOptions& options) {
+  using Kind = meshing::LoadRequest::Kind;
+  if (option == "-o" || option == "--output") {
+    options.output = cursor.value_for(option);
+  } else if (option == "--material") {
+    const float modulus = cursor.real_for(option);
+    const float poisson = cursor.real_for(option);
+    options.material = {modulus, poisson, cursor.real_for(option)};
+  } else if (option == "--spring") {
+    options.spring = cursor.real_for(option);
+  } else if (option == "--uniform") {
+    add_load(options, {Kind::uniform, 0, 0, cursor.real_for(option)});
+  } else if (option == "--point") {
+    const double x = cursor.number_for(option);
+    const double y = cursor.number_for(option);
+    add_load(options, {Kind::point, x, y, cursor.real_for(option)});
+  } else if (option == "--case") {
+    options.cases.emplace_back();
+  } else if (option == "--title") {
+    options.title = checked_name(cursor.value_for(option), option);
+  } else if (option == "--results") {
+    options.results = checked_name(cursor.value_for(option), option);
+    if (options.results->find_first_not_of(' ') == std::string::npos) {
+      throw UsageError("--results: the name may not be blank");
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void check_model_options(const ModelOptions& options) {
+  if (options.output.empty()) {
+    throw UsageError("give the data file to write with -o FILE (or -o - for standard output)");
+  }
+  if (!options.material) {
+    throw UsageError("give the material with --material E NU T");
+  }
+  const auto& [modulus, poisson, thickness] = *options.material;
+  if (!(modulus > 0) || !(poisson > -1 && poisson < 1) || !(thickness > 0)) {
+    throw UsageError("--material: E and T must be positive and NU between -1 and 1");
+  }
+  if (!(options.spring > 0)) {
+    throw UsageError("--spring: the stiffness must be positive");
+  }
+  for (std::size_t c = 0; c < options.cases.size(); ++c) {
+    if (options.cases[c].empty()) {
+      throw UsageError("load case " + std::to_string(c + 1) +
+                       " has no load: give --uniform Q or --point X Y P");
+    }
+  }
+}
+
+namespace {
+
+std::string stem_of(const std::string& output, const std::string& default_stem) {
+  const std::string stem = std::filesystem::path(output).stem().string();
+  return output == "-" || stem.empty() ? default_stem : stem;
+}
+
+std::string default_title(const std::string& stem) {
+  std::string title = stem.substr(0, limits::name_length);
+  std::transform(title.begin(), title.end(), title.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return meshing::name_fault(title).empty() ? title : "PLACA";
+}
+
+std::string default_results_name(const std::string& stem, const std::string& command,
+                                 ToolStreams& streams) {
+  const std::string extension = ".res";
+  const std::size_t room = limits::name_length - extension.size();
+  const std::string name = stem.substr(0, room) + extension;
+  if (stem.size() > room) {
+    streams.err << "lajefem-tools " << command << ": warning: results name cut to 12 characters: '"
+                << name << "' (--results NAME chooses another)\n";
+  }
+  return meshing::name_fault(name).empty() ? name : "placa.res";
+}
+
+}  // namespace
+
+std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const ModelOptions& options,
+                                                     const std::string& default_stem,
+                                                     const std::string& command,
+                                                     ToolStreams& streams) {
+  const std::string stem = stem_of(options.output, default_stem);
+  model.title = options.title ? *options.title : default_title(stem);
+  model.results_name =
+      options.results ? *options.results : default_results_name(stem, command, streams);
+  model.elastic_modulus_gpa = (*options.material)[0];
+  model.poisson_ratio = (*options.material)[1];
+  model.thickness = (*options.material)[2];
+  return meshing::add_load_cases(model, options.cases);
+}
+
+void reject_beyond_limits(const PlateModel& model,
+                          const std::function<std::string(const meshing::LimitBreach&)>& advice) {
+  const auto breach = meshing::find_limit_breach(model);
+  if (!breach) {
+    return;
+  }
+  const std::string more = advice ? advice(*breach) : std::string();
+  throw InputError("the model has " + meshing::describe_breach(*breach) +
+                   (more.empty() ? std::string() : ": " + more));
+}
+
+namespace {
+
+std::string counted(std::size_t count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+std::string model_summary(const PlateModel& model) {
+  return counted(model.nodes.size(), "node") + ", " + counted(model.elements.size(), "element") +
+         ", " + counted(model.supports.size(), "support record") + ", half-bandwidth " +
+         std::to_string(model_half_bandwidth(model)) + ", " +
+         counted(model.load_cases.size(), "load case");
+}
+
+void write_output_file(const std::string& path, const std::string& input,
+                       const std::function<void(std::ostream&)>& write) {
+  if (!input.empty() && designates_same_file(path, input)) {
+    throw UsageError("will not write over the input file " + input + ": choose another -o");
+  }
+  if (!write_file_atomically(path, write)) {
+    throw InputError("cannot write " + path + ": check the folder exists and may be written");
+  }
+}
+
+void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
+                 const std::string& output, const std::string& input, const std::string& summary,
+                 ToolStreams& streams) {
+  const auto write = [&](std::ostream& out) { meshing::write_data_file(out, model, headings); };
+  if (output == "-") {
+    write(streams.out);
+    streams.err << summary << '\n';
+    return;
+  }
+  write_output_file(output, input, write);
+  streams.out << summary << '\n';
+}
+
+}  // namespace lajefem::tools

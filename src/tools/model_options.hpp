@@ -1,0 +1,64 @@
+// What generate and import share: the options for material, springs, loads, names and output,
+// and the writing of the data file that both end with.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "meshing/data_file_writer.hpp"
+#include "meshing/model_limits.hpp"
+#include "meshing/model_loads.hpp"
+#include "model/plate_model.hpp"
+#include "tools/arguments.hpp"
+#include "tools/tool_commands.hpp"
+
+namespace lajefem::tools {
+
+struct ModelOptions {
+  std::string output;                            // -o FILE, "-" for standard output
+  std::optional<std::array<float, 3>> material;  // E (GPa), ν, t (m)
+  float spring = 1.0e6f;                         // GN/m on held freedoms
+  std::vector<meshing::LoadCaseRequest> cases{{}};
+  std::optional<std::string> title;
+  std::optional<std::string> results;
+};
+
+// The help lines of the shared options.
+extern const char* const model_options_help;
+
+// Takes `option` with its values when it is one of the shared options; false when it is not.
+bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelOptions& options);
+
+// UsageError when -o, --material or a load is missing, or a load case is empty.
+void check_model_options(const ModelOptions& options);
+
+// Sets material, names and loads on a model that has its nodes, elements and supports. The
+// default names come from the output file's base name (or default_stem with -o -); a results
+// name cut to 12 characters is told on standard error. Returns where the point loads went.
+std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const ModelOptions& options,
+                                                     const std::string& default_stem,
+                                                     const std::string& command,
+                                                     ToolStreams& streams);
+
+// InputError naming the limit the model goes beyond, followed by advice(breach) when it has any.
+void reject_beyond_limits(
+    const PlateModel& model,
+    const std::function<std::string(const meshing::LimitBreach&)>& advice = nullptr);
+
+// "36 nodes, 25 elements, 20 support records, half-bandwidth 27, 1 load case"
+std::string model_summary(const PlateModel& model);
+
+// Writes the data file to output ("-": standard output) complete or not at all, never over
+// input; then the summary line goes to standard output (standard error with -o -).
+void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
+                 const std::string& output, const std::string& input, const std::string& summary,
+                 ToolStreams& streams);
+
+// Writes a file complete or not at all; InputError when it cannot.
+void write_output_file(const std::string& path, const std::string& input,
+                       const std::function<void(std::ostream&)>& write);
+
+}  // namespace lajefem::tools

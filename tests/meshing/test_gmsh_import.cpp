@@ -1,0 +1,110 @@
+// The gmsh reader and the import on small hand-written MSH 4.1 files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "meshing/gmsh_reader.hpp"
+#include "meshing/mesh_import.hpp"
+#include "meshing/meshing_error.hpp"
+
+namespace lajefem::meshing {
+namespace {
+
+// Two unit squares side by side, the second written clockwise, sparse node tags, a node that no
+// quadrangle uses (tag 99), the left edge in curve group "left" and node 5 in point group "pin".
+const std::string two_squares =
+    "$MeshFormat\n4.1 0 8\n$EndMeshFormat\n"
+    "$PhysicalNames\n3\n0 7 \"pin\"\n1 3 \"left\"\n2 1 \"slab\"\n$EndPhysicalNames\n"
+    "$Entities\n1 1 1 0\n"
+    "5 1 1 0 1 7\n"
+    "4 0 0 0 0 1 0 1 3 2 1 -2\n"
+    "1 0 0 0 2 1 0 1 1 4 1 2 3 4\n"
+    "$EndEntities\n"
+    "$Comments\nanything at all\n$EndComments\n"
+    "$Nodes\n2 7 1 99\n"
+    "2 1 1 6\n1\n2\n3\n4\n5\n6\n0 0 0 0 0\n1 0 0 1 0\n2 0 0 2 0\n0 1 0 0 1\n1 1 0 1 1\n2 1 0 2 1\n"
+    "0 9 0 1\n99\n7 7 0\n"
+    "$EndNodes\n"
+    "$Elements\n3 4 1 12\n"
+    "0 5 15 1\n11 5\n"
+    "1 4 1 1\n12 1 4\n"
+    "2 1 3 2\n1 1 2 5 4\n2 2 5 6 3\n"
+    "$EndElements\n";
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+ImportedMesh import_text(const std::string& text, const std::vector<GroupSupport>& supports = {}) {
+  std::istringstream in(text);
+  const GmshMesh mesh = read_gmsh_mesh(in);
+  ImportedMesh imported = import_quadrangles(mesh);
+  add_group_supports(imported, mesh, supports);
+  return imported;
+}
+
+TEST(GmshImport, QuadranglesAnticlockwiseAndUnusedNodesDropped) {
+  const ImportedMesh imported = import_text(two_squares);
+  EXPECT_EQ(imported.model.elements.size(), 2u);
+  EXPECT_EQ(imported.reversed_elements, 1);
+  EXPECT_EQ(imported.dropped_nodes, 1);
+  EXPECT_EQ(imported.model.nodes.size(), 6u);
+  for (const PlateElement& element : imported.model.elements) {
+    double twice_area = 0;
+    for (std::size_t a = 0; a < 4; ++a) {
+      const PlateNode& p = imported.model.nodes[element.nodes[a] - 1];
+      const PlateNode& q = imported.model.nodes[element.nodes[(a + 1) % 4] - 1];
+      twice_area += p.x * q.y - q.x * p.y;
+    }
+    EXPECT_DOUBLE_EQ(twice_area, 2.0);
+  }
+}
+
+TEST(GmshImport, GroupsSupportTheirNodesWithTheStiffestSprings) {
+  const ImportedMesh imported =
+      import_text(two_squares, {{"left", {1, 0, 0}}, {"pin", {1, 2, 3}}, {"slab", {0, 0.5f, 0}}});
+  ASSERT_EQ(imported.model.supports.size(), 6u);  // "slab" holds every node
+  for (const PlateSupport& support : imported.model.supports) {
+    const long tag = imported.node_tags[static_cast<std::size_t>(support.node) - 1];
+    const bool left = tag == 1 || tag == 4;
+    EXPECT_EQ(support.spring_w, tag == 5 || left ? 1.0f : 0.0f) << tag;
+    EXPECT_EQ(support.spring_theta_x, tag == 5 ? 2.0f : 0.5f) << tag;
+    EXPECT_EQ(support.spring_theta_y, tag == 5 ? 3.0f : 0.0f) << tag;
+  }
+}
+
+TEST(GmshImport, FilesItCannotUseSayWhatToDo) {
+  const std::pair<std::string, const char*> rows[] = {
+      {replaced(two_squares, "4.1 0 8", "2.2 0 8"), "MSH version 2.2"},
+      {replaced(two_squares, "4.1 0 8", "4.1 1 8"), "binary"},
+      {replaced(two_squares, "2 1 3 2\n", "2 1 2 2\n"), "Mesh.RecombineAll = 1"},
+      {replaced(two_squares, "2 1 3 2\n", "2 1 10 2\n"), "9-node quadrangle"},
+      {replaced(two_squares, "1 1 0 1 1\n", "1 1 0.5 1 1\n"), "not flat"},
+      {replaced(two_squares, "2 2 5 6 3", "2 2 6 5 3"), "not convex"},
+      {replaced(two_squares, "1 1 2 5 4", "1 1 2 5 8"), "node 8"},
+      {replaced(two_squares, "$MeshFormat", "$Mesh"), "not a gmsh mesh file"},
+      {two_squares.substr(0, two_squares.find("$Elements")), "no $Elements"},
+      {replaced(two_squares, "0 9 0 1\n99", "0 9 0 x\n99"), "line 34"},
+  };
+  for (const auto& [text, message] : rows) {
+    try {
+      import_text(text);
+      ADD_FAILURE() << "accepted, expected: " << message;
+    } catch (const MeshingError& error) {
+      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  }
+}
+
+TEST(GmshImport, UnknownGroupListsTheNamesTheFileHolds) {
+  try {
+    import_text(two_squares, {{"edges", {1, 0, 0}}});
+    FAIL();
+  } catch (const MeshingError& error) {
+    EXPECT_STREQ(error.what(), "no physical group 'edges' in the mesh; it holds: pin, left, slab");
+  }
+}
+
+}  // namespace
+}  // namespace lajefem::meshing

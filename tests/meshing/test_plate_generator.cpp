@@ -1,0 +1,193 @@
+// The rectangular plate: held freedoms of every node for each edge letter, the odd rule between
+// columns, and the limits with the finest mesh that fits.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "analysis/analysis.hpp"
+#include "meshing/model_limits.hpp"
+#include "meshing/plate_generator.hpp"
+
+namespace lajefem::meshing {
+namespace {
+
+std::array<EdgeKind, 4> edges_of(const std::string& letters) {
+  std::array<EdgeKind, 4> edges{};
+  for (std::size_t k = 0; k < 4; ++k) {
+    edges[k] = static_cast<EdgeKind>(std::string("FSHC").find(letters[k]));
+  }
+  return edges;
+}
+
+// Held freedoms of the nodes of a 2 × 2 plate of 2 m × 2 m, as "w", "x", "y" or "-" for each of
+// w, θx, θy, rows from y = 0 up, x increasing along each row.
+std::string held_pattern(const PlateModel& model) {
+  std::map<std::pair<float, float>, std::string> held;
+  for (const PlateNode& node : model.nodes) {
+    held[{node.y, node.x}] = "---";
+  }
+  for (const PlateSupport& support : model.supports) {
+    const PlateNode& node = model.nodes[static_cast<std::size_t>(support.node) - 1];
+    std::string& text = held[{node.y, node.x}];
+    text = {support.spring_w > 0 ? 'w' : '-', support.spring_theta_x > 0 ? 'x' : '-',
+            support.spring_theta_y > 0 ? 'y' : '-'};
+  }
+  std::string pattern;
+  for (const auto& [at, text] : held) {
+    pattern += (pattern.empty() ? "" : " ") + text;
+  }
+  return pattern;
+}
+
+TEST(PlateGenerator, HeldFreedomsOfEveryNodeForEachEdgeLetter) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"SFFF", "w-- w-- w-- --- --- --- --- --- ---"},
+      {"FHFF", "--- --- w-y --- --- w-y --- --- w-y"},
+      {"FFHF", "--- --- --- --- --- --- wx- wx- wx-"},
+      {"FFFC", "wxy --- --- wxy --- --- wxy --- ---"},
+      {"HFFH", "wxy wx- wx- w-y --- --- w-y --- ---"},
+      {"CSHF", "wxy wxy wxy --- --- w-- wx- wx- wx-"},
+      {"SSSS", "w-- w-- w-- w-- --- w-- w-- w-- w--"},
+  };
+  for (const auto& [letters, pattern] : rows) {
+    PlateRequest request;
+    request.length_x = request.length_y = 2.0;
+    request.least_nx = request.least_ny = 2;
+    request.edges = edges_of(letters);
+    EXPECT_EQ(held_pattern(generate_plate(request).model), pattern) << letters;
+  }
+}
+
+TEST(PlateGenerator, ColumnOnAnEdgeNodeAddsToItsSupport) {
+  PlateRequest request;
+  request.length_x = request.length_y = 2.0;
+  request.least_nx = request.least_ny = 2;
+  request.edges = edges_of("FHFF");
+  request.columns = {{1.0, 1.0}, {2.0, 0.0}};
+  // The columns make each side odd: 3 × 3 elements, the centre column on a grid line too.
+  const GeneratedPlate plate = generate_plate(request);
+  EXPECT_EQ(plate.model.supports.size(), 4u);
+}
+
+struct LineCase {
+  double length;
+  int least;
+  std::vector<double> columns;
+  std::vector<double> points;
+  std::vector<double> lines;
+};
+
+TEST(GridLines, ThroughColumnsAndPointsWithAnOddCountBetweenColumns) {
+  const LineCase rows[] = {
+      {6, 4, {}, {}, {0, 1.5, 3, 4.5, 6}},
+      {6, 4, {0, 6}, {}, {0, 1.2, 2.4, 3.6, 4.8, 6}},
+      {6, 3, {0, 6}, {}, {0, 2, 4, 6}},
+      {6, 2, {}, {1}, {0, 1, 3.5, 6}},
+      {12, 6, {4}, {}, {0, 4.0 / 3, 8.0 / 3, 4, 5.6, 7.2, 8.8, 10.4, 12}},
+      {4, 2, {0, 4}, {1}, {0, 1, 2.5, 4}},
+  };
+  for (const LineCase& row : rows) {
+    const std::vector<double> lines = grid_lines(row.length, row.least, row.columns, row.points);
+    ASSERT_EQ(lines.size(), row.lines.size()) << row.length << " " << row.least;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      EXPECT_NEAR(lines[k], row.lines[k], 1e-12);
+    }
+  }
+}
+
+PlateModel loaded(PlateModel model) {
+  model.elastic_modulus_gpa = 30;
+  model.poisson_ratio = 0.2f;
+  model.thickness = 0.2f;
+  model.load_cases = {{{{2, 0, {-10}}}}};
+  return model;
+}
+
+// Even counts between columns would leave the checkerboard free: every layout must analyse.
+TEST(PlateGenerator, FlatSlabsOnColumnsAnalyse) {
+  const std::vector<std::vector<double>> column_lines = {{0, 6}, {0, 6, 12}, {0, 3, 12}};
+  for (const auto& at : column_lines) {
+    for (const int least : {4, 6, 8, 12}) {
+      PlateRequest request;
+      request.length_x = request.length_y = at.back();
+      request.least_nx = request.least_ny = least;
+      request.edges = edges_of("FFFF");
+      for (const double x : at) {
+        for (const double y : at) {
+          request.columns.push_back({x, y});
+        }
+      }
+      const GeneratedPlate plate = generate_plate(request);
+      EXPECT_TRUE(std::holds_alternative<AnalysisResults>(analyse_plate_model(loaded(plate.model))))
+          << at.size() << " columns a side, --mesh " << least;
+    }
+  }
+}
+
+TEST(PlateGenerator, NumberedAcrossTheShorterSide) {
+  for (const auto& [nx, ny] : {std::pair{37, 6}, {6, 37}, {10, 20}, {20, 10}}) {
+    PlateRequest request;
+    request.length_x = nx;
+    request.length_y = ny;
+    request.least_nx = nx;
+    request.least_ny = ny;
+    request.edges = edges_of("SFSF");
+    EXPECT_EQ(model_half_bandwidth(generate_plate(request).model), 3 * std::min(nx, ny) + 9);
+  }
+}
+
+TEST(FinestFittingMesh, KeepsTheProportionsWithinEveryLimit) {
+  struct Row {
+    const char* edges;
+    int nx, ny;
+    MeshCounts fits;
+  };
+  const Row rows[] = {
+      {"SSSS", 20, 20, {15, 15}},  // 60 edge nodes: the support records bind
+      {"SFSF", 30, 30, {16, 16}},  // 289 nodes
+      {"CFFF", 40, 20, {22, 11}},  // 12 × 23 = 276 nodes
+  };
+  for (const Row& row : rows) {
+    PlateRequest request;
+    request.length_x = request.length_y = 5.0;
+    request.least_nx = row.nx;
+    request.least_ny = row.ny;
+    request.edges = edges_of(row.edges);
+    const auto fits = finest_fitting_mesh(request);
+    ASSERT_TRUE(fits.has_value());
+    EXPECT_EQ(std::pair(fits->nx, fits->ny), std::pair(row.fits.nx, row.fits.ny)) << row.edges;
+  }
+}
+
+TEST(ModelLimits, NamesTheFirstLimitBeyond) {
+  const auto model_with = [](int nodes, int elements, int supports, int cases, int loads) {
+    PlateModel model;
+    model.nodes.resize(static_cast<std::size_t>(nodes));
+    model.elements.assign(static_cast<std::size_t>(elements), {1, {1, 2, 3, 4}});
+    model.supports.resize(static_cast<std::size_t>(supports));
+    model.load_cases.resize(static_cast<std::size_t>(cases));
+    model.load_cases.back().loads.resize(static_cast<std::size_t>(loads));
+    return model;
+  };
+  const std::pair<PlateModel, const char*> rows[] = {
+      {model_with(301, 1, 1, 1, 1), "301 nodes, above the limit of 300"},
+      {model_with(300, 401, 1, 1, 1), "401 elements, above the limit of 400"},
+      {model_with(300, 400, 61, 1, 1), "61 support records, above the limit of 60"},
+      {model_with(300, 400, 60, 5, 1), "5 load cases, above the limit of 4"},
+      {model_with(300, 400, 60, 2, 81), "81 loads in load case 2, above the limit of 80"},
+  };
+  for (const auto& [model, text] : rows) {
+    const auto breach = find_limit_breach(model);
+    ASSERT_TRUE(breach.has_value()) << text;
+    EXPECT_EQ(describe_breach(*breach), text);
+  }
+  PlateModel wide = model_with(300, 1, 1, 1, 1);
+  wide.elements[0].nodes = {1, 2, 41, 40};
+  EXPECT_EQ(describe_breach(*find_limit_breach(wide)),
+            "half-bandwidth 123, above the limit of 120");
+  wide.elements[0].nodes = {1, 2, 40, 39};
+  EXPECT_FALSE(find_limit_breach(wide).has_value());
+}
+
+}  // namespace
+}  // namespace lajefem::meshing

@@ -1,0 +1,167 @@
+// generate, import and renumber as the program runs them: files written, read back by the
+// program's reader and analysed; usage and input errors; nothing written on an error.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "analysis/analysis.hpp"
+#include "meshing/data_file_writer.hpp"
+#include "meshing/plate_generator.hpp"
+#include "tools/tool_commands.hpp"
+#include "tools/tool_errors.hpp"
+
+namespace lajefem::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MeshCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("lajefem-mesh-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+  int run(int (*command)(const Words&, ToolStreams&), const Words& words) {
+    out_.str("");
+    err_.str("");
+    ToolStreams streams{out_, err_};
+    return command(words, streams);
+  }
+
+  PlateModel read(const std::string& name) const {
+    std::ifstream in(path(name));
+    const ModelReading reading = read_plate_model(in);
+    if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
+      ADD_FAILURE() << describe_stop(*stop);
+      return {};
+    }
+    return std::get<PlateModel>(reading);
+  }
+
+  fs::path folder_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+bool analyses(const PlateModel& model) {
+  return std::holds_alternative<AnalysisResults>(analyse_plate_model(model));
+}
+
+TEST_F(MeshCommands, GeneratedPlatesAnalyse) {
+  const Words rows[] = {
+      {"--size", "6", "4", "--mesh", "6", "4", "--edges", "CCCC", "--point", "3", "2", "-50",
+       "--case", "--uniform", "-8"},
+      {"--size", "12",       "12", "--mesh", "12",       "12", "--edges", "FFFF",     "--uniform",
+       "-10",    "--column", "0",  "0",      "--column", "6",  "0",       "--column", "12",
+       "0",      "--column", "0",  "6",      "--column", "6",  "6",       "--column", "12",
+       "6",      "--column", "0",  "12",     "--column", "6",  "12",      "--column", "12",
+       "12"},
+      {"--size", "3", "5", "--mesh", "10", "16", "--edges", "SHSF", "--uniform", "-5", "--point",
+       "1.3", "2.9", "-20", "--title", "LAJE 'A'", "--results", "a b.res"},
+  };
+  for (Words words : rows) {
+    words.insert(words.end(), {"--material", "30", "0.2", "0.2", "-o", path("placa")});
+    ASSERT_EQ(run(run_generate, words), 0);
+    const PlateModel model = read("placa");
+    EXPECT_TRUE(analyses(model)) << out_.str();
+    EXPECT_EQ(out_.str().find("mesh "), 0u) << out_.str();
+  }
+  EXPECT_EQ(read("placa").title, "LAJE 'A'");
+  EXPECT_EQ(read("placa").results_name, "a b.res");
+}
+
+TEST_F(MeshCommands, DefaultNamesFromTheOutputFile) {
+  ASSERT_EQ(run(run_generate,
+                {"--size", "2", "2", "--mesh", "2", "2", "--edges", "SSSS", "--material", "30",
+                 "0.2", "0.2", "--uniform", "-1", "-o", path("laje_sobre_pilares.dat")}),
+            0);
+  const PlateModel model = read("laje_sobre_pilares.dat");
+  EXPECT_EQ(model.results_name, "laje_sob.res");
+  EXPECT_EQ(model.title, "LAJE_SOBRE_P");
+  EXPECT_NE(err_.str().find("cut to 12 characters: 'laje_sob.res'"), std::string::npos);
+}
+
+TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) {
+  try {
+    run(run_generate, {"--size", "8", "8", "--mesh", "20", "20", "--edges", "SSSS", "--material",
+                       "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")});
+    FAIL();
+  } catch (const InputError& error) {
+    EXPECT_STREQ(error.what(),
+                 "the model has 441 nodes, above the limit of 300: the finest mesh of "
+                 "the same proportions that fits is --mesh 15 15");
+  }
+  EXPECT_FALSE(fs::exists(path("big")));
+}
+
+TEST_F(MeshCommands, UsageErrors) {
+  const Words base = {"--size",     "2",  "2",   "--mesh", "2",         "2",  "--edges", "SSSS",
+                      "--material", "30", "0.2", "0.2",    "--uniform", "-1", "-o",      "x"};
+  const std::vector<Words> extras = {
+      {"--title", "THIRTEEN CHAR"}, {"--edges", "SSXS"}, {"--column", "3", "1"},
+      {"--point", "1", "-1", "5"},  {"--case"},          {"--mesh", "1", "1"},
+      {"--results", " "},           {"--spring", "0"},   {"--bogus"},
+  };
+  for (const Words& extra : extras) {
+    Words words = base;
+    words.insert(words.end(), extra.begin(), extra.end());
+    EXPECT_THROW(run(run_generate, words), UsageError) << extra[0];
+  }
+}
+
+TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
+  // 38 × 6 elements numbered along the long side: half-bandwidth 123.
+  meshing::PlateRequest request;
+  request.length_x = 9.5;
+  request.length_y = 1.5;
+  request.least_nx = 38;
+  request.least_ny = 6;
+  request.edges = {meshing::EdgeKind::free, meshing::EdgeKind::simple, meshing::EdgeKind::free,
+                   meshing::EdgeKind::simple};
+  PlateModel model = meshing::generate_plate(request).model;
+  for (PlateElement& element : model.elements) {
+    for (int& node : element.nodes) {
+      node = (node - 1) % 7 * 39 + (node - 1) / 7 + 1;
+    }
+  }
+  for (PlateSupport& support : model.supports) {
+    support.node = (support.node - 1) % 7 * 39 + (support.node - 1) / 7 + 1;
+  }
+  PlateModel wide = model;
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    wide.nodes[n % 7 * 39 + n / 7] = model.nodes[n];
+  }
+  wide.elastic_modulus_gpa = 30;
+  wide.poisson_ratio = 0.2f;
+  wide.thickness = 0.2f;
+  wide.results_name = "faixa.res";
+  wide.load_cases = {{{{2, 0, {-5}}, {1, 100, {-20}}}}};
+  ASSERT_EQ(model_half_bandwidth(wide), 123);
+  {
+    std::ofstream out(path("faixa"));
+    meshing::write_data_file(out, wide, meshing::standard_headings("faixa", "", 1));
+  }
+  EXPECT_THROW(run(run_renumber, {path("faixa"), "-o", path("faixa")}), UsageError);
+  ASSERT_EQ(run(run_renumber, {path("faixa"), "-o", path("nova"), "--map", path("map.csv")}), 0);
+  EXPECT_EQ(out_.str(), "half-bandwidth 123 -> 27 (sweep along x)\n");
+  const PlateModel renumbered = read("nova");
+  EXPECT_TRUE(analyses(renumbered));
+  std::ifstream map(path("map.csv"));
+  std::string header, row;
+  std::getline(map, header);
+  std::getline(map, row);
+  EXPECT_EQ(header + " " + row, "old,new 1,1");
+  EXPECT_EQ(renumbered.load_cases[0].loads[1].node, 21 * 7 + 3);  // node 100 is at (5.25, 0.5)
+}
+
+}  // namespace
+}  // namespace lajefem::tools
