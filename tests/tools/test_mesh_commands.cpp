@@ -2,6 +2,7 @@
 // program's reader and analysed; usage and input errors; nothing written on an error.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -161,6 +162,34 @@ TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
   std::getline(map, row);
   EXPECT_EQ(header + " " + row, "old,new 1,1");
   EXPECT_EQ(renumbered.load_cases[0].loads[1].node, 21 * 7 + 3);  // node 100 is at (5.25, 0.5)
+}
+
+// The shipped gmsh example: a 10 m × 6 m plate with a hole that is a 16-sided polygon of radius 1.
+TEST_F(MeshCommands, ImportedExampleCarriesItsWholeLoad) {
+  const std::string mesh =
+      (fs::path(__FILE__).parent_path() / "../../examples/plate_hole.msh").string();
+  ASSERT_EQ(
+      run(run_import, {mesh, "-o", path("furo"), "--material", "30", "0.2", "0.2", "--support",
+                       "supported=S", "--uniform", "-10", "--case", "--point", "5", "4.2", "-100"}),
+      0);
+  EXPECT_EQ(out_.str(),
+            "plate_hole.msh: 0 clockwise quadrangles reversed, 0 unused nodes dropped: 288 nodes, "
+            "256 elements, 48 support records, half-bandwidth 81, 2 load cases\n");
+  EXPECT_NE(err_.str().find("put on the nearest node"), std::string::npos);
+  const auto outcome = analyse_plate_model(read("furo"));
+  ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome));
+  const double area = 60 - 8 * std::sin(M_PI / 8);
+  const double loads[] = {-10 * area, -100};
+  for (std::size_t c = 0; c < 2; ++c) {
+    double sum = 0;
+    for (const SupportReaction& reaction : std::get<AnalysisResults>(outcome).cases[c].supports) {
+      sum += reaction.force_w;
+    }
+    EXPECT_NEAR(sum, -loads[c], 1e-4 * std::abs(loads[c])) << "load case " << c + 1;
+  }
+  EXPECT_THROW(run(run_import, {mesh, "-o", path("x"), "--material", "30", "0.2", "0.2",
+                                "--support", "edges=S", "--uniform", "-1"}),
+               InputError);
 }
 
 }  // namespace
