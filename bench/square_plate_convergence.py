@@ -8,6 +8,7 @@ deflection and centre moment against the thin-plate values:
   clamped: the biharmonic equation by finite differences on 64 and 128 intervals, Richardson
   extrapolated (fourth order), which matches the published 0.00126532 q a^4 / D.
 Usage: square_plate_convergence.py PATH/TO/lajefem [--thickness T] [--poisson NU] [--meshes 2,4,...]
+       [--tools PATH/TO/lajefem-tools]   (data files from lajefem-tools generate instead)
 """
 import argparse
 import math
@@ -64,6 +65,18 @@ def data_file_text(n, support, thickness, poisson):
     lines += ["Cargas", "casos, cargas por caso", "1 1", "tipos", "CASO 1", "carga tipo no",
               "1 2 0", f"{LOAD} 0 0 0 0 0 0 0", "Ficheiro de resultados", "q.res"]
     return "\n".join(lines) + "\n"
+
+
+EDGE_LETTERS = {"soft": "SSSS", "hard": "HHHH", "clamped": "CCCC"}
+
+
+def generated_text(tools, n, support, thickness, poisson):
+    """The same plate written by lajefem-tools generate."""
+    command = [tools, "generate", "-o", "-", "--size", str(SPAN), str(SPAN), "--mesh", str(n),
+               str(n), "--edges", EDGE_LETTERS[support], "--material", str(MODULUS),
+               str(poisson), str(thickness), "--spring", str(SPRING), "--uniform", str(LOAD),
+               "--results", "q.res"]
+    return subprocess.run(command, check=True, capture_output=True).stdout.decode("latin-1")
 
 
 def run_lajefem(program, text):
@@ -199,6 +212,7 @@ def main():
     parser.add_argument("--poisson", type=float, default=0.3)
     parser.add_argument("--meshes", default="2,4,6,8,10,12,14,16")
     parser.add_argument("--supports", default="soft,hard,clamped")
+    parser.add_argument("--tools", help="lajefem-tools: write the data files with its generate")
     args = parser.parse_args()
     e = MODULUS * 1.0e6
     d = e * args.thickness ** 3 / (12.0 * (1.0 - args.poisson ** 2))
@@ -218,8 +232,11 @@ def main():
               f"Mx = {m_ref:.7f} q a^2 = {m_ref * m_scale:.4f} kN m/m")
         print(" mesh   w (mm)   w/w_thin  Mx nearest Gauss pt  ratio   Mx extrapolated  ratio")
         for n in [int(value) for value in args.meshes.split(",")]:
-            report = run_lajefem(args.program, data_file_text(n, support, args.thickness,
-                                                              args.poisson))
+            if args.tools:
+                text = generated_text(args.tools, n, support, args.thickness, args.poisson)
+            else:
+                text = data_file_text(n, support, args.thickness, args.poisson)
+            report = run_lajefem(args.program, text)
             w, m_gauss, m_node = centre_results(report, n)
             print(f"{n:3d}x{n:<3d} {w:9.3f}  {abs(w) / (w_ref * w_scale):7.4f}  "
                   f"{m_gauss:12.4f}  {abs(m_gauss) / (m_ref * m_scale):12.4f}  "
