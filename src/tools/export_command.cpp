@@ -1,10 +1,191 @@
+// lajefem-tools export: analyses a data file in memory and writes ParaView files, SVG contour
+// maps and CSV tables of its results, then prints a summary. Nothing is written when the
+// analysis stops; each file appears complete or not at all.
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <variant>
+
+#include "analysis/analysis.hpp"
+#include "files/run_files.hpp"
+#include "postprocessing/export_files.hpp"
+#include "postprocessing/export_summary.hpp"
+#include "postprocessing/result_fields.hpp"
+#include "tools/arguments.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
 
-int run_export(const Words&, ToolStreams&) {
-  throw InputError("export: not built yet");
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* export_help =
+    "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
+    "\n"
+    "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
+    "data file's name without its extension:\n"
+    "  NAME.pvd, NAME-caseK.vtu      ParaView: nodal and element fields of each load case\n"
+    "  NAME-caseK-FIELD.svg          contour maps of w, Mx, My, Mxy, M1, M2, Mx_bottom,\n"
+    "                                My_bottom, Mx_top and My_top\n"
+    "  NAME-nodes.csv                a row per node and load case\n"
+    "  NAME-points.csv               a row per element Gauss point and load case\n"
+    "and prints a summary: load and reaction sums, largest deflection, extreme moments.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output DIR   folder of the files (default: the data file's folder; made if absent)\n"
+    "  --w-up             +w points up, gravity loads are negative (default): positive moments\n"
+    "                     stretch the top face\n"
+    "  --w-down           +w points down, gravity loads are positive: positive moments stretch\n"
+    "                     the bottom face\n"
+    "  --only LIST        write only these kinds of file: vtu, svg, csv, separated by commas\n"
+    "  -h, --help         show this text\n"
+    "\n"
+    "Exit status: 0 files written, 1 the data file cannot be read or analysed (nothing is\n"
+    "written) or a file cannot be written, 2 a wrong command line.\n";
+
+struct ExportOptions {
+  fs::path data_file;
+  fs::path folder;  // empty: the data file's folder
+  WDirection direction = WDirection::up;
+  ExportKinds kinds;
+  bool help = false;
+};
+
+ExportKinds parse_kinds(const std::string& list) {
+  ExportKinds kinds{false, false, false};
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string kind = list.substr(start, comma - start);
+    if (kind == "vtu") {
+      kinds.vtu = true;
+    } else if (kind == "svg") {
+      kinds.svg = true;
+    } else if (kind == "csv") {
+      kinds.csv = true;
+    } else {
+      throw UsageError("--only: unknown kind '" + kind + "' (vtu, svg, csv)");
+    }
+    start = comma + 1;
+  }
+  return kinds;
+}
+
+ExportOptions parse_export_options(const Words& words) {
+  ExportOptions options;
+  ArgumentCursor cursor(words);
+  bool direction_given = false;
+  while (!cursor.done()) {
+    const std::string word = cursor.next();
+    if (word == "-h" || word == "--help") {
+      options.help = true;
+    } else if (word == "-o" || word == "--output") {
+      options.folder = cursor.value_for(word);
+    } else if (word == "--w-up" || word == "--w-down") {
+      const WDirection direction = word == "--w-up" ? WDirection::up : WDirection::down;
+      if (direction_given && direction != options.direction) {
+        throw UsageError("--w-up and --w-down exclude each other");
+      }
+      options.direction = direction;
+      direction_given = true;
+    } else if (word == "--only") {
+      options.kinds = parse_kinds(cursor.value_for(word));
+    } else if (word.size() > 1 && word[0] == '-') {
+      throw UsageError("unknown option " + word);
+    } else if (options.data_file.empty()) {
+      options.data_file = word;
+    } else {
+      throw UsageError("one data file only: '" + word + "'");
+    }
+  }
+  if (options.data_file.empty() && !options.help) {
+    throw UsageError("no data file");
+  }
+  return options;
+}
+
+// The one place where a stop of the analysis becomes the command's message. A global mechanism
+// is to be explained from the model as `lajefem-tools check` explains it.
+std::string explain_stop(const AnalysisStop& stop) {
+  return describe_stop(stop);
+}
+
+PlateModel read_model(const fs::path& data_file) {
+  std::ifstream data(data_file, std::ios::binary);
+  if (!data) {
+    throw InputError("cannot open the data file " + data_file.string());
+  }
+  ModelReading reading = read_plate_model(data);
+  if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
+    throw InputError(data_file.string() + ": " + explain_stop(*stop));
+  }
+  return std::get<PlateModel>(std::move(reading));
+}
+
+std::vector<CaseFields> analysed_fields(const PlateModel& model, const fs::path& data_file,
+                                        WDirection direction) {
+  const AnalysisOutcome outcome = analyse_plate_model(model);
+  if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
+    throw InputError(data_file.string() + ": " + explain_stop(*stop));
+  }
+  std::vector<CaseFields> cases;
+  for (const LoadCaseResults& results : std::get<AnalysisResults>(outcome).cases) {
+    cases.push_back(case_fields(model, results, direction));
+  }
+  return cases;
+}
+
+fs::path output_folder(const ExportOptions& options) {
+  fs::path folder = options.folder.empty() ? options.data_file.parent_path() : options.folder;
+  if (folder.empty()) {
+    folder = ".";
+  }
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder)) {
+    throw InputError("cannot make the folder " + folder.string());
+  }
+  return folder;
+}
+
+// Each file through a temporary one renamed into place, so a file is never seen half written;
+// the data file itself is never overwritten.
+void write_output_files(const std::vector<OutputFile>& files, const fs::path& folder,
+                        const fs::path& data_file) {
+  for (const OutputFile& file : files) {
+    if (designates_same_file(folder / file.name, data_file)) {
+      throw InputError("the output file " + (folder / file.name).string() +
+                       " would replace the data file");
+    }
+  }
+  for (const OutputFile& file : files) {
+    if (!write_file_atomically(folder / file.name, file.write)) {
+      throw InputError("cannot write " + (folder / file.name).string());
+    }
+  }
+}
+
+}  // namespace
+
+int run_export(const Words& words, ToolStreams& streams) {
+  const ExportOptions options = parse_export_options(words);
+  if (options.help) {
+    streams.out << export_help;
+    return 0;
+  }
+  const PlateModel model = read_model(options.data_file);
+  const std::vector<CaseFields> cases =
+      analysed_fields(model, options.data_file, options.direction);
+  const fs::path folder = output_folder(options);
+  const std::string name = options.data_file.stem().string();
+  const std::vector<OutputFile> files =
+      export_files(model, cases, name, options.direction, options.kinds);
+  write_output_files(files, folder, options.data_file);
+  write_summary(streams.out, model, cases, options.direction);
+  streams.out << files.size() << " files written to " << folder.string() << '\n';
+  return 0;
 }
 
 }  // namespace lajefem::tools

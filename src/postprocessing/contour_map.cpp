@@ -1,0 +1,528 @@
+#include "postprocessing/contour_map.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <ostream>
+#include <utility>
+
+#include "postprocessing/number_text.hpp"
+
+namespace lajefem {
+
+namespace {
+
+// Values smaller than this share of the largest magnitude count as zero in a sequential map's
+// range: a supported node's 1e-9 mm does not add a band above zero to a sagging deflection.
+constexpr double insignificant_share = 1e-3;
+
+// Colour maps: nine stops at t = 0, 1/8, ..., 1, interpolated linearly in sRGB.
+using ColourStops = std::array<std::array<int, 3>, 9>;
+constexpr ColourStops viridis{{{0x44, 0x01, 0x54},
+                               {0x47, 0x2d, 0x7b},
+                               {0x3b, 0x52, 0x8b},
+                               {0x2c, 0x72, 0x8e},
+                               {0x21, 0x91, 0x8c},
+                               {0x28, 0xae, 0x80},
+                               {0x5e, 0xc9, 0x62},
+                               {0xad, 0xdc, 0x30},
+                               {0xfd, 0xe7, 0x25}}};
+constexpr ColourStops coolwarm{{{0x3b, 0x4c, 0xc0},
+                                {0x62, 0x82, 0xea},
+                                {0x8d, 0xb0, 0xfe},
+                                {0xb9, 0xd0, 0xf9},
+                                {0xdd, 0xdc, 0xdc},
+                                {0xf5, 0xc4, 0xac},
+                                {0xf4, 0x98, 0x7a},
+                                {0xdd, 0x5f, 0x4b},
+                                {0xb4, 0x04, 0x26}}};
+
+std::string colour_at(const ColourStops& stops, double t) {
+  const double position = std::clamp(t, 0.0, 1.0) * 8;
+  const int below = std::min(static_cast<int>(position), 7);
+  const double share = position - below;
+  std::string colour = "#";
+  constexpr const char* hex = "0123456789abcdef";
+  for (int channel = 0; channel < 3; ++channel) {
+    const double value =
+        stops[below][channel] + share * (stops[below + 1][channel] - stops[below][channel]);
+    const int byte = static_cast<int>(std::lround(value));
+    colour += hex[byte / 16];
+    colour += hex[byte % 16];
+  }
+  return colour;
+}
+
+// The smallest of 1, 2, 2.5, 5 times a power of ten that is at least `raw` (> 0).
+double round_step(double raw) {
+  double power = 1;
+  while (power * 10 <= raw) {
+    power *= 10;
+  }
+  while (power > raw) {
+    power /= 10;
+  }
+  for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (factor * power >= raw * (1 - 1e-12)) {
+      return factor * power;
+    }
+  }
+  return 10 * power;
+}
+
+double significant(double value, double largest) {
+  return std::fabs(value) < insignificant_share * largest ? 0.0 : value;
+}
+
+// Band of a value, values beyond the end levels in the end bands.
+std::size_t band_of(const ContourScale& scale, double value) {
+  const auto above = std::upper_bound(scale.levels.begin() + 1, scale.levels.end() - 1, value);
+  return static_cast<std::size_t>(above - (scale.levels.begin() + 1));
+}
+
+std::size_t band_count(const ContourScale& scale) {
+  return scale.levels.size() - 1;
+}
+
+// One Sutherland–Hodgman pass of a convex polygon against a level of its linear field.
+std::vector<FieldPoint> clipped(const std::vector<FieldPoint>& polygon, double level,
+                                bool keep_above) {
+  std::vector<FieldPoint> kept;
+  const auto inside = [&](const FieldPoint& p) {
+    return keep_above ? p.value >= level : p.value <= level;
+  };
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    const FieldPoint& p = polygon[i];
+    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
+    if (inside(p)) {
+      kept.push_back(p);
+    }
+    if (inside(p) != inside(q)) {
+      const double s = (level - p.value) / (q.value - p.value);
+      kept.push_back({p.x + s * (q.x - p.x), p.y + s * (q.y - p.y), level});
+    }
+  }
+  return kept;
+}
+
+double polygon_area(const std::vector<FieldPoint>& polygon) {
+  double twice = 0;
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    const FieldPoint& p = polygon[i];
+    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
+    twice += p.x * q.y - q.x * p.y;
+  }
+  return twice / 2;
+}
+
+// The pieces of one triangle, band by band between the bands of its lowest and highest values.
+void add_triangle_pieces(const std::vector<FieldPoint>& triangle, const ContourScale& scale,
+                         double smallest_area, std::vector<BandPiece>& pieces) {
+  const auto [low, high] = std::minmax_element(
+      triangle.begin(), triangle.end(),
+      [](const FieldPoint& a, const FieldPoint& b) { return a.value < b.value; });
+  const std::size_t first = band_of(scale, low->value);
+  const std::size_t last = band_of(scale, high->value);
+  for (std::size_t band = first; band <= last; ++band) {
+    std::vector<FieldPoint> piece = triangle;
+    if (band > first) {
+      piece = clipped(piece, scale.levels[band], true);
+    }
+    if (band < last) {
+      piece = clipped(piece, scale.levels[band + 1], false);
+    }
+    if (piece.size() >= 3 && std::fabs(polygon_area(piece)) > smallest_area) {
+      pieces.push_back({band, std::move(piece)});
+    }
+  }
+}
+
+// ---- The picture ----
+
+constexpr double largest_plot_width = 640;   // px
+constexpr double largest_plot_height = 520;  // px
+constexpr double left_margin = 56;
+constexpr double top_margin = 74;     // title and subtitle above the plate
+constexpr double bottom_margin = 64;  // support legend below the plate
+constexpr double bar_gap = 56;        // plate to colour bar
+constexpr double bar_width = 24;
+constexpr double bar_label_width = 96;
+constexpr double shortest_bar = 280;
+constexpr const char* font = "DejaVu Sans, Arial, Helvetica, sans-serif";
+
+// Where the plate and the colour bar sit on the canvas: one scale for x and y, y upwards.
+struct MapLayout {
+  double x_min = 0;
+  double y_min = 0;
+  double scale = 1;  // px per m
+  double plot_width = 0;
+  double plot_height = 0;
+  double bar_height = 0;
+  double width = 0;
+  double height = 0;
+
+  double canvas_x(double x) const { return left_margin + (x - x_min) * scale; }
+  double canvas_y(double y) const { return top_margin + plot_height - (y - y_min) * scale; }
+  double plot_right() const { return left_margin + plot_width; }
+  double bar_left() const { return plot_right() + bar_gap; }
+  double bar_bottom() const { return top_margin + bar_height; }
+};
+
+MapLayout map_layout(const PlateModel& model) {
+  double x_max = model.nodes.front().x;
+  double y_max = model.nodes.front().y;
+  MapLayout layout;
+  layout.x_min = x_max;
+  layout.y_min = y_max;
+  for (const PlateNode& node : model.nodes) {
+    layout.x_min = std::min<double>(layout.x_min, node.x);
+    layout.y_min = std::min<double>(layout.y_min, node.y);
+    x_max = std::max<double>(x_max, node.x);
+    y_max = std::max<double>(y_max, node.y);
+  }
+  const double span_x = std::max(x_max - layout.x_min, 1e-9);
+  const double span_y = std::max(y_max - layout.y_min, 1e-9);
+  layout.scale = std::min(largest_plot_width / span_x, largest_plot_height / span_y);
+  layout.plot_width = span_x * layout.scale;
+  layout.plot_height = span_y * layout.scale;
+  layout.bar_height = std::max(shortest_bar, layout.plot_height);
+  layout.width = layout.bar_left() + bar_width + bar_label_width;
+  layout.height = top_margin + layout.bar_height + bottom_margin;
+  return layout;
+}
+
+// Canvas coordinate to 0.1 px.
+void append_px(std::string& svg, double value) {
+  std::array<char, 32> digits{};
+  const double rounded = std::round(value * 10) / 10 + 0.0;
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), rounded,
+                                 std::chars_format::fixed, 1)
+                       .ptr;
+  svg.append(digits.data(), end);
+}
+
+std::string px(double value) {
+  std::string text;
+  append_px(text, value);
+  return text;
+}
+
+void append_polygon(std::string& svg, const MapLayout& layout,
+                    const std::vector<FieldPoint>& corners, const std::string& colour) {
+  svg += "<polygon points=\"";
+  for (const FieldPoint& p : corners) {
+    append_px(svg, layout.canvas_x(p.x));
+    svg += ',';
+    append_px(svg, layout.canvas_y(p.y));
+    svg += ' ';
+  }
+  svg.back() = '"';
+  svg += " fill=\"" + colour + "\" stroke=\"" + colour + "\"/>\n";
+}
+
+std::array<FieldPoint, 4> element_corners(const PlateModel& model, const PlateElement& element,
+                                          const Field& field) {
+  std::array<FieldPoint, 4> corners{};
+  for (int k = 0; k < 4; ++k) {
+    const int n = element.nodes[k] - 1;
+    corners[k] = {model.nodes[n].x, model.nodes[n].y, field.values[n]};
+  }
+  return corners;
+}
+
+// The bands, the pieces of each band in one group sharing its colour (a thin stroke of the same
+// colour closes the hairline seams between pieces).
+void append_bands(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                  const Field& field, const ContourScale& scale) {
+  std::vector<std::string> colours;
+  for (std::size_t band = 0; band < band_count(scale); ++band) {
+    colours.push_back(band_colour(scale, band));
+  }
+  svg += "<g stroke-width=\"0.8\" stroke-linejoin=\"round\">\n";
+  for (const PlateElement& element : model.elements) {
+    for (const BandPiece& piece :
+         element_band_pieces(element_corners(model, element, field), scale)) {
+      append_polygon(svg, layout, piece.corners, colours[piece.band]);
+    }
+  }
+  svg += "</g>\n";
+}
+
+// Element edges once each, thin; edges of one element only (the plate's outline) bold.
+void append_edges(std::string& svg, const MapLayout& layout, const PlateModel& model) {
+  std::map<std::pair<int, int>, int> uses;
+  for (const PlateElement& element : model.elements) {
+    for (int k = 0; k < 4; ++k) {
+      const int a = element.nodes[k];
+      const int b = element.nodes[(k + 1) % 4];
+      ++uses[{std::min(a, b), std::max(a, b)}];
+    }
+  }
+  std::string inner;
+  std::string outline;
+  for (const auto& [edge, count] : uses) {
+    std::string& path = count == 1 ? outline : inner;
+    const PlateNode& a = model.nodes[edge.first - 1];
+    const PlateNode& b = model.nodes[edge.second - 1];
+    path += "M" + px(layout.canvas_x(a.x)) + "," + px(layout.canvas_y(a.y)) + "L" +
+            px(layout.canvas_x(b.x)) + "," + px(layout.canvas_y(b.y));
+  }
+  svg += "<path d=\"" + inner +
+         "\" fill=\"none\" stroke=\"#000000\" stroke-opacity=\"0.35\" stroke-width=\"0.6\"/>\n";
+  svg += "<path d=\"" + outline +
+         "\" fill=\"none\" stroke=\"#000000\" stroke-width=\"1.6\" stroke-linecap=\"round\"/>\n";
+}
+
+// How a node is held: all three freedoms, w alone, or any other set of springs.
+enum class SupportKind { clamped, pinned, other };
+
+SupportKind support_kind(bool w, bool theta_x, bool theta_y) {
+  if (w && theta_x && theta_y) {
+    return SupportKind::clamped;
+  }
+  return w && !theta_x && !theta_y ? SupportKind::pinned : SupportKind::other;
+}
+
+// The springs of all support records of a node taken together.
+std::map<int, SupportKind> support_kinds(const PlateModel& model) {
+  std::map<int, std::array<bool, 3>> held;
+  for (const PlateSupport& support : model.supports) {
+    auto& freedoms = held[support.node];
+    freedoms[0] = freedoms[0] || support.spring_w != 0;
+    freedoms[1] = freedoms[1] || support.spring_theta_x != 0;
+    freedoms[2] = freedoms[2] || support.spring_theta_y != 0;
+  }
+  std::map<int, SupportKind> kinds;
+  for (const auto& [node, freedoms] : held) {
+    kinds[node] = support_kind(freedoms[0], freedoms[1], freedoms[2]);
+  }
+  return kinds;
+}
+
+// Square for clamped, triangle for pinned, open diamond for other supports, centred on (x, y).
+std::string support_symbol(SupportKind kind, double x, double y) {
+  const std::string cx = px(x);
+  switch (kind) {
+    case SupportKind::clamped:
+      return "<rect x=\"" + px(x - 4.5) + "\" y=\"" + px(y - 4.5) +
+             "\" width=\"9\" height=\"9\" fill=\"#000000\"/>\n";
+    case SupportKind::pinned:
+      return "<polygon points=\"" + cx + "," + px(y - 5.5) + " " + px(x + 5.5) + "," + px(y + 4.5) +
+             " " + px(x - 5.5) + "," + px(y + 4.5) + "\" fill=\"#000000\"/>\n";
+    case SupportKind::other:
+      break;
+  }
+  return "<polygon points=\"" + cx + "," + px(y - 6) + " " + px(x + 6) + "," + px(y) + " " + cx +
+         "," + px(y + 6) + " " + px(x - 6) + "," + px(y) +
+         "\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n";
+}
+
+std::string text_element(double x, double y, const std::string& anchor, int size,
+                         const std::string& text, const std::string& extra = "") {
+  return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" text-anchor=\"" + anchor +
+         "\" font-size=\"" + std::to_string(size) + "\"" + extra + ">" + xml_escaped(text) +
+         "</text>\n";
+}
+
+// Support symbols at their nodes and, below the plate, a legend of the kinds present.
+void append_supports(std::string& svg, const MapLayout& layout, const PlateModel& model) {
+  const std::map<int, SupportKind> kinds = support_kinds(model);
+  std::array<bool, 3> present{};
+  for (const auto& [node, kind] : kinds) {
+    const PlateNode& at = model.nodes[node - 1];
+    svg += support_symbol(kind, layout.canvas_x(at.x), layout.canvas_y(at.y));
+    present[static_cast<int>(kind)] = true;
+  }
+  constexpr std::array<const char*, 3> names{"clamped (w, \u03b8x, \u03b8y held)",
+                                             "simply supported (w held)", "other springs"};
+  double x = left_margin;
+  const double y = layout.height - 24;
+  for (int k = 0; k < 3; ++k) {
+    if (present[k]) {
+      svg += support_symbol(static_cast<SupportKind>(k), x + 6, y - 4);
+      svg += text_element(x + 18, y, "start", 12, names[k]);
+      x += 36 + 7.2 * std::string(names[k]).size();
+    }
+  }
+}
+
+// A label on a white box, readable on any band colour.
+std::string boxed_text(double x, double y, bool to_the_left, const std::string& text) {
+  const double width = 7.4 * text.size() + 8;
+  const double left = to_the_left ? x - width : x;
+  return "<rect x=\"" + px(left) + "\" y=\"" + px(y - 13) + "\" width=\"" + px(width) +
+         "\" height=\"17\" rx=\"3\" fill=\"#ffffff\" fill-opacity=\"0.9\" stroke=\"#000000\""
+         " stroke-width=\"0.6\"/>\n" +
+         text_element(left + 4, y, "start", 12, text, " font-weight=\"bold\"");
+}
+
+// A ringed dot at the node of an extreme and its value beside it, kept inside the canvas.
+void append_extreme(std::string& svg, const MapLayout& layout, const PlateNode& at,
+                    const std::string& label) {
+  const double x = layout.canvas_x(at.x);
+  const double y = layout.canvas_y(at.y);
+  svg += "<circle cx=\"" + px(x) + "\" cy=\"" + px(y) +
+         "\" r=\"4.5\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"2\"/>\n";
+  const bool to_the_left = x + 16 + 7.4 * label.size() > layout.bar_left() - 8;
+  const double text_y = y - 9 < top_margin + 6 ? y + 22 : y - 9;
+  svg += boxed_text(to_the_left ? x - 7 : x + 7, text_y, to_the_left, label);
+}
+
+// Nodes that belong to an element: the only ones a map shows.
+std::vector<bool> mapped_nodes(const PlateModel& model) {
+  std::vector<bool> used(model.nodes.size(), false);
+  for (const PlateElement& element : model.elements) {
+    for (const int node : element.nodes) {
+      used[node - 1] = true;
+    }
+  }
+  return used;
+}
+
+// The positive maximum and the negative minimum, where they are not negligible.
+void append_extremes(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                     const Field& field) {
+  const std::vector<bool> used = mapped_nodes(model);
+  std::size_t highest = 0;
+  std::size_t lowest = 0;
+  double largest = 0;
+  for (std::size_t n = 0; n < field.values.size(); ++n) {
+    if (!used[n])
+      continue;
+    if (!used[highest] || field.values[n] > field.values[highest])
+      highest = n;
+    if (!used[lowest] || field.values[n] < field.values[lowest])
+      lowest = n;
+    largest = std::max(largest, std::fabs(field.values[n]));
+  }
+  const double high = significant(field.values[highest], largest);
+  const double low = significant(field.values[lowest], largest);
+  if (high > 0) {
+    append_extreme(svg, layout, model.nodes[highest], "max " + short_text(high, 4));
+  }
+  if (low < 0) {
+    append_extreme(svg, layout, model.nodes[lowest], "min " + short_text(low, 4));
+  }
+}
+
+// The colour bar: one rectangle per band, lowest at the bottom, each level labelled.
+void append_colour_bar(std::string& svg, const MapLayout& layout, const ContourScale& scale,
+                       const std::string& unit) {
+  const std::size_t bands = band_count(scale);
+  const double band_height = layout.bar_height / bands;
+  const double x = layout.bar_left();
+  svg += text_element(x, top_margin - 10, "start", 13, unit);
+  for (std::size_t k = 0; k < bands; ++k) {
+    const double top = layout.bar_bottom() - (k + 1) * band_height;
+    svg += "<rect x=\"" + px(x) + "\" y=\"" + px(top) + "\" width=\"" + px(bar_width) +
+           "\" height=\"" + px(band_height) + "\" fill=\"" + band_colour(scale, k) + "\"/>\n";
+  }
+  svg += "<rect x=\"" + px(x) + "\" y=\"" + px(top_margin) + "\" width=\"" + px(bar_width) +
+         "\" height=\"" + px(layout.bar_height) +
+         "\" fill=\"none\" stroke=\"#000000\" stroke-width=\"0.8\"/>\n";
+  if (scale.step == 0) {
+    svg += text_element(x + bar_width + 6, top_margin + layout.bar_height / 2 + 4, "start", 12,
+                        short_text(scale.levels.front(), 6));
+    return;
+  }
+  for (std::size_t k = 0; k <= bands; ++k) {
+    const double y = layout.bar_bottom() - k * band_height;
+    svg += "<path d=\"M" + px(x + bar_width) + "," + px(y) + "h4\" stroke=\"#000000\"/>\n";
+    // The levels are whole multiples of the step: label them from the multiple, not the sum.
+    const double level = std::round(scale.levels[k] / scale.step) * scale.step;
+    svg += text_element(x + bar_width + 7, y + 4, "start", 12, short_text(level, 6));
+  }
+}
+
+}  // namespace
+
+ContourScale contour_scale(double lowest, double highest, bool diverging) {
+  const double largest = std::max(std::fabs(lowest), std::fabs(highest));
+  if (largest == 0) {
+    // A zero field: one band in the diverging map's neutral middle colour.
+    return {{0.0, 0.0}, true, 0};
+  }
+  ContourScale scale;
+  scale.diverging = diverging;
+  if (diverging) {
+    scale.step = round_step(largest / 8);
+    const int half = static_cast<int>(std::ceil(largest / scale.step - 1e-9));
+    for (int k = -half; k <= half; ++k) {
+      scale.levels.push_back(k * scale.step);
+    }
+    return scale;
+  }
+  const double low = std::min(significant(lowest, largest), 0.0);
+  const double high = std::max(significant(highest, largest), 0.0);
+  scale.step = round_step((high - low) / 12);
+  const int first = static_cast<int>(std::floor(low / scale.step + 1e-9));
+  const int last = static_cast<int>(std::ceil(high / scale.step - 1e-9));
+  for (int k = first; k <= last; ++k) {
+    scale.levels.push_back(k * scale.step);
+  }
+  return scale;
+}
+
+std::string band_colour(const ContourScale& scale, std::size_t band) {
+  const double t = (band + 0.5) / band_count(scale);
+  return colour_at(scale.diverging ? coolwarm : viridis, t);
+}
+
+std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corners,
+                                           const ContourScale& scale) {
+  std::vector<BandPiece> pieces;
+  const std::vector<FieldPoint> quad(corners.begin(), corners.end());
+  const std::size_t band = band_of(scale, corners[0].value);
+  if (std::all_of(corners.begin(), corners.end(),
+                  [&](const FieldPoint& p) { return band_of(scale, p.value) == band; })) {
+    pieces.push_back({band, quad});
+    return pieces;
+  }
+  FieldPoint centre;
+  for (const FieldPoint& p : corners) {
+    centre.x += p.x / 4;
+    centre.y += p.y / 4;
+    centre.value += p.value / 4;
+  }
+  const double smallest_area = 1e-12 * std::fabs(polygon_area(quad));
+  for (int k = 0; k < 4; ++k) {
+    add_triangle_pieces({corners[k], corners[(k + 1) % 4], centre}, scale, smallest_area, pieces);
+  }
+  return pieces;
+}
+
+void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
+                       const MapHeading& heading, bool diverging) {
+  const MapLayout layout = map_layout(model);
+  const std::vector<bool> used = mapped_nodes(model);
+  double lowest = 0;
+  double highest = 0;
+  bool first = true;
+  for (std::size_t n = 0; n < field.values.size(); ++n) {
+    if (used[n]) {
+      lowest = first ? field.values[n] : std::min(lowest, field.values[n]);
+      highest = first ? field.values[n] : std::max(highest, field.values[n]);
+      first = false;
+    }
+  }
+  const ContourScale scale = contour_scale(lowest, highest, diverging);
+
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(layout.width) + "\" height=\"" +
+         px(layout.height) + "\" viewBox=\"0 0 " + px(layout.width) + " " + px(layout.height) +
+         "\" font-family=\"" + font + "\">\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  svg += text_element(left_margin, 28, "start", 17, heading.title, " font-weight=\"bold\"");
+  svg += text_element(left_margin, 50, "start", 13, heading.subtitle, " fill=\"#333333\"");
+  append_bands(svg, layout, model, field, scale);
+  append_edges(svg, layout, model);
+  append_supports(svg, layout, model);
+  append_extremes(svg, layout, model, field);
+  append_colour_bar(svg, layout, scale, field.unit);
+  svg += "</svg>\n";
+  out << svg;
+}
+
+}  // namespace lajefem

@@ -1,0 +1,131 @@
+#include "postprocessing/export_summary.hpp"
+
+#include <cmath>
+#include <iomanip>
+#include <ostream>
+#include <string>
+
+#include "postprocessing/nodal_values.hpp"
+#include "postprocessing/number_text.hpp"
+
+namespace lajefem {
+
+namespace {
+
+constexpr int nodal_load = 1;
+constexpr int distributed_load = 2;
+
+std::string value_of(double value) {
+  return float_text(static_cast<float>(value));
+}
+
+std::string node_place(const PlateModel& model, std::size_t n) {
+  return "node " + std::to_string(n + 1) + " (" + float_text(model.nodes[n].x) + ", " +
+         float_text(model.nodes[n].y) + ")";
+}
+
+// The row of the largest (or smallest) value of a field.
+std::size_t extreme_row(const Field& field, bool largest) {
+  std::size_t row = 0;
+  for (std::size_t n = 1; n < field.values.size(); ++n) {
+    if (largest ? field.values[n] > field.values[row] : field.values[n] < field.values[row]) {
+      row = n;
+    }
+  }
+  return row;
+}
+
+std::string extreme_text(const PlateModel& model, const Field& field, bool largest) {
+  const std::size_t row = extreme_row(field, largest);
+  return (largest ? "max " : "min ") + value_of(field.values[row]) + " at " +
+         node_place(model, row);
+}
+
+void write_field_line(std::ostream& out, const PlateModel& model, const Field& field, bool with_max,
+                      bool with_min) {
+  out << "  " << std::left << std::setw(10) << field.name << std::setw(8) << field.unit;
+  if (with_max) {
+    out << "  " << std::setw(40) << extreme_text(model, field, true);
+  }
+  if (with_min) {
+    out << "  " << extreme_text(model, field, false);
+  }
+  out << std::right << '\n';
+}
+
+void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields,
+                   std::size_t c) {
+  const double load = applied_vertical_load(model, c);
+  const double reactions = reaction_sum(fields);
+  const double out_of_balance = load + reactions;
+  out << "  applied vertical load   " << value_of(load) << " kN\n"
+      << "  sum of w-reactions      " << value_of(reactions) << " kN\n"
+      << "  load + reactions        " << short_text(out_of_balance, 3) << " kN";
+  if (load != 0) {
+    out << " (" << short_text(std::fabs(out_of_balance / load), 2) << " of the load)";
+  }
+  out << '\n';
+}
+
+void write_largest_deflection(std::ostream& out, const PlateModel& model, const Field& w) {
+  std::size_t row = 0;
+  for (std::size_t n = 1; n < w.values.size(); ++n) {
+    if (std::fabs(w.values[n]) > std::fabs(w.values[row])) {
+      row = n;
+    }
+  }
+  out << "  largest |w|             " << value_of(w.values[row]) << " mm at "
+      << node_place(model, row) << '\n';
+}
+
+}  // namespace
+
+double applied_vertical_load(const PlateModel& model, std::size_t load_case) {
+  double plate_area = 0;
+  for (const PlateElement& element : model.elements) {
+    plate_area += element_area(model, element);
+  }
+  double total = 0;
+  for (const PlateLoad& load : model.load_cases[load_case].loads) {
+    if (load.type == nodal_load) {
+      total += load.values[0];
+    } else if (load.type == distributed_load) {
+      total += load.values[0] * plate_area;
+    }
+  }
+  return total;
+}
+
+double reaction_sum(const CaseFields& fields) {
+  double sum = 0;
+  for (const double reaction : field_named(fields.nodes, "reaction_w").values) {
+    sum += reaction;
+  }
+  return sum;
+}
+
+void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
+                   WDirection direction) {
+  out << utf8_text(model.title) << ": " << model.nodes.size() << " nodes, " << model.elements.size()
+      << " elements, " << cases.size() << " load case" << (cases.size() == 1 ? "" : "s") << "; "
+      << (direction == WDirection::up ? "+w up, bottom face on the -w side"
+                                      : "+w down, bottom face on the +w side")
+      << '\n';
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    const FieldTable& nodes = cases[c].nodes;
+    out << "Load case " << c + 1 << '\n';
+    write_balance(out, model, cases[c], c);
+    write_largest_deflection(out, model, field_named(nodes, "w"));
+    for (const char* name : {"Mx", "My", "Mxy", "M1", "M2"}) {
+      write_field_line(out, model, field_named(nodes, name), true, true);
+    }
+    for (const char* name : {"Mx_bottom", "My_bottom"}) {
+      write_field_line(out, model, field_named(nodes, name), true, false);
+    }
+    for (const char* name : {"Mx_top", "My_top"}) {
+      write_field_line(out, model, field_named(nodes, name), false, true);
+    }
+  }
+}
+
+}  // namespace lajefem

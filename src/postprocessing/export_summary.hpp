@@ -1,0 +1,25 @@
+// The summary an engineer reads first: per load case the equilibrium of loads and reactions, the
+// largest deflection and the extremes of the moments, each with its node and coordinates.
+#pragma once
+
+#include <iosfwd>
+#include <vector>
+
+#include "model/plate_model.hpp"
+#include "postprocessing/design_moments.hpp"
+#include "postprocessing/result_fields.hpp"
+
+namespace lajefem {
+
+// Total vertical load of a case (0-based), kN along +w: nodal forces plus each distributed load
+// times the plate's area.
+double applied_vertical_load(const PlateModel& model, std::size_t load_case);
+
+// Sum of the w-reactions over the supported nodes, kN along +w (a node held by two support
+// records counts once).
+double reaction_sum(const CaseFields& fields);
+
+void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
+                   WDirection direction);
+
+}  // namespace lajefem

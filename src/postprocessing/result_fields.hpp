@@ -1,0 +1,51 @@
+// The exported results of one load case as named fields: per node, per element centre and per
+// Gauss point. The writers (VTU, SVG, CSV, summary) take these and the model, nothing else.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/analysis.hpp"
+#include "model/plate_model.hpp"
+#include "postprocessing/design_moments.hpp"
+
+namespace lajefem {
+
+// One scalar per row (node, element or Gauss point).
+struct Field {
+  std::string name;     // array and picture name: "w", "Mx", "Mx_bottom"
+  std::string column;   // table column: "w_mm", "Mx", "Mx_bottom"
+  std::string unit;     // "mm", "rad", "kN·m/m", "kN/m", "deg", "kN", "kN·m"
+  bool single = false;  // the program's own single-precision result, written as such
+  std::vector<double> values;
+};
+
+using FieldTable = std::vector<Field>;
+
+// The field of that name; std::out_of_range when there is none.
+const Field& field_named(const FieldTable& table, std::string_view name);
+
+// The shortest text that reads back to the row's value at the field's precision, never −0.
+std::string value_text(const Field& field, std::size_t row);
+
+// What a node field is, in a few words for a picture's heading: "Mx" -> "bending moment on
+// sections normal to x; positive stretches the top face (+w up)".
+std::string field_meaning(std::string_view name, WDirection direction);
+
+struct CaseFields {
+  // Per node: w, theta_x, theta_y, Mx, My, Mxy, Qx, Qy, M1, M2, M1_angle, Mx_bottom, My_bottom,
+  // Mx_top, My_top, reaction_w, reaction_mx, reaction_my.
+  FieldTable nodes;
+  // Per element, at its centre: Mx, My, Mxy (mean of the Gauss values), Qx, Qy.
+  FieldTable cells;
+  // Per Gauss point, element by element, points 1..4: Mx, My, Mxy, Qx, Qy (the element's centre
+  // values on all four), M1, M2, M1_angle, Mx_bottom, My_bottom, Mx_top, My_top.
+  FieldTable points;
+  std::vector<double> deflection_m;  // per node, w in m as the program holds it in single precision
+};
+
+CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
+                       WDirection direction);
+
+}  // namespace lajefem

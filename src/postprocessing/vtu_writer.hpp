@@ -1,0 +1,23 @@
+// ParaView files: one XML unstructured grid (.vtu) per load case, quadrilateral cells at the
+// elements, and the collection (.pvd) that plays the load cases as time steps 1, 2, ...
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "model/plate_model.hpp"
+#include "postprocessing/result_fields.hpp"
+
+namespace lajefem {
+
+// Points at (x, y, 0), node n as point n − 1; one VTK_QUAD per element in corner order; every
+// node field as point data (with `displacement` = (0, 0, w in m) after theta_y), every element
+// field as cell data. Single-precision results as Float32, derived values as Float64, each in
+// the shortest text that reads back to the same value.
+void write_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields);
+
+// The collection naming one file per load case, in order (names relative to the .pvd's folder).
+void write_pvd(std::ostream& out, const std::vector<std::string>& case_files);
+
+}  // namespace lajefem
