@@ -1,0 +1,169 @@
+"""lajefem-tools export on every example: the files read back by real readers (meshio for the
+VTU, xmllint and rsvg-convert for the SVG), the tables against the golden reports, the summary's
+equilibrium, the stops and the command-line faults.
+
+Usage: /usr/bin/python3 test_export_command.py LAJEFEM_TOOLS SOURCE_DIR (Debian's python3, which
+has python3-meshio)."""
+import csv
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+import meshio
+import numpy
+
+TOOLS, SOURCE = sys.argv[1], sys.argv[2]
+EXAMPLES = os.path.join(SOURCE, "examples")
+# example -> (load cases, golden report)
+SOLVED = {"d01": (1, "d01/d01.res"), "apoiada": (1, "apoiada/apoiada.res"),
+          "encastrada": (2, "encastrada/encast.res"), "pilares": (1, "pilares/pilares.res"),
+          "distorcida": (1, "distorcida/distorc.res")}
+MAPS = ["w", "Mx", "My", "Mxy", "M1", "M2", "Mx_bottom", "My_bottom", "Mx_top", "My_top"]
+POINT_DATA = ["w", "theta_x", "theta_y", "displacement", "Mx", "My", "Mxy", "Qx", "Qy", "M1", "M2",
+              "M1_angle", "Mx_bottom", "My_bottom", "Mx_top", "My_top", "reaction_w",
+              "reaction_mx", "reaction_my"]
+CELL_DATA = ["Mx", "My", "Mxy", "Qx", "Qy"]
+
+
+def export(*words):
+    return subprocess.run([TOOLS, "export", *words], capture_output=True, text=True)
+
+
+def read_table(path):
+    with open(path, newline="") as table:
+        return list(csv.DictReader(table))
+
+
+def report_resultants(path, cases):
+    """(case, element, type) -> the four values the report prints."""
+    values, case = {}, 0
+    with open(os.path.join(SOURCE, "tests/golden", path), encoding="latin-1") as report:
+        for line in report:
+            if "CASO DE CARGA" in line and "***" in line:
+                case += 1
+            match = re.match(r"^\s+(\d+)\s+([1-5])\s+(\S+)\s+(\S+)\s+(\S+)\s+(\S+)\s*$", line)
+            if case and match:
+                values[(case, int(match[1]), int(match[2]))] = [float(v) for v in match.groups()[2:]]
+    return values
+
+
+class ExportedExamples(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.runs = {name: export(os.path.join(EXAMPLES, name), "-o",
+                                 os.path.join(cls.folder.name, name)) for name in SOLVED}
+
+    def path(self, name, file):
+        return os.path.join(self.folder.name, name, file)
+
+    def test_every_file_written(self):
+        for name, (cases, _) in SOLVED.items():
+            self.assertEqual(self.runs[name].returncode, 0, self.runs[name].stderr)
+            expected = {name + ".pvd", name + "-nodes.csv", name + "-points.csv"}
+            for c in range(1, cases + 1):
+                expected.add("%s-case%d.vtu" % (name, c))
+                expected.update("%s-case%d-%s.svg" % (name, c, field) for field in MAPS)
+            self.assertEqual(set(os.listdir(os.path.join(self.folder.name, name))), expected)
+
+    def test_vtu_read_back_by_meshio(self):
+        for name, (cases, _) in SOLVED.items():
+            nodes = read_table(self.path(name, name + "-nodes.csv"))
+            collection = ElementTree.parse(self.path(name, name + ".pvd")).getroot()
+            files = [data.get("file") for data in collection.iter("DataSet")]
+            self.assertEqual(len(files), cases)
+            for c, file in enumerate(files, start=1):
+                with self.subTest(name=name, case=c):
+                    try:
+                        mesh = meshio.read(self.path(name, file))
+                    except BaseException as error:  # meshio ends with SystemExit on bad files
+                        self.fail("meshio: %r" % error)
+                    rows = [row for row in nodes if row["case"] == str(c)]
+                    self.assertEqual(len(mesh.points), len(rows))
+                    quads = mesh.cells_dict["quad"]
+                    self.assertLess(quads.max(), len(mesh.points))
+                    self.assertEqual(sorted(mesh.point_data), sorted(POINT_DATA))
+                    self.assertEqual(sorted(mesh.cell_data), sorted(CELL_DATA))
+                    for key in POINT_DATA:
+                        self.assertEqual(len(mesh.point_data[key]), len(rows))
+                    for key in CELL_DATA:
+                        self.assertEqual(len(mesh.cell_data[key][0]), len(quads))
+                    # The same values as the table, to the last bit of their precision.
+                    w = numpy.array([float(row["w_mm"]) for row in rows], dtype=numpy.float32)
+                    self.assertTrue(numpy.array_equal(mesh.point_data["w"], w))
+                    mx = numpy.array([float(row["Mx_bottom"]) for row in rows])
+                    self.assertTrue(numpy.array_equal(mesh.point_data["Mx_bottom"], mx))
+                    deflection = mesh.point_data["displacement"][:, 2] * numpy.float32(1000)
+                    self.assertTrue(numpy.allclose(deflection, w, rtol=1e-6, atol=1e-9))
+
+    def test_every_map_validates_and_renders(self):
+        for name in SOLVED:
+            for file in sorted(os.listdir(os.path.join(self.folder.name, name))):
+                if file.endswith((".svg", ".pvd", ".vtu")):
+                    path = self.path(name, file)
+                    lint = subprocess.run(["xmllint", "--noout", path], capture_output=True)
+                    self.assertEqual(lint.returncode, 0, lint.stderr)
+                if file.endswith(".svg"):
+                    render = subprocess.run(["rsvg-convert", path], capture_output=True)
+                    self.assertEqual(render.returncode, 0, render.stderr)
+                    self.assertTrue(render.stdout.startswith(b"\x89PNG"), file)
+
+    def test_gauss_point_values_are_the_reports(self):
+        for name, (_, report) in SOLVED.items():
+            printed = report_resultants(report, SOLVED[name][0])
+            for row in read_table(self.path(name, name + "-points.csv")):
+                values = printed[(int(row["case"]), int(row["element"]), 1)]
+                point = int(row["point"]) - 1
+                self.assertAlmostEqual(float(row["Mx"]), values[point], delta=5.1e-5)
+                qx = printed[(int(row["case"]), int(row["element"]), 4)][0]
+                self.assertAlmostEqual(float(row["Qx"]), qx, delta=5.1e-5)
+
+    def test_summary_loads_and_reactions_balance(self):
+        for name in SOLVED:
+            out = self.runs[name].stdout
+            loads = [float(v) for v in re.findall(r"applied vertical load\s+(\S+) kN", out)]
+            sums = [float(v) for v in re.findall(r"sum of w-reactions\s+(\S+) kN", out)]
+            self.assertEqual(len(loads), SOLVED[name][0])
+            for load, reactions in zip(loads, sums):
+                self.assertLessEqual(abs(load + reactions), 1e-6 * abs(load), name)
+
+    def test_faces_swap_with_the_direction_of_w(self):
+        down = os.path.join(self.folder.name, "down")
+        self.assertEqual(export(os.path.join(EXAMPLES, "encastrada"), "-o", down, "--w-down",
+                                "--only", "csv").returncode, 0)
+        self.assertEqual(sorted(os.listdir(down)), ["encastrada-nodes.csv", "encastrada-points.csv"])
+        up_rows = read_table(self.path("encastrada", "encastrada-nodes.csv"))
+        for up, row in zip(up_rows, read_table(os.path.join(down, "encastrada-nodes.csv"))):
+            for face, other in (("bottom", "top"), ("top", "bottom")):
+                for axis in ("Mx", "My"):
+                    self.assertEqual(float(row[axis + "_" + face]), -float(up[axis + "_" + other]))
+                    self.assertNotIn("-0", [row[axis + "_" + face]])
+
+
+class StopsAndFaults(unittest.TestCase):
+    def test_mechanism_stops_without_files(self):
+        with tempfile.TemporaryDirectory() as folder:
+            target = os.path.join(folder, "out")
+            run = export(os.path.join(EXAMPLES, "placa1"), "-o", target)
+            self.assertEqual(run.returncode, 1)
+            self.assertEqual(run.stdout, "")
+            self.assertEqual(len(run.stderr.splitlines()), 1)
+            self.assertIn("mechanism", run.stderr)
+            self.assertFalse(os.path.exists(target))
+
+    def test_command_line_faults_exit_2(self):
+        data = os.path.join(EXAMPLES, "d01")
+        for words in ([], [data, "--w-up", "--w-down"], [data, "--only", "pdf"], [data, "-o"],
+                      [data, "--colour"], [data, data]):
+            run = export(*words)
+            self.assertEqual(run.returncode, 2, words)
+            self.assertEqual(len(run.stderr.splitlines()), 1, words)
+        self.assertEqual(export("--help").returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
