@@ -170,13 +170,29 @@ struct MapLayout {
   double bar_bottom() const { return top_margin + bar_height; }
 };
 
-MapLayout map_layout(const PlateModel& model) {
-  double x_max = model.nodes.front().x;
-  double y_max = model.nodes.front().y;
+// Nodes that belong to an element: the only ones a map shows.
+std::vector<bool> mapped_nodes(const PlateModel& model) {
+  std::vector<bool> used(model.nodes.size(), false);
+  for (const PlateElement& element : model.elements) {
+    for (const int node : element.nodes) {
+      used[node - 1] = true;
+    }
+  }
+  return used;
+}
+
+// The plate's extent (the nodes of its elements) fitted into the largest plot.
+MapLayout map_layout(const PlateModel& model, const std::vector<bool>& used) {
+  const PlateNode& first = model.nodes[model.elements.front().nodes[0] - 1];
+  double x_max = first.x;
+  double y_max = first.y;
   MapLayout layout;
   layout.x_min = x_max;
   layout.y_min = y_max;
-  for (const PlateNode& node : model.nodes) {
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    if (!used[n])
+      continue;
+    const PlateNode& node = model.nodes[n];
     layout.x_min = std::min<double>(layout.x_min, node.x);
     layout.y_min = std::min<double>(layout.y_min, node.y);
     x_max = std::max<double>(x_max, node.x);
@@ -327,10 +343,13 @@ std::string text_element(double x, double y, const std::string& anchor, int size
 }
 
 // Support symbols at their nodes and, below the plate, a legend of the kinds present.
-void append_supports(std::string& svg, const MapLayout& layout, const PlateModel& model) {
+void append_supports(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                     const std::vector<bool>& used) {
   const std::map<int, SupportKind> kinds = support_kinds(model);
   std::array<bool, 3> present{};
   for (const auto& [node, kind] : kinds) {
+    if (!used[node - 1])
+      continue;
     const PlateNode& at = model.nodes[node - 1];
     svg += support_symbol(kind, layout.canvas_x(at.x), layout.canvas_y(at.y));
     present[static_cast<int>(kind)] = true;
@@ -370,21 +389,9 @@ void append_extreme(std::string& svg, const MapLayout& layout, const PlateNode& 
   svg += boxed_text(to_the_left ? x - 7 : x + 7, text_y, to_the_left, label);
 }
 
-// Nodes that belong to an element: the only ones a map shows.
-std::vector<bool> mapped_nodes(const PlateModel& model) {
-  std::vector<bool> used(model.nodes.size(), false);
-  for (const PlateElement& element : model.elements) {
-    for (const int node : element.nodes) {
-      used[node - 1] = true;
-    }
-  }
-  return used;
-}
-
 // The positive maximum and the negative minimum, where they are not negligible.
 void append_extremes(std::string& svg, const MapLayout& layout, const PlateModel& model,
-                     const Field& field) {
-  const std::vector<bool> used = mapped_nodes(model);
+                     const std::vector<bool>& used, const Field& field) {
   std::size_t highest = 0;
   std::size_t lowest = 0;
   double largest = 0;
@@ -495,8 +502,8 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
 
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging) {
-  const MapLayout layout = map_layout(model);
   const std::vector<bool> used = mapped_nodes(model);
+  const MapLayout layout = map_layout(model, used);
   double lowest = 0;
   double highest = 0;
   bool first = true;
@@ -518,8 +525,8 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   svg += text_element(left_margin, 50, "start", 13, heading.subtitle, " fill=\"#333333\"");
   append_bands(svg, layout, model, field, scale);
   append_edges(svg, layout, model);
-  append_supports(svg, layout, model);
-  append_extremes(svg, layout, model, field);
+  append_supports(svg, layout, model, used);
+  append_extremes(svg, layout, model, used, field);
   append_colour_bar(svg, layout, scale, field.unit);
   svg += "</svg>\n";
   out << svg;

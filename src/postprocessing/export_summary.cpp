@@ -3,6 +3,7 @@
 #include <cmath>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "postprocessing/nodal_values.hpp"
@@ -43,14 +44,15 @@ std::string extreme_text(const PlateModel& model, const Field& field, bool large
 
 void write_field_line(std::ostream& out, const PlateModel& model, const Field& field, bool with_max,
                       bool with_min) {
-  out << "  " << std::left << std::setw(10) << field.name << std::setw(8) << field.unit;
+  std::ostringstream line;
+  line << "  " << std::left << std::setw(10) << field.name << std::setw(8) << field.unit;
   if (with_max) {
-    out << "  " << std::setw(40) << extreme_text(model, field, true);
+    line << "  " << std::setw(with_min ? 40 : 0) << extreme_text(model, field, true);
   }
   if (with_min) {
-    out << "  " << extreme_text(model, field, false);
+    line << "  " << extreme_text(model, field, false);
   }
-  out << std::right << '\n';
+  out << line.str() << '\n';
 }
 
 void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields,
@@ -62,7 +64,7 @@ void write_balance(std::ostream& out, const PlateModel& model, const CaseFields&
       << "  sum of w-reactions      " << value_of(reactions) << " kN\n"
       << "  load + reactions        " << short_text(out_of_balance, 3) << " kN";
   if (load != 0) {
-    out << " (" << short_text(std::fabs(out_of_balance / load), 2) << " of the load)";
+    out << " (relative " << short_text(std::fabs(out_of_balance / load), 2) << ")";
   }
   out << '\n';
 }

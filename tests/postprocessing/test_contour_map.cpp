@@ -1,5 +1,3 @@
-#include "postprocessing/contour_map.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <sstream>
 
 #include "plate_grid.hpp"
+#include "postprocessing/contour_map.hpp"
 
 namespace lajefem {
 namespace {

@@ -1,10 +1,10 @@
-#include "postprocessing/design_moments.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <random>
+
+#include "postprocessing/design_moments.hpp"
 
 namespace lajefem {
 namespace {
@@ -24,10 +24,10 @@ struct WoodArmerRow {
 
 // With +w down the +w face is the bottom one.
 const WoodArmerRow wood_armer_rows[] = {
-    {{10, 5, 2}, {12, 7}, {0, 0}},         {{10, -8, 6}, {14.5, 0}, {0, -11.6}},
-    {{0, 0, 5}, {5, 5}, {-5, -5}},         {{-3, -4, 1}, {0, 0}, {-4, -5}},
-    {{-10, 2, 5}, {0, 4.5}, {-15, -3}},    {{20, 0, 0}, {20, 0}, {0, 0}},
-    {{-20, 10, 0}, {0, 10}, {-20, 0}},     {{4, -1, 2}, {6, 1}, {0, -2}},
+    {{10, 5, 2}, {12, 7}, {0, 0}},      {{10, -8, 6}, {14.5, 0}, {0, -11.6}},
+    {{0, 0, 5}, {5, 5}, {-5, -5}},      {{-3, -4, 1}, {0, 0}, {-4, -5}},
+    {{-10, 2, 5}, {0, 4.5}, {-15, -3}}, {{20, 0, 0}, {20, 0}, {0, 0}},
+    {{-20, 10, 0}, {0, 10}, {-20, 0}},  {{4, -1, 2}, {6, 1}, {0, -2}},
     {{5, 5, 5}, {10, 10}, {0, 0}},
 };
 
@@ -50,8 +50,7 @@ TEST(WoodArmer, ReferenceTableBothDirectionsAndTwistSigns) {
       // +w up: the faces swap, and sagging is now the negative moment.
       const DesignMoments up = design_moments(m, WDirection::up);
       expect_face(up.bottom, {-row.other.mx + 0.0, -row.other.my + 0.0}, what + " +w up, bottom");
-      expect_face(up.top, {-row.stretched.mx + 0.0, -row.stretched.my + 0.0},
-                  what + " +w up, top");
+      expect_face(up.top, {-row.stretched.mx + 0.0, -row.stretched.my + 0.0}, what + " +w up, top");
     }
   }
 }
@@ -92,8 +91,10 @@ TEST(PrincipalMoments, ValuesAndAngleInTheProgramsTwistSign) {
       {"equal moments", {3, 3, 0}, {3, 3, 0}},
       {"My larger", {1, 5, 0}, {5, 1, 90}},
       {"My larger, twist -0", {1, 5, -0.0}, {5, 1, 90}},
-      {"general", {10, -8, 6}, {1 + std::sqrt(117.0), 1 - std::sqrt(117.0),
-                                std::atan2(12.0, 18.0) / 2 * 180 / std::numbers::pi}},
+      {"general",
+       {10, -8, 6},
+       {1 + std::sqrt(117.0), 1 - std::sqrt(117.0),
+        std::atan2(12.0, 18.0) / 2 * 180 / std::numbers::pi}},
   };
   for (const PrincipalRow& row : rows) {
     const PrincipalMoments p = principal_moments(row.m);

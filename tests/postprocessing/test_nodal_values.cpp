@@ -1,10 +1,9 @@
-#include "postprocessing/nodal_values.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "plate_grid.hpp"
+#include "postprocessing/nodal_values.hpp"
 
 namespace lajefem {
 namespace {
@@ -35,8 +34,9 @@ std::array<double, 4> bilinear_at_gauss_points() {
 
 TEST(Extrapolation, ReproducesConstantsAndBilinearFields) {
   const ExtrapolationCase cases[] = {
-      {"ascending", {1, 2, 3, 4}, {-0.7320508075688772, 2.267949192431123, 2.732050807568877,
-                                   5.732050807568877}},
+      {"ascending",
+       {1, 2, 3, 4},
+       {-0.7320508075688772, 2.267949192431123, 2.732050807568877, 5.732050807568877}},
       {"constant", {7.5, 7.5, 7.5, 7.5}, {7.5, 7.5, 7.5, 7.5}},
       {"zero", {0, 0, 0, 0}, {0, 0, 0, 0}},
       {"1 + 2ξ + 3η + 4ξη", bilinear_at_gauss_points(), {0, -4, 10, -2}},
@@ -100,7 +100,7 @@ TEST(NodalResultants, UnweightedMeanAtCornerEdgeAndInteriorNodes) {
     double qx;
   };
   const NodeCase cases[] = {
-      {"corner of element 1", 1, 10, 1},   {"corner of element 4", 9, 40, 4},
+      {"corner of element 1", 1, 10, 1},      {"corner of element 4", 9, 40, 4},
       {"edge, elements 1 and 2", 2, 15, 1.5}, {"edge, elements 2 and 4", 6, 30, 3},
       {"interior, all four", 5, 25, 2.5},
   };
