@@ -107,16 +107,6 @@ std::vector<FieldPoint> clipped(const std::vector<FieldPoint>& polygon, double l
   return kept;
 }
 
-double polygon_area(const std::vector<FieldPoint>& polygon) {
-  double twice = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const FieldPoint& p = polygon[i];
-    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
-  }
-  return twice / 2;
-}
-
 // The pieces of one triangle, band by band between the bands of its lowest and highest values.
 void add_triangle_pieces(const std::vector<FieldPoint>& triangle, const ContourScale& scale,
                          double smallest_area, std::vector<BandPiece>& pieces) {
@@ -444,6 +434,16 @@ void append_colour_bar(std::string& svg, const MapLayout& layout, const ContourS
 }
 
 }  // namespace
+
+double polygon_area(const std::vector<FieldPoint>& polygon) {
+  double twice = 0;
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    const FieldPoint& p = polygon[i];
+    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
+    twice += p.x * q.y - q.x * p.y;
+  }
+  return twice / 2;
+}
 
 ContourScale contour_scale(double lowest, double highest, bool diverging) {
   const double largest = std::max(std::fabs(lowest), std::fabs(highest));

@@ -37,6 +37,9 @@ struct FieldPoint {
   double value = 0;
 };
 
+// Area enclosed by a polygon, positive when its corners run anticlockwise.
+double polygon_area(const std::vector<FieldPoint>& polygon);
+
 // One filled piece of a band: a convex polygon over which the field lies within the band.
 struct BandPiece {
   std::size_t band = 0;

@@ -51,16 +51,6 @@ TEST(ContourScale, DivergingColoursCentredOnZero) {
   EXPECT_EQ(band_colour(contour_scale(0, 0, false), 0), "#dddcdc");
 }
 
-double area_of(const std::vector<FieldPoint>& polygon) {
-  double twice = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const FieldPoint& p = polygon[i];
-    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
-  }
-  return twice / 2;
-}
-
 struct PieceCase {
   const char* what;
   std::array<FieldPoint, 4> corners;
@@ -79,8 +69,8 @@ TEST(BandPieces, CoverTheElementWithinTheirBands) {
     const std::vector<BandPiece> pieces = element_band_pieces(c.corners, scale);
     double covered = 0;
     for (const BandPiece& piece : pieces) {
-      EXPECT_GT(area_of(piece.corners), 0) << c.what;
-      covered += area_of(piece.corners);
+      EXPECT_GT(polygon_area(piece.corners), 0) << c.what;
+      covered += polygon_area(piece.corners);
       for (const FieldPoint& p : piece.corners) {
         EXPECT_GE(p.value, scale.levels[piece.band] - 1e-12) << c.what;
         EXPECT_LE(p.value, scale.levels[piece.band + 1] + 1e-12) << c.what;
@@ -98,7 +88,7 @@ TEST(BandPieces, LinearFieldPutsEachBandOverItsStrip) {
   const std::array<FieldPoint, 4> corners{{{0, 0, 0}, {10, 0, 10}, {10, 2, 10}, {0, 2, 0}}};
   std::map<std::size_t, double> band_area;
   for (const BandPiece& piece : element_band_pieces(corners, scale)) {
-    band_area[piece.band] += area_of(piece.corners);
+    band_area[piece.band] += polygon_area(piece.corners);
     for (const FieldPoint& p : piece.corners) {
       EXPECT_NEAR(p.x, p.value, 1e-12);
     }
