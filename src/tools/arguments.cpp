@@ -51,8 +51,12 @@ float ArgumentCursor::real_for(const std::string& option) {
   return parse_real(value_for(option), option);
 }
 
-double parse_number(const std::string& word, const std::string& option) {
-  double value = 0;
+namespace {
+
+// The whole word as a finite number of type Number.
+template <typename Number>
+Number parse_finite(const std::string& word, const std::string& option) {
+  Number value = 0;
   const char* end = word.data() + word.size();
   const auto [stop, error] = std::from_chars(word.data(), end, value);
   if (word.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
@@ -61,14 +65,14 @@ double parse_number(const std::string& word, const std::string& option) {
   return value;
 }
 
+}  // namespace
+
+double parse_number(const std::string& word, const std::string& option) {
+  return parse_finite<double>(word, option);
+}
+
 float parse_real(const std::string& word, const std::string& option) {
-  float value = 0;
-  const char* end = word.data() + word.size();
-  const auto [stop, error] = std::from_chars(word.data(), end, value);
-  if (word.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-    throw UsageError(option + ": not a number: '" + word + "'");
-  }
-  return value;
+  return parse_finite<float>(word, option);
 }
 
 int parse_integer(const std::string& word, const std::string& option) {
@@ -79,6 +83,16 @@ int parse_integer(const std::string& word, const std::string& option) {
     throw UsageError(option + ": not a whole number: '" + word + "'");
   }
   return value;
+}
+
+void take_input_file(const std::string& word, std::string& input) {
+  if (word.size() > 1 && word[0] == '-') {
+    throw UsageError("unknown option '" + word + "'");
+  }
+  if (!input.empty()) {
+    throw UsageError("one input file only: '" + word + "'");
+  }
+  input = word;
 }
 
 }  // namespace lajefem::tools

@@ -34,4 +34,8 @@ double parse_number(const std::string& word, const std::string& option);
 int parse_integer(const std::string& word, const std::string& option);
 float parse_real(const std::string& word, const std::string& option);
 
+// A word that is not an option taken as the command's one input file: UsageError for an unknown
+// option or a second file.
+void take_input_file(const std::string& word, std::string& input);
+
 }  // namespace lajefem::tools

@@ -73,12 +73,8 @@ ImportOptions parse_import(const Words& words) {
     }
     if (word == "--support") {
       supports.push_back(cursor.value_for(word));
-    } else if (word.size() > 1 && word[0] == '-') {
-      throw UsageError("unknown option '" + word + "'");
-    } else if (options.mesh.empty()) {
-      options.mesh = word;
     } else {
-      throw UsageError("one mesh file only: '" + word + "'");
+      take_input_file(word, options.mesh);
     }
   }
   if (options.mesh.empty() || supports.empty()) {

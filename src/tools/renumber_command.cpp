@@ -40,12 +40,8 @@ RenumberOptions parse_renumber(const Words& words) {
       options.output = cursor.value_for(word);
     } else if (word == "--map") {
       options.map = cursor.value_for(word);
-    } else if (word.size() > 1 && word[0] == '-') {
-      throw UsageError("unknown option '" + word + "'");
-    } else if (options.input.empty()) {
-      options.input = word;
     } else {
-      throw UsageError("one input file only: '" + word + "'");
+      take_input_file(word, options.input);
     }
   }
   if (options.input.empty() || options.output.empty()) {
