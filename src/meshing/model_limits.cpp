@@ -11,7 +11,7 @@ std::optional<LimitBreach> breach_of(const std::string& what, std::size_t count,
   if (count <= static_cast<std::size_t>(limit)) {
     return std::nullopt;
   }
-  return LimitBreach{what, static_cast<int>(count), limit};
+  return LimitBreach{what, static_cast<long long>(count), limit};
 }
 
 }  // namespace

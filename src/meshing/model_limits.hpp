@@ -13,7 +13,7 @@ namespace lajefem::meshing {
 struct LimitBreach {
   std::string what;  // "nodes", "elements", "support records", "load cases",
                      // "loads in load case 2", "half-bandwidth"
-  int count = 0;
+  long long count = 0;
   int limit = 0;
 };
 

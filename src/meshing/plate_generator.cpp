@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "meshing/model_limits.hpp"
+#include "model/limits.hpp"
 
 namespace lajefem::meshing {
 
@@ -217,6 +218,9 @@ std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request) {
         std::max(1, static_cast<int>(std::lround(1.0 * request.least_nx * m / largest)));
     smaller.least_ny =
         std::max(1, static_cast<int>(std::lround(1.0 * request.least_ny * m / largest)));
+    if (1LL * smaller.least_nx * smaller.least_ny > limits::max_elements) {
+      continue;  // more elements than the limit whatever the grid: not worth building
+    }
     if (!find_limit_breach(generate_plate(smaller).model)) {
       return MeshCounts{smaller.least_nx, smaller.least_ny};
     }

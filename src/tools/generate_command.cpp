@@ -3,6 +3,7 @@
 
 #include "meshing/data_file_writer.hpp"
 #include "meshing/plate_generator.hpp"
+#include "model/limits.hpp"
 #include "tools/model_options.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
@@ -151,6 +152,26 @@ std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::Limit
          std::to_string(finest->nx) + " " + std::to_string(finest->ny);
 }
 
+// The limits that the options go beyond whatever the grid (the elements asked for, more columns
+// than support records, the loads), found before a grid too large to hold is built.
+void reject_evident_breach(const GenerateOptions& options) {
+  const auto advice = [&](const meshing::LimitBreach& breach) {
+    return mesh_advice(options.plate, breach);
+  };
+  const long long elements = 1LL * options.plate.least_nx * options.plate.least_ny;
+  if (elements > limits::max_elements) {
+    const meshing::LimitBreach breach{"elements", elements, limits::max_elements};
+    throw InputError("the model has at least " + meshing::describe_breach(breach) + ": " +
+                     advice(breach));
+  }
+  PlateModel counts;
+  counts.supports.resize(options.plate.columns.size());
+  for (const auto& load_case : options.model.cases) {
+    counts.load_cases.push_back({std::vector<PlateLoad>(load_case.size())});
+  }
+  reject_beyond_limits(counts, advice);
+}
+
 std::string edge_letters(const meshing::PlateRequest& plate) {
   std::string letters;
   for (const EdgeKind edge : plate.edges) {
@@ -183,6 +204,7 @@ int run_generate(const Words& words, ToolStreams& streams) {
   }
   GenerateOptions options = parse_generate(words);
   check_generate(options);
+  reject_evident_breach(options);
   meshing::GeneratedPlate generated = meshing::generate_plate(options.plate);
   PlateModel& model = generated.model;
   complete_model(model, options.model, "plate", "generate", streams);

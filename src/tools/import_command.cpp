@@ -104,7 +104,7 @@ meshing::ImportedMesh import_mesh(const ImportOptions& options) {
 
 // How much larger gmsh's element sizes must be for count to come down to limit: nodes and
 // elements go as the inverse square of the size. 441 nodes against 300 -> "1.22".
-std::string size_factor(int count, int limit) {
+std::string size_factor(long long count, int limit) {
   const double factor = std::ceil(std::sqrt(static_cast<double>(count) / limit) * 100.0) / 100.0;
   return meshing::real_text(static_cast<float>(factor));
 }

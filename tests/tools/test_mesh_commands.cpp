@@ -67,7 +67,7 @@ TEST_F(MeshCommands, GeneratedPlatesAnalyse) {
        "6",      "--column", "0",  "12",     "--column", "6",  "12",      "--column", "12",
        "12"},
       {"--size", "3", "5", "--mesh", "10", "16", "--edges", "SHSF", "--uniform", "-5", "--point",
-       "1.3", "2.9", "-20", "--title", "LAJE 'A'", "--results", "a b.res"},
+       "1.3", "2.9", "-20", "--title", "A\u00C7O 'A'", "--results", "a b.res"},
   };
   for (Words words : rows) {
     words.insert(words.end(), {"--material", "30", "0.2", "0.2", "-o", path("placa")});
@@ -76,7 +76,7 @@ TEST_F(MeshCommands, GeneratedPlatesAnalyse) {
     EXPECT_TRUE(analyses(model)) << out_.str();
     EXPECT_EQ(out_.str().find("mesh "), 0u) << out_.str();
   }
-  EXPECT_EQ(read("placa").title, "LAJE 'A'");
+  EXPECT_EQ(read("placa").title, "A\xC7O 'A'");  // typed in UTF-8, written in Latin-1
   EXPECT_EQ(read("placa").results_name, "a b.res");
 }
 
@@ -102,15 +102,32 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
                  "the same proportions that fits is --mesh 15 15");
   }
   EXPECT_FALSE(fs::exists(path("big")));
+  // Counts far beyond any limit are refused before a grid is built.
+  try {
+    run(run_generate, {"--size", "8", "4", "--mesh", "200000", "100000", "--edges", "SSSS",
+                       "--material", "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")});
+    FAIL();
+  } catch (const InputError& error) {
+    EXPECT_STREQ(error.what(),
+                 "the model has at least 20000000000 elements, above the limit of 400: the finest "
+                 "mesh of the same proportions that fits is --mesh 20 10");
+  }
 }
 
 TEST_F(MeshCommands, UsageErrors) {
   const Words base = {"--size",     "2",  "2",   "--mesh", "2",         "2",  "--edges", "SSSS",
                       "--material", "30", "0.2", "0.2",    "--uniform", "-1", "-o",      "x"};
   const std::vector<Words> extras = {
-      {"--title", "THIRTEEN CHAR"}, {"--edges", "SSXS"}, {"--column", "3", "1"},
-      {"--point", "1", "-1", "5"},  {"--case"},          {"--mesh", "1", "1"},
-      {"--results", " "},           {"--spring", "0"},   {"--bogus"},
+      {"--title", "THIRTEEN CHAR"},
+      {"--title", "LAJE \u20AC"},
+      {"--edges", "SSXS"},
+      {"--column", "3", "1"},
+      {"--point", "1", "-1", "5"},
+      {"--case"},
+      {"--mesh", "1", "1"},
+      {"--results", " "},
+      {"--spring", "0"},
+      {"--bogus"},
   };
   for (const Words& extra : extras) {
     Words words = base;
