@@ -124,6 +124,34 @@ TEST(PlateGenerator, FlatSlabsOnColumnsAnalyse) {
   }
 }
 
+// A 10 m square, 0.1 m thick, under 10 kN/m² on a 14 × 14 mesh: the centre deflection against the
+// thin-plate values 0.00406 q a⁴ / D (simply supported) and 0.00126 q a⁴ / D (clamped).
+TEST(PlateGenerator, SquarePlatesMatchThinPlateTheory) {
+  const struct {
+    const char* edges;
+    double coefficient;
+    double tolerance;
+  } rows[] = {{"SSSS", 0.00406, 0.015}, {"HHHH", 0.00406, 0.015}, {"CCCC", 0.00126, 0.01}};
+  const double rigidity = 30.0e6 * 0.1 * 0.1 * 0.1 / (12.0 * (1.0 - 0.3 * 0.3));
+  for (const auto& row : rows) {
+    PlateRequest request;
+    request.length_x = request.length_y = 10.0;
+    request.least_nx = request.least_ny = 14;
+    request.edges = edges_of(row.edges);
+    PlateModel model = generate_plate(request).model;
+    model.elastic_modulus_gpa = 30;
+    model.poisson_ratio = 0.3f;
+    model.thickness = 0.1f;
+    model.load_cases = {{{{2, 0, {-10}}}}};
+    const auto outcome = analyse_plate_model(model);
+    ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome)) << row.edges;
+    const int centre = 7 * 15 + 7;  // grid point (7, 7), 0-based
+    const double w = std::get<AnalysisResults>(outcome).cases[0].nodes[centre].w;
+    const double thin_plate = row.coefficient * 10.0 * 1.0e4 / rigidity;
+    EXPECT_NEAR(std::abs(w) / thin_plate, 1.0, row.tolerance) << row.edges << ": " << w << " m";
+  }
+}
+
 TEST(PlateGenerator, NumberedAcrossTheShorterSide) {
   for (const auto& [nx, ny] : {std::pair{37, 6}, {6, 37}, {10, 20}, {20, 10}}) {
     PlateRequest request;
