@@ -58,7 +58,7 @@ std::string colour_at(const ColourStops& stops, double t) {
 // The smallest of 1, 2, 2.5, 5 times a power of ten that is at least `raw` (> 0).
 double round_step(double raw) {
   double power = 1;
-  while (power * 10 <= raw) {
+  while (power * 10 <= raw && std::isfinite(power * 10)) {
     power *= 10;
   }
   while (power > raw) {
@@ -508,7 +508,8 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   double highest = 0;
   bool first = true;
   for (std::size_t n = 0; n < field.values.size(); ++n) {
-    if (used[n]) {
+    // A value beyond single precision (an unstable model) is drawn in the end band.
+    if (used[n] && std::isfinite(field.values[n])) {
       lowest = first ? field.values[n] : std::min(lowest, field.values[n]);
       highest = first ? field.values[n] : std::max(highest, field.values[n]);
       first = false;

@@ -121,7 +121,13 @@ PlateModel read_model(const fs::path& data_file) {
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
   }
-  return std::get<PlateModel>(std::move(reading));
+  PlateModel model = std::get<PlateModel>(std::move(reading));
+  // The program analyses a model of supported nodes alone, but there is no plate to draw.
+  if (model.elements.empty()) {
+    throw InputError(data_file.string() +
+                     ": the model has no elements: there is no plate to export");
+  }
+  return model;
 }
 
 std::vector<CaseFields> analysed_fields(const PlateModel& model, const fs::path& data_file,

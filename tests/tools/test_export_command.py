@@ -184,6 +184,21 @@ class StopsAndFaults(unittest.TestCase):
                 self.assertIn(reason, run.stderr)
                 self.assertFalse(os.path.exists(target), example)
 
+    def test_model_without_elements_writes_nothing(self):
+        with open(os.path.join(EXAMPLES, "d01"), encoding="latin-1") as example:
+            lines = example.read().splitlines()
+        counts = next(k for k, line in enumerate(lines) if line.split() == ["25", "16", "16"])
+        with tempfile.TemporaryDirectory() as folder:
+            data = os.path.join(folder, "empty")
+            with open(data, "w", encoding="latin-1") as changed:
+                lines[counts] = "25 0 16"
+                changed.write("\n".join(line for line in lines
+                                         if not re.match(r"^\s*\d+\s+1(\s+\d+){4}\s*$", line)))
+            run = export(data)
+            self.assertEqual(run.returncode, 1, run.stderr)
+            self.assertIn("no elements", run.stderr)
+            self.assertEqual(os.listdir(folder), ["empty"])
+
     def test_command_line_faults_exit_2(self):
         data = os.path.join(EXAMPLES, "d01")
         for words in ([], [data, "--w-up", "--w-down"], [data, "--only", "pdf"], [data, "-o"],
