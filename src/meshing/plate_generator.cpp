@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "meshing/meshing_error.hpp"
 #include "meshing/model_limits.hpp"
 #include "model/limits.hpp"
 
@@ -194,6 +195,18 @@ void add_supports(PlateModel& model, const PlateRequest& request, const std::vec
   }
 }
 
+// The program holds coordinates in single precision: neighbouring grid lines must stay apart there.
+void check_lines_apart(const std::vector<double>& lines, const char* axis) {
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    if (static_cast<float>(lines[k - 1]) >= static_cast<float>(lines[k])) {
+      throw MeshingError(std::string("grid lines at ") + axis + " = " +
+                         std::to_string(lines[k - 1]) + " and " + std::to_string(lines[k]) +
+                         " are the same in single precision: move the columns or points apart, "
+                         "or use a coarser mesh");
+    }
+  }
+}
+
 }  // namespace
 
 GeneratedPlate generate_plate(const PlateRequest& request) {
@@ -203,6 +216,8 @@ GeneratedPlate generate_plate(const PlateRequest& request) {
   const std::vector<double> ys =
       grid_lines(request.length_y, request.least_ny, coordinates_of(request.columns, &PlanPoint::y),
                  coordinates_of(request.points, &PlanPoint::y));
+  check_lines_apart(xs, "x");
+  check_lines_apart(ys, "y");
   const GridNumbering grid{static_cast<int>(xs.size()) - 1, static_cast<int>(ys.size()) - 1};
   PlateModel model;
   add_nodes_and_elements(model, xs, ys, grid);

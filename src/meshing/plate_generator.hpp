@@ -49,7 +49,7 @@ struct GeneratedPlate {
 };
 
 // The plate numbered across the shorter side, so that the half-bandwidth is the least a grid
-// allows.
+// allows. MeshingError when two grid lines fall on the same single-precision coordinate.
 GeneratedPlate generate_plate(const PlateRequest& request);
 
 // The finest --mesh of the request's proportions whose plate fits the program's limits, when

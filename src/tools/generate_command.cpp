@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "meshing/data_file_writer.hpp"
+#include "meshing/meshing_error.hpp"
 #include "meshing/plate_generator.hpp"
 #include "model/limits.hpp"
 #include "tools/model_options.hpp"
@@ -195,6 +196,14 @@ meshing::DataFileHeadings generate_headings(const meshing::GeneratedPlate& gener
                                     generated.model.load_cases.size());
 }
 
+meshing::GeneratedPlate generate_checked(const meshing::PlateRequest& plate) {
+  try {
+    return meshing::generate_plate(plate);
+  } catch (const meshing::MeshingError& error) {
+    throw InputError(error.what());
+  }
+}
+
 }  // namespace
 
 int run_generate(const Words& words, ToolStreams& streams) {
@@ -205,7 +214,7 @@ int run_generate(const Words& words, ToolStreams& streams) {
   GenerateOptions options = parse_generate(words);
   check_generate(options);
   reject_evident_breach(options);
-  meshing::GeneratedPlate generated = meshing::generate_plate(options.plate);
+  meshing::GeneratedPlate generated = generate_checked(options.plate);
   PlateModel& model = generated.model;
   complete_model(model, options.model, "plate", "generate", streams);
   reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {

@@ -114,7 +114,7 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
   }
 }
 
-TEST_F(MeshCommands, UsageErrors) {
+TEST_F(MeshCommands, RefusedRequests) {
   const Words base = {"--size",     "2",  "2",   "--mesh", "2",         "2",  "--edges", "SSSS",
                       "--material", "30", "0.2", "0.2",    "--uniform", "-1", "-o",      "x"};
   const std::vector<Words> extras = {
@@ -134,6 +134,9 @@ TEST_F(MeshCommands, UsageErrors) {
     words.insert(words.end(), extra.begin(), extra.end());
     EXPECT_THROW(run(run_generate, words), UsageError) << extra[0];
   }
+  Words close_columns = base;  // 1 and 1.00000001 are one float
+  close_columns.insert(close_columns.end(), {"--column", "1", "1", "--column", "1.00000001", "0"});
+  EXPECT_THROW(run(run_generate, close_columns), InputError);
 }
 
 TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
