@@ -106,5 +106,31 @@ TEST(GmshImport, UnknownGroupListsTheNamesTheFileHolds) {
   }
 }
 
+// Every file cut short after any line, or with any word replaced by a hostile one, either imports
+// or is refused with a message: no crash, no huge allocation from a count.
+TEST(GmshImport, DamagedFilesAreRefusedCleanly) {
+  std::vector<std::string> damaged;
+  for (std::size_t end = two_squares.find('\n'); end != std::string::npos;
+       end = two_squares.find('\n', end + 1)) {
+    damaged.push_back(two_squares.substr(0, end + 1));
+  }
+  for (std::size_t at = 0; at < two_squares.size(); ++at) {
+    const bool word_start = at == 0 || two_squares[at - 1] == ' ' || two_squares[at - 1] == '\n';
+    if (!word_start || two_squares[at] == ' ' || two_squares[at] == '\n') {
+      continue;
+    }
+    const std::size_t end = two_squares.find_first_of(" \n", at);
+    for (const char* word : {"-1", "0", "9999999999", "x", "4"}) {
+      damaged.push_back(two_squares.substr(0, at) + word + two_squares.substr(end));
+    }
+  }
+  for (const std::string& text : damaged) {
+    try {
+      import_text(text, {{"left", {1, 0, 0}}});
+    } catch (const MeshingError&) {
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lajefem::meshing
