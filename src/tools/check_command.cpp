@@ -1,10 +1,77 @@
+// lajefem-tools check DATAFILE [--json]: the findings of the model check, plain or as JSON;
+// exit status 1 when one of them is an error.
+#include <fstream>
+#include <iterator>
+#include <ostream>
+
+#include "checking/findings.hpp"
+#include "checking/model_check.hpp"
+#include "tools/arguments.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
 
-int run_check(const Words&, ToolStreams&) {
-  throw InputError("check: not built yet");
+namespace {
+
+constexpr const char* check_help =
+    "Usage: lajefem-tools check DATAFILE [--json]\n"
+    "\n"
+    "Reads DATAFILE as lajefem does and reports what would stop the run or make its numbers\n"
+    "meaningless: one line per finding, 'FILE[:LINE]: SEVERITY: [WHERE: ]MESSAGE [CODE]',\n"
+    "severity error, warning or note. Mechanisms are found from the stiffness itself and\n"
+    "explained (rigid motion, the element's checkerboard pattern, a freedom without stiffness).\n"
+    "\n"
+    "  --json   print the findings as one JSON array of objects with the keys severity, code,\n"
+    "           line, node, element, support and message (null where not applicable)\n"
+    "\n"
+    "Exit status: 0 no errors (warnings and notes allowed), 1 at least one error or an\n"
+    "unreadable file, 2 a usage error. The codes are described in docs/check.md.\n";
+
+std::string file_text(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  if (!file) {
+    throw InputError("cannot open '" + name + "'");
+  }
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad()) {
+    throw InputError("cannot read '" + name + "'");
+  }
+  return text;
+}
+
+}  // namespace
+
+int run_check(const Words& words, ToolStreams& streams) {
+  ArgumentCursor arguments(words);
+  std::string data_file;
+  bool json = false;
+  while (!arguments.done()) {
+    const std::string word = arguments.next();
+    if (word == "--help" || word == "-h") {
+      streams.out << check_help;
+      return 0;
+    }
+    if (word == "--json") {
+      json = true;
+    } else if (word.rfind("-", 0) == 0 && word.size() > 1) {
+      throw UsageError("unknown option " + word);
+    } else if (data_file.empty()) {
+      data_file = word;
+    } else {
+      throw UsageError("one data file only: '" + word + "'");
+    }
+  }
+  if (data_file.empty()) {
+    throw UsageError("name the data file to check");
+  }
+  const Findings findings = check_data_file(file_text(data_file));
+  if (json) {
+    write_findings_json(streams.out, findings);
+  } else {
+    write_findings_text(streams.out, data_file, findings);
+  }
+  return has_errors(findings) ? 1 : 0;
 }
 
 }  // namespace lajefem::tools

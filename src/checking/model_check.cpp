@@ -1,0 +1,169 @@
+#include "checking/model_check.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+#include <variant>
+
+#include "analysis/analysis.hpp"
+#include "checking/mechanisms.hpp"
+#include "checking/model_checks.hpp"
+
+namespace lajefem {
+
+namespace {
+
+bool is_digit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// A line whose first item reads as a number: a data line, where a heading starts with a word.
+bool starts_with_number(const std::string& line) {
+  const auto first = line.find_first_not_of(" \t");
+  if (first == std::string::npos) {
+    return false;
+  }
+  std::size_t at = first + (line[first] == '-' || line[first] == '+' ? 1 : 0);
+  at += at < line.size() && line[at] == '.' ? 1 : 0;
+  return at < line.size() && is_digit(line[at]);
+}
+
+// The item around position `at` (between blanks): "30 0,2 0,15" at 4 -> "0,2".
+std::string item_around(const std::string& line, std::size_t at) {
+  const auto begin = line.find_last_of(" \t", at);
+  const auto end = line.find_first_of(" \t/", at);
+  const std::size_t from = begin == std::string::npos ? 0 : begin + 1;
+  return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+// Data lines with a digit, a comma and a digit side by side, before any slash.
+Findings decimal_comma_findings(const std::string& text) {
+  Findings findings;
+  std::istringstream lines(text);
+  std::string line;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    const std::string statement = line.substr(0, line.find('/'));
+    if (!starts_with_number(statement)) {
+      continue;
+    }
+    for (std::size_t at = 1; at + 1 < statement.size(); ++at) {
+      if (statement[at] == ',' && is_digit(statement[at - 1]) && is_digit(statement[at + 1])) {
+        const std::string item = item_around(statement, at);
+        findings.push_back({Severity::warning, "decimal-comma", number, 0, 0, 0,
+                            "'" + item + "' reads as " +
+                                std::to_string(std::count(item.begin(), item.end(), ',') + 1) +
+                                " values: a comma always separates values; write decimal "
+                                "fractions with a point, and a blank after a separating comma"});
+        break;
+      }
+    }
+  }
+  return findings;
+}
+
+// The reader's statements by the code they run under.
+std::string statement_name(int code) {
+  if (code >= 414 && code < 500) {
+    const int load_case = (code - 404) / 12 + 1;
+    return (code - 404) % 12 == 0 ? "the loads of load case " + std::to_string(load_case)
+                                  : "the headings of load case " + std::to_string(load_case);
+  }
+  switch (code) {
+    case 103:
+      return "the title";
+    case 201:
+      return "the material line";
+    case 301:
+      return "the counts line";
+    case 312:
+      return "the node lines";
+    case 322:
+      return "the element lines";
+    case 332:
+      return "the support lines";
+    case 402:
+      return "the load-case line";
+    case 501:
+      return "the results file name";
+    default:
+      return "a heading line";
+  }
+}
+
+// Counts above the store's limits, and load numbers beyond 80, are limits; other rejections
+// (material values, node references, the results name) are data errors.
+bool exceeds_limit(const AnalysisStop& stop) {
+  const bool load_statement = stop.data_error_code >= 414 && stop.data_error_code < 500;
+  return !stop.reason.empty() &&
+         (stop.data_error_code == 301 || stop.data_error_code == 402 ||
+          (load_statement && stop.reason.find("número de carga") != std::string::npos));
+}
+
+Finding reading_stop_finding(const AnalysisStop& stop) {
+  const int code = stop.data_error_code;
+  const int part = code / 100;
+  const int subsection = (code - 100 * part + 10) / 10;
+  const std::string reason = stop.reason.empty() ? "" : ": \"" + stop.reason + "\"";
+  if (exceeds_limit(stop)) {
+    return {Severity::error,
+            "limit",
+            stop.line,
+            0,
+            0,
+            0,
+            "the model exceeds the program's limits in " + statement_name(code) + reason +
+                " (at most 300 nodes, 400 elements, 60 supports, 4 load cases, 80 loads per "
+                "case): make the model smaller"};
+  }
+  return {Severity::error,
+          "data-error",
+          stop.line,
+          0,
+          0,
+          0,
+          "the program stops reading in " + statement_name(code) + " (code " +
+              std::to_string(code) + ", part " + std::to_string(part) + ", subsection " +
+              std::to_string(subsection) + " on its console)" + reason +
+              ": correct the values there against the record layout of the data file"};
+}
+
+bool stops_assembly(const Finding& finding) {
+  return finding.severity == Severity::error &&
+         (finding.code == "limit" || finding.code == "element-type" ||
+          finding.code == "invalid-geometry");
+}
+
+// What the stiffness shows: its own stop (when the checks above missed it), or the mechanisms.
+Findings stiffness_findings(const PlateModel& model, const Findings& found) {
+  if (std::any_of(found.begin(), found.end(), stops_assembly)) {
+    return {{Severity::note, "mechanism-unchecked", 0, 0, 0, 0,
+             "mechanisms were not looked for, since the errors above prevent forming the "
+             "stiffness: correct them and check again"}};
+  }
+  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
+  if (const auto* stop = std::get_if<AnalysisStop>(&stiffness)) {
+    return {{Severity::error, "invalid-geometry", 0, 0, stop->element, 0,
+             describe_stop(*stop) + ": the run stops"}};
+  }
+  return find_mechanisms(model, std::get<std::vector<double>>(stiffness));
+}
+
+}  // namespace
+
+Findings check_data_file(const std::string& text) {
+  Findings findings = decimal_comma_findings(text);
+  std::istringstream data(text);
+  const ModelReading reading = read_plate_model(data);
+  if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
+    findings.push_back(reading_stop_finding(*stop));
+    return findings;
+  }
+  const PlateModel& model = std::get<PlateModel>(reading);
+  const Findings model_findings = check_plate_model(model);
+  findings.insert(findings.end(), model_findings.begin(), model_findings.end());
+  const Findings mechanisms = stiffness_findings(model, findings);
+  findings.insert(findings.end(), mechanisms.begin(), mechanisms.end());
+  return findings;
+}
+
+}  // namespace lajefem
