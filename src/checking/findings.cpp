@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <sstream>
 
 namespace lajefem {
 
@@ -92,6 +93,13 @@ const char* severity_name(Severity severity) {
       return "note";
   }
   return "error";
+}
+
+std::string number_text(double value) {
+  std::ostringstream text;
+  text.precision(6);
+  text << value;
+  return text.str();
 }
 
 bool has_errors(const Findings& findings) {

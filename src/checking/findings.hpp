@@ -23,6 +23,9 @@ struct Finding {
 using Findings = std::vector<Finding>;
 
 const char* severity_name(Severity severity);
+
+// A number as the messages show it, six significant digits: 0.15 -> "0.15", 30000 -> "30000".
+std::string number_text(double value);
 bool has_errors(const Findings& findings);
 
 // One line per finding, "FILE:LINE: SEVERITY: node N: MESSAGE [CODE]", then a count line.

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numeric>
 #include <queue>
-#include <sstream>
 #include <variant>
 
 #include "analysis/analysis.hpp"
@@ -25,6 +24,10 @@ constexpr double least_diagonal = 0.1;
 constexpr double null_eigenvalue = 1e-12;
 // A null direction lies in a pattern space when the squared sine of its angle to it is below this.
 constexpr double shared_angle = 1e-6;
+// A motion strains no element when the squared misfit of its corner values to the element's
+// zero-energy patterns, summed over the elements and the sprung freedoms, is below this fraction
+// of its squared size: a smooth bending motion over 40 elements still misfits by some 1e-7.
+constexpr double zero_energy_misfit = 1e-10;
 
 const char* const freedom_names[3] = {"w", "θx", "θy"};
 
@@ -345,18 +348,16 @@ bool strains_nothing(const PlateModel& model, const PlatePart& part, const PartF
     const VectorXd fitted = zero_energy * zero_energy.colPivHouseholderQr().solve(values);
     misfit += (values - fitted).squaredNorm();
   }
-  return misfit <= shared_angle * motion.squaredNorm();
+  return misfit <= zero_energy_misfit * motion.squaredNorm();
 }
 
-std::string number_text(double value) {
-  std::ostringstream text;
-  text.precision(6);
-  text << (std::fabs(value) < 5e-7 ? 0.0 : value);
-  return text.str();
+// A coordinate of a point or line, round-off about zero shown as 0.
+std::string coordinate_text(double value) {
+  return number_text(std::fabs(value) < 5e-7 ? 0.0 : value);
 }
 
 std::string point_text(double x, double y) {
-  return "(" + number_text(x) + ", " + number_text(y) + ")";
+  return "(" + coordinate_text(x) + ", " + coordinate_text(y) + ")";
 }
 
 std::string part_text(const PlatePart& part, std::size_t part_count) {
@@ -420,25 +421,29 @@ std::vector<int> held_nodes_on(const PlateModel& model, const RigidMotion& motio
   return nodes;
 }
 
-// The line a + b·x + c·y = 0 about which a rigid motion turns, in words.
+// The line a + b·x + c·y = 0 about which a rigid motion turns, in words:
+// "the line x = 0 (parallel to the y axis, through nodes 1 and 8)".
 std::string axis_text(const PlateModel& model, const RigidMotion& motion, double length) {
   const double slope = std::hypot(motion.b, motion.c);
-  std::string text;
-  if (std::fabs(motion.c) <= 1e-6 * slope) {
-    text = "the line x = " + number_text(-motion.a / motion.b) + " (parallel to the y axis)";
-  } else if (std::fabs(motion.b) <= 1e-6 * slope) {
-    text = "the line y = " + number_text(-motion.a / motion.c) + " (parallel to the x axis)";
-  } else {
-    const double x0 = -motion.a * motion.b / (slope * slope);
-    const double y0 = -motion.a * motion.c / (slope * slope);
-    text = "the line through " + point_text(x0, y0) + " and " +
-           point_text(x0 - motion.c / slope, y0 + motion.b / slope);
-  }
   const auto nodes = held_nodes_on(model, motion, length);
-  if (nodes.size() >= 2) {
-    text += ", through nodes " + std::to_string(nodes[0]) + " and " + std::to_string(nodes[1]);
+  const std::string through = nodes.size() < 2 ? std::string()
+                                               : "through nodes " + std::to_string(nodes[0]) +
+                                                     " and " + std::to_string(nodes[1]);
+  if (std::fabs(motion.c) <= 1e-6 * slope) {
+    return "the line x = " + coordinate_text(-motion.a / motion.b) + " (parallel to the y axis" +
+           (through.empty() ? "" : ", " + through) + ")";
   }
-  return text;
+  if (std::fabs(motion.b) <= 1e-6 * slope) {
+    return "the line y = " + coordinate_text(-motion.a / motion.c) + " (parallel to the x axis" +
+           (through.empty() ? "" : ", " + through) + ")";
+  }
+  if (!through.empty()) {
+    return "the line " + through;
+  }
+  const double x0 = -motion.a * motion.b / (slope * slope);
+  const double y0 = -motion.a * motion.c / (slope * slope);
+  return "the line through " + point_text(x0, y0) + " and " +
+         point_text(x0 - motion.c / slope, y0 + motion.b / slope);
 }
 
 std::string rigid_message(const PlateModel& model, const MatrixXd& gammas,

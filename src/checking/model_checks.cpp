@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <sstream>
 
 #include "analysis/analysis.hpp"
 #include "model/limits.hpp"
@@ -19,13 +18,6 @@ struct Point {
 };
 
 using Polygon = std::vector<Point>;
-
-std::string number_text(double value) {
-  std::ostringstream text;
-  text.precision(6);
-  text << value;
-  return text.str();
-}
 
 Finding warning(const char* code, std::string message) {
   return {Severity::warning, code, 0, 0, 0, 0, std::move(message)};

@@ -43,6 +43,11 @@ std::string file_text(const std::string& name) {
 }  // namespace
 
 int run_check(const Words& words, ToolStreams& streams) {
+  for (const std::string& word : words) {
+    if (word.rfind("--", 0) == 0 && word.find('=') != std::string::npos) {
+      throw UsageError("option takes no value: " + word);
+    }
+  }
   ArgumentCursor arguments(words);
   std::string data_file;
   bool json = false;
