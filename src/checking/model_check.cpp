@@ -103,7 +103,7 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
   const int code = stop.data_error_code;
   const int part = code / 100;
   const int subsection = (code - 100 * part + 10) / 10;
-  const std::string reason = stop.reason.empty() ? "" : ": \"" + stop.reason + "\"";
+  const std::string reason = stop.reason.empty() ? "" : " (the reader says: " + stop.reason + ")";
   if (exceeds_limit(stop)) {
     return {Severity::error,
             "limit",

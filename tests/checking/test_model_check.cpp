@@ -194,6 +194,7 @@ TEST(ModelCheck, FindingsSayWhere) {
     }
     return Finding{};
   };
+  EXPECT_EQ(first("data-error").line, 11);  // the line of node 2
   EXPECT_EQ(first("mechanism-local").node, 26);
   EXPECT_EQ(first("duplicate-support").node, 1);
   EXPECT_EQ(first("duplicate-support").support, 17);
@@ -213,6 +214,8 @@ TEST(ModelCheck, ExamplesAndSoundModelsCheckClean) {
                                   held_along_one_edge(1e6f)}) {
     EXPECT_EQ(codes_of(check_data_file(data_file_text(model)), true), std::set<std::string>());
   }
+  // The strip made for renumber exceeds the band, and nothing else.
+  EXPECT_EQ(codes_of(check_data_file(example("faixa")), true), std::set<std::string>{"limit"});
 }
 
 struct MechanismCase {
