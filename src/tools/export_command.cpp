@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "analysis/analysis.hpp"
+#include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
@@ -106,10 +107,22 @@ ExportOptions parse_export_options(const Words& words) {
   return options;
 }
 
-// The one place where a stop of the analysis becomes the command's message. A global mechanism
-// is to be explained from the model as `lajefem-tools check` explains it.
-std::string explain_stop(const AnalysisStop& stop) {
-  return describe_stop(stop);
+// The one place where a stop of the analysis becomes the command's message. A mechanism is
+// explained from the model as `lajefem-tools check` explains it, its lines joined into one.
+std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nullptr) {
+  const bool mechanism = stop.kind == AnalysisStop::Kind::global_mechanism ||
+                         stop.kind == AnalysisStop::Kind::local_mechanism;
+  std::string explanation = mechanism && model != nullptr ? explain_mechanisms(*model) : "";
+  if (explanation.empty()) {
+    return describe_stop(stop);
+  }
+  explanation.pop_back();
+  for (auto end = explanation.find('\n'); end != std::string::npos; end = explanation.find('\n')) {
+    explanation.replace(end, 1, "; ");
+  }
+  const bool global = stop.kind == AnalysisStop::Kind::global_mechanism;
+  return std::string("the analysis stops with a ") + (global ? "global" : "local") +
+         " mechanism: " + explanation;
 }
 
 PlateModel read_model(const fs::path& data_file) {
@@ -134,7 +147,7 @@ std::vector<CaseFields> analysed_fields(const PlateModel& model, const fs::path&
                                         WDirection direction) {
   const AnalysisOutcome outcome = analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
-    throw InputError(data_file.string() + ": " + explain_stop(*stop));
+    throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
   std::vector<CaseFields> cases;
   for (const LoadCaseResults& results : std::get<AnalysisResults>(outcome).cases) {

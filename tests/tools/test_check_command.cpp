@@ -64,6 +64,19 @@ TEST(CheckCommand, EndsAsTheCommandLineAndTheModelSay) {
   }
 }
 
+TEST(CheckCommand, ExportExplainsTheMechanismItStopsAt) {
+  std::ostringstream out, err;
+  ToolStreams streams{out, err};
+  try {
+    run_export({example("placa1"), "-o", ::testing::TempDir()}, streams);
+    ADD_FAILURE() << "export of a mechanism ended normally";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("global mechanism: the plate is a single element"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 // Every edge kind, one-way and two-way spans, a cantilever, flat slabs on columns (the generator
 // makes their spacing odd): each written model checks clean.
 TEST(CheckCommand, GeneratedPlatesCheckClean) {
