@@ -512,10 +512,11 @@ std::string spurious_message(const PlateModel& model, const PlatePart& part,
 
 std::string global_message(const std::string& part_name) {
   return part_name +
-         " can move without resistance in a way that is neither a rigid motion nor the "
-         "element's spurious pattern (the run stops with a global mechanism); check that "
-         "neighbouring elements share their corner nodes and are joined along whole edges, not "
-         "at single corners";
+         " can move without resistance in a combination of the element's spurious patterns "
+         "(the checkerboard and the twist of the rotations) that is no rigid motion nor the "
+         "plain checkerboard (the run stops with a global mechanism): it arises in strips one "
+         "element wide and where elements meet at a single corner; use at least two elements "
+         "across every strip, and join elements along whole edges";
 }
 
 std::vector<bool> sprung_equations(const PlateModel& model) {

@@ -8,6 +8,8 @@
 #include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_checks.hpp"
+#include "meshing/renumbering.hpp"
+#include "model/limits.hpp"
 
 namespace lajefem {
 
@@ -129,19 +131,56 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
 
 bool stops_assembly(const Finding& finding) {
   return finding.severity == Severity::error &&
-         (finding.code == "limit" || finding.code == "element-type" ||
-          finding.code == "invalid-geometry");
+         (finding.code == "element-type" || finding.code == "invalid-geometry");
+}
+
+// The stiffness with springs in the model's own numbering. A band above the program's limit is
+// assembled under the least-band numbering found, its rows and columns then put back in order.
+StiffnessOutcome model_stiffness(const PlateModel& model) {
+  if (model_half_bandwidth(model) <= limits::max_band) {
+    return assemble_model_stiffness(model);
+  }
+  const meshing::Numbering numbering = meshing::best_numbering(model).numbering;
+  StiffnessOutcome outcome = assemble_model_stiffness(meshing::renumbered(model, numbering));
+  auto* renumbered = std::get_if<std::vector<double>>(&outcome);
+  if (renumbered == nullptr) {
+    return outcome;
+  }
+  const std::size_t n = 3 * model.nodes.size();
+  std::vector<std::size_t> moved(n);  // own equation -> equation under the numbering
+  for (std::size_t i = 0; i < n; ++i) {
+    moved[i] = 3 * static_cast<std::size_t>(numbering[i / 3] - 1) + i % 3;
+  }
+  std::vector<double> k(n * n);
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < n; ++j) {
+      k[i * n + j] = (*renumbered)[moved[i] * n + moved[j]];
+    }
+  }
+  return k;
+}
+
+Finding unchecked_mechanisms() {
+  return {Severity::note,
+          "mechanism-unchecked",
+          0,
+          0,
+          0,
+          0,
+          "mechanisms were not looked for, since the errors above prevent forming the "
+          "stiffness: correct them and check again"};
 }
 
 // What the stiffness shows: its own stop (when the checks above missed it), or the mechanisms.
 Findings stiffness_findings(const PlateModel& model, const Findings& found) {
   if (std::any_of(found.begin(), found.end(), stops_assembly)) {
-    return {{Severity::note, "mechanism-unchecked", 0, 0, 0, 0,
-             "mechanisms were not looked for, since the errors above prevent forming the "
-             "stiffness: correct them and check again"}};
+    return {unchecked_mechanisms()};
   }
-  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
+  const StiffnessOutcome stiffness = model_stiffness(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&stiffness)) {
+    if (stop->kind == AnalysisStop::Kind::band_limit) {
+      return {unchecked_mechanisms()};
+    }
     return {{Severity::error, "invalid-geometry", 0, 0, stop->element, 0,
              describe_stop(*stop) + ": the run stops"}};
   }

@@ -93,6 +93,18 @@ PlateModel blocks_joined_at_a_corner() {
   return model;
 }
 
+// 9 × 1 elements over 9 m × 1 m on w springs along both short ends: the elements' twist and
+// checkerboard patterns join along the single row.
+PlateModel strip_on_its_ends() {
+  PlateModel model = grid_plate(9, 1, 9, 1);
+  for (const int i : {0, 9}) {
+    for (const int j : {0, 1}) {
+      add_w_support(model, grid_node(9, i, j));
+    }
+  }
+  return model;
+}
+
 std::string with_replaced(std::string text, const std::string& from, const std::string& to) {
   text.replace(text.find(from), from.size(), to);
   return text;
@@ -214,7 +226,8 @@ TEST(ModelCheck, ExamplesAndSoundModelsCheckClean) {
                                   held_along_one_edge(1e6f)}) {
     EXPECT_EQ(codes_of(check_data_file(data_file_text(model)), true), std::set<std::string>());
   }
-  // The strip made for renumber exceeds the band, and nothing else.
+  // The strip made for renumber exceeds the band, and nothing else: its mechanisms are looked
+  // for under a numbering that fits.
   EXPECT_EQ(codes_of(check_data_file(example("faixa")), true), std::set<std::string>{"limit"});
 }
 
@@ -239,6 +252,10 @@ TEST(Mechanisms, SupportLayoutsAreToldApart) {
       {"slender thin cantilever", slender, {}},
       {"no supports", grid_plate(3, 3, 6, 6), {"mechanism-rigid", "mechanism-spurious"}},
       {"blocks joined at a corner", blocks_joined_at_a_corner(), {"mechanism-global"}},
+      {"strip beyond the band",
+       grid_plate(45, 2, 45, 2),
+       {"limit", "mechanism-rigid", "mechanism-spurious"}},
+      {"strip one element wide on its ends", strip_on_its_ends(), {"mechanism-global"}},
   };
   for (const MechanismCase& row : cases) {
     EXPECT_EQ(codes_of(check_data_file(data_file_text(row.model)), true), row.errors) << row.layout;
