@@ -7,16 +7,14 @@
 
 #include "analysis/analysis.hpp"
 #include "model/limits.hpp"
+#include "postprocessing/contour_map.hpp"
 
 namespace lajefem {
 
 namespace {
 
-struct Point {
-  double x = 0;
-  double y = 0;
-};
-
+// Plan points (the value is not used) and polygons of the contour maps' geometry.
+using Point = FieldPoint;
 using Polygon = std::vector<Point>;
 
 Finding warning(const char* code, std::string message) {
@@ -38,16 +36,6 @@ Polygon corner_points(const PlateModel& model, const PlateElement& element) {
 // (b − a) × (c − a): positive when a, b, c turn anticlockwise.
 double cross(Point a, Point b, Point c) {
   return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-}
-
-double area(const Polygon& polygon) {
-  double twice = 0;
-  for (std::size_t k = 0; k < polygon.size(); ++k) {
-    const Point& p = polygon[k];
-    const Point& q = polygon[(k + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
-  }
-  return twice / 2;
 }
 
 // The Jacobian of a four-node element is positive everywhere in it when it is positive at the
@@ -86,7 +74,7 @@ double common_area(const Polygon& first, const Polygon& second) {
   for (std::size_t k = 0; k < second.size() && !common.empty(); ++k) {
     common = clipped(common, second[k], second[(k + 1) % second.size()]);
   }
-  return common.size() < 3 ? 0.0 : area(common);
+  return common.size() < 3 ? 0.0 : polygon_area(common);
 }
 
 // The smaller side of the box around the nodes that elements use (all nodes without elements).
@@ -217,7 +205,7 @@ void check_overlaps(const PlateModel& model, const std::vector<ElementShape>& sh
               sorted_corners(model.elements[b.element - 1])) {
         continue;
       }
-      const double smaller = std::min(area(a.corners), area(b.corners));
+      const double smaller = std::min(polygon_area(a.corners), polygon_area(b.corners));
       if (common_area(a.corners, b.corners) > 1e-6 * smaller) {
         pairs.emplace_back(std::min(a.element, b.element), std::max(a.element, b.element));
       }
