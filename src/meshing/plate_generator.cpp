@@ -129,6 +129,11 @@ struct GridNumbering {
   int nx = 0;
   int ny = 0;
   int node(int i, int j) const { return nx <= ny ? j * (nx + 1) + i + 1 : i * (ny + 1) + j + 1; }
+  // +1 or -1: the checkerboard pattern of w at a node.
+  double checkerboard(int node) const {
+    const int across = nx <= ny ? nx + 1 : ny + 1;
+    return ((node - 1) / across + (node - 1) % across) % 2 == 0 ? 1.0 : -1.0;
+  }
 };
 
 std::vector<double> coordinates_of(const std::vector<PlanPoint>& points, double PlanPoint::*axis) {
@@ -207,7 +212,84 @@ void check_lines_apart(const std::vector<double>& lines, const char* axis) {
   }
 }
 
+// A held freedom's part in the free patterns of the grid, (a, b, c, d): the rigid motion
+// w = a + b·x + c·y and d times the checkerboard pattern of w.
+using MotionRow = std::array<double, 4>;
+
+// Adds row to the orthonormal rows of basis when it is independent of them.
+void add_independent(std::vector<MotionRow>& basis, MotionRow row) {
+  const auto dot = [](const MotionRow& u, const MotionRow& v) {
+    return u[0] * v[0] + u[1] * v[1] + u[2] * v[2] + u[3] * v[3];
+  };
+  for (const MotionRow& unit : basis) {
+    const double along = dot(row, unit);
+    for (int k = 0; k < 4; ++k) {
+      row[k] -= along * unit[k];
+    }
+  }
+  const double norm = std::sqrt(dot(row, row));
+  if (norm > 1e-9) {
+    basis.push_back({row[0] / norm, row[1] / norm, row[2] / norm, row[3] / norm});
+  }
+}
+
+// The corners of an edge in the plate's own units (x / A, y / B).
+std::array<PlanPoint, 2> edge_ends(Edge edge) {
+  switch (edge) {
+    case bottom:
+      return {PlanPoint{0, 0}, PlanPoint{1, 0}};
+    case right:
+      return {PlanPoint{1, 0}, PlanPoint{1, 1}};
+    case top:
+      return {PlanPoint{0, 1}, PlanPoint{1, 1}};
+    case left:
+      break;
+  }
+  return {PlanPoint{0, 0}, PlanPoint{0, 1}};
+}
+
 }  // namespace
+
+bool holds_rigid_motions(const PlateRequest& request) {
+  std::vector<MotionRow> basis;
+  for (int edge = bottom; edge <= left; ++edge) {
+    const HeldFreedoms held = edge_held(request.edges[edge], static_cast<Edge>(edge));
+    if (held[0]) {
+      for (const PlanPoint& end : edge_ends(static_cast<Edge>(edge))) {
+        add_independent(basis, {1, end.x, end.y, 0});
+      }
+    }
+    if (held[1]) {
+      add_independent(basis, {0, 1, 0, 0});
+    }
+    if (held[2]) {
+      add_independent(basis, {0, 0, 1, 0});
+    }
+  }
+  for (const PlanPoint& column : request.columns) {
+    add_independent(basis, {1, column.x / request.length_x, column.y / request.length_y, 0});
+  }
+  return basis.size() == 3;
+}
+
+bool holds_free_patterns(const GeneratedPlate& plate) {
+  const GridNumbering grid{plate.mesh.nx, plate.mesh.ny};
+  const PlateNode& far = plate.model.nodes.back();
+  std::vector<MotionRow> basis;
+  for (const PlateSupport& support : plate.model.supports) {
+    const PlateNode& node = plate.model.nodes[support.node - 1];
+    if (support.spring_w > 0) {
+      add_independent(basis, {1, node.x / far.x, node.y / far.y, grid.checkerboard(support.node)});
+    }
+    if (support.spring_theta_x > 0) {
+      add_independent(basis, {0, 1, 0, 0});
+    }
+    if (support.spring_theta_y > 0) {
+      add_independent(basis, {0, 0, 1, 0});
+    }
+  }
+  return basis.size() == 4;
+}
 
 GeneratedPlate generate_plate(const PlateRequest& request) {
   const std::vector<double> xs =
@@ -230,9 +312,9 @@ std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request) {
   for (int m = largest; m >= 1; --m) {
     PlateRequest smaller = request;
     smaller.least_nx =
-        std::max(1, static_cast<int>(std::lround(1.0 * request.least_nx * m / largest)));
+        std::max(2, static_cast<int>(std::lround(1.0 * request.least_nx * m / largest)));
     smaller.least_ny =
-        std::max(1, static_cast<int>(std::lround(1.0 * request.least_ny * m / largest)));
+        std::max(2, static_cast<int>(std::lround(1.0 * request.least_ny * m / largest)));
     if (1LL * smaller.least_nx * smaller.least_ny > limits::max_elements) {
       continue;  // more elements than the limit whatever the grid: not worth building
     }

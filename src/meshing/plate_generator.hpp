@@ -52,6 +52,16 @@ struct GeneratedPlate {
 // allows. MeshingError when two grid lines fall on the same single-precision coordinate.
 GeneratedPlate generate_plate(const PlateRequest& request);
 
+// Whether the edges and columns hold every rigid motion of the plate (w = a + b·x + c·y, with the
+// slopes b and c): false for a single column, for supports all on one line with no slope held
+// across it (one simply supported edge, columns in a row), and the like.
+bool holds_rigid_motions(const PlateRequest& request);
+
+// Whether the supports of a generated plate hold its rigid motions and the element's
+// checkerboard pattern of w (+1, -1 at neighbouring nodes) together: three columns alone, for
+// one, leave a mix of them free.
+bool holds_free_patterns(const GeneratedPlate& plate);
+
 // The finest --mesh of the request's proportions whose plate fits the program's limits, when
 // there is one.
 std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request);

@@ -118,10 +118,10 @@ void check_generate(GenerateOptions& options) {
   if (!(plate.length_x > 0) || !(plate.length_y > 0)) {
     throw UsageError("--size: both sides must be positive");
   }
-  if (plate.least_nx < 1 || plate.least_ny < 1 || plate.least_nx * 1L * plate.least_ny < 2) {
+  if (plate.least_nx < 2 || plate.least_ny < 2) {
     throw UsageError(
-        "--mesh: at least one element each way and two in all (a single element "
-        "has a pattern of rotations that no support stops)");
+        "--mesh: at least two elements each way (a single row of elements has patterns of "
+        "rotations that no support stops)");
   }
   if (!has_support(plate)) {
     throw UsageError("the plate has no support: give an edge other than F or a --column");
@@ -137,6 +137,12 @@ void check_generate(GenerateOptions& options) {
         options.plate.points.push_back({load.x, load.y});
       }
     }
+  }
+  if (!meshing::holds_rigid_motions(plate)) {
+    throw UsageError(
+        "the supports cannot hold the plate: they all lie on one line (a single column, one "
+        "simply supported edge, columns in a row), about which it would turn: support another "
+        "edge, clamp this one or add a column off that line");
   }
   options.plate.spring = options.model.spring;
 }
@@ -215,6 +221,11 @@ int run_generate(const Words& words, ToolStreams& streams) {
   check_generate(options);
   reject_evident_breach(options);
   meshing::GeneratedPlate generated = generate_checked(options.plate);
+  if (!meshing::holds_free_patterns(generated)) {
+    throw InputError(
+        "the supports leave the element's checkerboard pattern of w free (with a tilt of the "
+        "plate): add a column, or support an edge");
+  }
   PlateModel& model = generated.model;
   complete_model(model, options.model, "plate", "generate", streams);
   reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {

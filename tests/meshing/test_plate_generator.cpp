@@ -124,6 +124,43 @@ TEST(PlateGenerator, FlatSlabsOnColumnsAnalyse) {
   }
 }
 
+// Support layouts that leave a free pattern (a rigid motion, or the checkerboard with a tilt) are
+// told apart from those that analyse; the program's own analysis is the judge of every row.
+TEST(PlateGenerator, SupportLayoutsThatLeaveAFreePattern) {
+  const struct {
+    const char* edges;
+    std::vector<PlanPoint> columns;
+    bool rigid_held;
+    bool patterns_held;
+  } rows[] = {
+      {"SFFF", {}, false, false},
+      {"FFHF", {}, false, false},
+      {"SFFF", {{3, 0}}, false, false},
+      {"FFFF", {{3, 3}}, false, false},
+      {"FFFF", {{0, 3}, {6, 3}}, false, false},
+      {"FFFF", {{0, 0}, {3, 3}, {6, 6}}, false, false},
+      {"FFFF", {{0, 0}, {6, 6}, {3, 2}}, true, false},
+      {"FFFF", {{0, 0}, {6, 0}, {6, 6}, {0, 6}}, true, true},
+      {"SFFF", {{3, 3}}, true, true},
+      {"CFFF", {}, true, true},
+      {"SSFF", {}, true, true},
+      {"FSFS", {}, true, true},
+  };
+  for (const auto& row : rows) {
+    PlateRequest request;
+    request.length_x = request.length_y = 6.0;
+    request.least_nx = request.least_ny = 4;
+    request.edges = edges_of(row.edges);
+    request.columns = row.columns;
+    EXPECT_EQ(holds_rigid_motions(request), row.rigid_held) << row.edges << row.columns.size();
+    const GeneratedPlate plate = generate_plate(request);
+    EXPECT_EQ(holds_free_patterns(plate), row.patterns_held) << row.edges << row.columns.size();
+    EXPECT_EQ(std::holds_alternative<AnalysisResults>(analyse_plate_model(loaded(plate.model))),
+              row.patterns_held)
+        << row.edges << row.columns.size();
+  }
+}
+
 // A 10 m square, 0.1 m thick, under 10 kN/m² on a 14 × 14 mesh: the centre deflection against the
 // thin-plate values 0.00406 q a⁴ / D (simply supported) and 0.00126 q a⁴ / D (clamped).
 TEST(PlateGenerator, SquarePlatesMatchThinPlateTheory) {
