@@ -51,6 +51,12 @@ float ArgumentCursor::real_for(const std::string& option) {
   return parse_real(value_for(option), option);
 }
 
+void ArgumentCursor::take_once(const std::string& option) {
+  if (!taken_once_.insert(option).second) {
+    throw UsageError(option + " given twice: give it once");
+  }
+}
+
 namespace {
 
 // The whole word as a finite number of type Number.

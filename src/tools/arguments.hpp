@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,15 @@ class ArgumentCursor {
   int integer_for(const std::string& option);
   float real_for(const std::string& option);  // rounded once, to the nearest float
 
+  // Marks an option that may be given once: UsageError when `option` was marked before, so that
+  // a second --size or -o is refused rather than silently taking the place of the first.
+  void take_once(const std::string& option);
+
  private:
   std::vector<std::string> words_;
   std::size_t position_ = 0;
   std::optional<std::string> attached_;  // the value of `--name=value`
+  std::set<std::string> taken_once_;
 };
 
 // A whole word as a number; UsageError naming `option` when it is not one.

@@ -74,14 +74,17 @@ GenerateOptions parse_generate(const Words& words) {
       continue;
     }
     if (option == "--size") {
+      cursor.take_once(option);
       options.plate.length_x = cursor.number_for(option);
       options.plate.length_y = cursor.number_for(option);
       options.size_given = true;
     } else if (option == "--mesh") {
+      cursor.take_once(option);
       options.plate.least_nx = cursor.integer_for(option);
       options.plate.least_ny = cursor.integer_for(option);
       options.mesh_given = true;
     } else if (option == "--edges") {
+      cursor.take_once(option);
       take_edges(cursor.value_for(option), options);
     } else if (option == "--column") {
       const double x = cursor.number_for(option);

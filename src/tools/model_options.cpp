@@ -21,8 +21,12 @@ const char* const model_options_help =
     "  --title T             title, 12 characters at most (default: the output's base name)\n"
     "  --results NAME        results file lajefem writes, 12 characters at most\n"
     "                        (default: the output's base name with .res)\n"
-    "  -o FILE               data file to write, '-' for standard output   [required]\n"
-    "Loads are written with the sign given (the data file's sign: -10 pushes down).\n";
+    "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
+    "  -h, --help            show this text\n"
+    "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
+    "Options other than --column, --support, --uniform, --point and --case are given once.\n"
+    "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
+    "command line.\n";
 
 namespace {
 
@@ -81,12 +85,15 @@ void add_load(ModelOptions& options, const meshing::LoadRequest& load) {
 bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelOptions& options) {
   using Kind = meshing::LoadRequest::Kind;
   if (option == "-o" || option == "--output") {
+    cursor.take_once("-o");
     options.output = cursor.value_for(option);
   } else if (option == "--material") {
+    cursor.take_once(option);
     const float modulus = cursor.real_for(option);
     const float poisson = cursor.real_for(option);
     options.material = {modulus, poisson, cursor.real_for(option)};
   } else if (option == "--spring") {
+    cursor.take_once(option);
     options.spring = cursor.real_for(option);
   } else if (option == "--uniform") {
     add_load(options, {Kind::uniform, 0, 0, cursor.real_for(option)});
@@ -97,8 +104,10 @@ bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelO
   } else if (option == "--case") {
     options.cases.emplace_back();
   } else if (option == "--title") {
+    cursor.take_once(option);
     options.title = checked_name(cursor.value_for(option), option);
   } else if (option == "--results") {
+    cursor.take_once(option);
     options.results = checked_name(cursor.value_for(option), option);
     if (options.results->find_first_not_of(' ') == std::string::npos) {
       throw UsageError("--results: the name may not be blank");

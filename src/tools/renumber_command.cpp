@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "analysis/analysis.hpp"
+#include "files/run_files.hpp"
 #include "meshing/data_file_writer.hpp"
 #include "meshing/renumbering.hpp"
 #include "model/limits.hpp"
@@ -22,8 +23,11 @@ constexpr const char* renumber_help =
     "worse than IN's) and writes OUT: the same model, headings, element, support and load order,\n"
     "with node coordinates, element corners, support nodes and nodal-load nodes renumbered.\n"
     "\n"
-    "  -o OUT                data file to write, '-' for standard output   [required]\n"
-    "  --map MAP.csv         write the old,new node numbers as CSV\n";
+    "  -o, --output OUT      data file to write, '-' for standard output   [required]\n"
+    "  --map MAP.csv         write the old,new node numbers as CSV (another file than OUT)\n"
+    "  -h, --help            show this text\n"
+    "Exit status: 0 written, 1 IN cannot be used or no numbering fits the program's limits\n"
+    "(nothing is written), 2 a wrong command line.\n";
 
 struct RenumberOptions {
   std::string input;
@@ -37,8 +41,10 @@ RenumberOptions parse_renumber(const Words& words) {
   while (!cursor.done()) {
     const std::string word = cursor.next();
     if (word == "-o" || word == "--output") {
+      cursor.take_once("-o");
       options.output = cursor.value_for(word);
     } else if (word == "--map") {
+      cursor.take_once(word);
       options.map = cursor.value_for(word);
     } else {
       take_input_file(word, options.input);
@@ -46,6 +52,14 @@ RenumberOptions parse_renumber(const Words& words) {
   }
   if (options.input.empty() || options.output.empty()) {
     throw UsageError("give the data file to renumber and -o OUT");
+  }
+  if (options.map == "-") {
+    throw UsageError(
+        "--map: give a file name (standard output carries the data file or the summary)");
+  }
+  if (!options.map.empty() && options.output != "-" &&
+      (options.map == options.output || designates_same_file(options.map, options.output))) {
+    throw UsageError("--map and -o name the same file: choose another for the map");
   }
   return options;
 }

@@ -2,6 +2,7 @@
 // program's reader and analysed; usage and input errors; nothing written on an error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -115,28 +116,57 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
 }
 
 TEST_F(MeshCommands, RefusedRequests) {
-  const Words base = {"--size",     "2",  "2",   "--mesh", "2",         "2",  "--edges", "SSSS",
-                      "--material", "30", "0.2", "0.2",    "--uniform", "-1", "-o",      "x"};
-  const std::vector<Words> extras = {
-      {"--title", "THIRTEEN CHAR"},
-      {"--title", "LAJE \u20AC"},
-      {"--edges", "SSXS"},
-      {"--column", "3", "1"},
-      {"--point", "1", "-1", "5"},
-      {"--case"},
-      {"--mesh", "1", "1"},
-      {"--results", " "},
-      {"--spring", "0"},
-      {"--bogus"},
+  const Words base = {"--size", "2", "2", "--material", "30", "0.2", "0.2", "--uniform", "-1"};
+  const Words grid = {"--mesh", "2", "2", "--edges", "SSSS"};
+  const struct {
+    Words words;  // after base; grid and -o x added when the row gives no --mesh
+    const char* message;
+  } rows[] = {
+      {{"--title", "THIRTEEN CHAR"}, "--title"},
+      {{"--title", "LAJE \u20AC"}, "Latin-1"},
+      {{"--mesh", "2", "2", "--edges", "SSXS"}, "'X'"},
+      {{"--column", "3", "1"}, "off the plate"},
+      {{"--point", "1", "-1", "5"}, "off the plate"},
+      {{"--case"}, "load case 2 has no load"},
+      {{"--mesh", "1", "1", "--edges", "SSSS"}, "at least two elements each way"},
+      {{"--mesh", "1", "4", "--edges", "SSSS"}, "at least two elements each way"},
+      {{"--results", " "}, "blank"},
+      {{"--spring", "0"}, "--spring"},
+      {{"--bogus"}, "unknown option"},
+      {{"--mesh", "2", "2", "--edges", "FFFF"}, "no support"},
+      {{"--mesh", "2", "2", "--edges", "SFFF"}, "one line"},
+      {{"--mesh", "2", "2", "--edges", "FFFF", "--column", "0", "1", "--column", "2", "1"},
+       "one line"},
+      {{"--size", "3", "3"}, "--size given twice"},
+      {{"--mesh", "2", "2", "--edges", "SSSS", "--edges", "CCCC"}, "--edges given twice"},
+      {{"-o", "y"}, "-o given twice"},
+      {{"--material", "30", "0.2", "0.2"}, "--material given twice"},
   };
-  for (const Words& extra : extras) {
+  for (const auto& row : rows) {
     Words words = base;
-    words.insert(words.end(), extra.begin(), extra.end());
-    EXPECT_THROW(run(run_generate, words), UsageError) << extra[0];
+    words.insert(words.end(), row.words.begin(), row.words.end());
+    if (std::find(row.words.begin(), row.words.end(), "--mesh") == row.words.end()) {
+      words.insert(words.end(), grid.begin(), grid.end());
+    }
+    words.insert(words.end(), {"-o", path("x")});
+    try {
+      run(run_generate, words);
+      ADD_FAILURE() << row.message;
+    } catch (const UsageError& error) {
+      EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos) << error.what();
+    }
   }
+  Words three_columns = base;  // a tilt and the checkerboard together are free
+  three_columns.insert(three_columns.end(),
+                       {"--mesh", "4", "4", "--edges", "FFFF", "--column", "0", "0", "--column",
+                        "2", "2", "--column", "1", "0.5", "-o", path("x")});
+  EXPECT_THROW(run(run_generate, three_columns), InputError);
   Words close_columns = base;  // 1 and 1.00000001 are one float
-  close_columns.insert(close_columns.end(), {"--column", "1", "1", "--column", "1.00000001", "0"});
+  close_columns.insert(close_columns.end(), grid.begin(), grid.end());
+  close_columns.insert(close_columns.end(),
+                       {"--column", "1", "1", "--column", "1.00000001", "0", "-o", path("x")});
   EXPECT_THROW(run(run_generate, close_columns), InputError);
+  EXPECT_FALSE(fs::exists(path("x")));
 }
 
 TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
@@ -171,7 +201,16 @@ TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
     std::ofstream out(path("faixa"));
     meshing::write_data_file(out, wide, meshing::standard_headings("faixa", "", 1));
   }
-  EXPECT_THROW(run(run_renumber, {path("faixa"), "-o", path("faixa")}), UsageError);
+  const std::vector<Words> refused = {
+      {path("faixa"), "-o", path("faixa")},
+      {path("faixa"), "-o", path("nova"), "--map", path("nova")},
+      {path("faixa"), "-o", path("nova"), "--map", "-"},
+      {path("faixa"), "-o", path("nova"), "-o", path("outra")},
+  };
+  for (const Words& words : refused) {
+    EXPECT_THROW(run(run_renumber, words), UsageError) << words.back();
+  }
+  EXPECT_FALSE(fs::exists(path("nova")));
   ASSERT_EQ(run(run_renumber, {path("faixa"), "-o", path("nova"), "--map", path("map.csv")}), 0);
   EXPECT_EQ(out_.str(), "half-bandwidth 123 -> 27 (sweep along x)\n");
   const PlateModel renumbered = read("nova");
