@@ -88,10 +88,7 @@ ImportOptions parse_import(const Words& words) {
 }
 
 meshing::ImportedMesh import_mesh(const ImportOptions& options) {
-  std::ifstream in(options.mesh, std::ios::binary);
-  if (!in) {
-    throw InputError("cannot open " + options.mesh);
-  }
+  std::ifstream in = open_input_file(options.mesh);
   try {
     const meshing::GmshMesh mesh = meshing::read_gmsh_mesh(in);
     meshing::ImportedMesh imported = meshing::import_quadrangles(mesh);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,10 @@ std::string model_summary(const PlateModel& model);
 void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
                  const std::string& output, const std::string& input, const std::string& summary,
                  ToolStreams& streams);
+
+// The input file opened for reading; InputError when it cannot be opened or is a folder (whose
+// reading would fail midway).
+std::ifstream open_input_file(const std::string& path);
 
 // Writes a file complete or not at all; InputError when it cannot.
 void write_output_file(const std::string& path, const std::string& input,

@@ -70,10 +70,7 @@ struct ReadDataFile {
 };
 
 ReadDataFile read_data_file_named(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw InputError("cannot open " + path);
-  }
+  std::ifstream in = open_input_file(path);
   const ModelReading reading = read_plate_model(in);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(path + ": " + describe_stop(*stop));

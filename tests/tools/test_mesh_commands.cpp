@@ -210,6 +210,17 @@ TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
   for (const Words& words : refused) {
     EXPECT_THROW(run(run_renumber, words), UsageError) << words.back();
   }
+  // A folder or a missing file as the input is a message, not an abort on the first read.
+  const std::vector<std::pair<int (*)(const Words&, ToolStreams&), Words>> unreadable = {
+      {run_renumber, {folder_.string(), "-o", path("nova")}},
+      {run_renumber, {path("none"), "-o", path("nova")}},
+      {run_import,
+       {folder_.string(), "-o", path("nova"), "--material", "30", "0.2", "0.2", "--support", "a=S",
+        "--uniform", "-1"}},
+  };
+  for (const auto& [command, words] : unreadable) {
+    EXPECT_THROW(run(command, words), InputError) << words[0];
+  }
   EXPECT_FALSE(fs::exists(path("nova")));
   ASSERT_EQ(run(run_renumber, {path("faixa"), "-o", path("nova"), "--map", path("map.csv")}), 0);
   EXPECT_EQ(out_.str(), "half-bandwidth 123 -> 27 (sweep along x)\n");
