@@ -58,6 +58,9 @@ meshing::GroupSupport group_support(const std::string& value, float spring) {
     if (support.springs.w < 0 || support.springs.theta_x < 0 || support.springs.theta_y < 0) {
       throw UsageError("--support: springs may not be negative: '" + kind + "'");
     }
+    if (!(support.springs.w > 0 || support.springs.theta_x > 0 || support.springs.theta_y > 0)) {
+      throw UsageError("--support: three zero springs hold nothing: '" + kind + "'");
+    }
   }
   return support;
 }

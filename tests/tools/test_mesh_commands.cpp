@@ -260,6 +260,14 @@ TEST_F(MeshCommands, ImportedExampleCarriesItsWholeLoad) {
   EXPECT_THROW(run(run_import, {mesh, "-o", path("x"), "--material", "30", "0.2", "0.2",
                                 "--support", "edges=S", "--uniform", "-1"}),
                InputError);
+  for (const char* support :
+       {"supported=X", "supported=1,2", "supported=1,-2,3", "supported=0,0,0", "=S"}) {
+    EXPECT_THROW(run(run_import, {mesh, "-o", path("x"), "--material", "30", "0.2", "0.2",
+                                  "--support", support, "--uniform", "-1"}),
+                 UsageError)
+        << support;
+  }
+  EXPECT_FALSE(fs::exists(path("x")));
 }
 
 }  // namespace
