@@ -1,28 +1,17 @@
 #include "analysis/analysis.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <memory>
 #include <sstream>
 
-#include "element/element_loop.hpp"
-#include "element/geometry_tables.hpp"
 #include "model/data_reader.hpp"
 #include "model/model_store.hpp"
-#include "model/run_stop.hpp"
-#include "model/scratch_records.hpp"
-#include "results/element_results.hpp"
-#include "results/load_vectors.hpp"
-#include "results/support_reactions.hpp"
-#include "run/band_operations.hpp"
-#include "solver/banded_solver.hpp"
+#include "run/analysis_steps.hpp"
 
 namespace lajefem {
 
 namespace {
-
-constexpr int data_read_successfully = 600;
 
 std::string trimmed(const std::string& name) {
   const auto end = name.find_last_not_of(' ');
@@ -122,72 +111,11 @@ void load_model_into_store(const PlateModel& model, ModelStore& store) {
   }
   store.results_file_name = padded(model.results_name);
   store.data_error_code = data_read_successfully;
-  store.equation_count = equation_count_of(store.node_count);
 }
 
-AnalysisStop stop_of(AnalysisStop::Kind kind) {
-  AnalysisStop stop;
-  stop.kind = kind;
-  return stop;
-}
-
-int first_unknown_element(const ModelStore& store) {
-  for (int e = 1; e <= store.element_count; ++e) {
-    if (store.element_type(e) != 1)
-      return e;
-  }
-  return 0;
-}
-
-// The element loop's stop, told apart by its console line.
-AnalysisStop element_stop(const ModelStore& store, const std::string& console_text) {
-  const auto at = console_text.find("elemento");
-  if (console_text.find("desconhecido") != std::string::npos || at == std::string::npos) {
-    AnalysisStop stop = stop_of(AnalysisStop::Kind::unknown_element_type);
-    stop.element = first_unknown_element(store);
-    return stop;
-  }
-  AnalysisStop stop = stop_of(AnalysisStop::Kind::invalid_geometry);
-  stop.element = std::stoi(console_text.substr(at + 8, 4));
-  return stop;
-}
-
-// Runs steps 3 to 5 on a loaded store: geometry, stiffness into scratch, springs.
-std::variant<std::monostate, AnalysisStop> form_stiffness(ModelStore& store,
-                                                          std::iostream& scratch) {
-  gather_element_coordinates(store);
-  build_sampling_tables(store);
-  compute_half_bandwidth(store);
-  if (store.half_bandwidth > max_band) {
-    AnalysisStop stop = stop_of(AnalysisStop::Kind::band_limit);
-    stop.half_bandwidth = store.half_bandwidth;
-    return stop;
-  }
-  std::ostringstream console;
-  std::ostringstream log;
-  try {
-    assemble_global_stiffness(store, console, log, scratch);
-  } catch (const RunStop&) {
-    return element_stop(store, console.str());
-  }
-  write_scratch_record(scratch, store.global_stiffness.data(), StiffnessMatrix::size);
-  add_support_springs(store);
-  return std::monostate{};
-}
-
-AnalysisStop unknown_load_stop(const ModelStore& store) {
-  AnalysisStop stop = stop_of(AnalysisStop::Kind::unknown_load_type);
-  for (int c = 1; c <= store.load_case_count; ++c) {
-    for (int i = 1; i <= store.loads_per_case(c); ++i) {
-      const int type = store.load_info(i, 1, c);
-      if (type != 1 && type != 2) {
-        stop.load_case = c;
-        stop.load = i;
-        return stop;
-      }
-    }
-  }
-  return stop;
+// The results scratch file of the analysis, held in memory.
+std::stringstream memory_scratch() {
+  return std::stringstream(std::ios::in | std::ios::out | std::ios::binary);
 }
 
 AnalysisResults results_from_store(const ModelStore& store) {
@@ -254,11 +182,7 @@ ModelReading read_plate_model(std::istream& data) {
   DataFault fault;
   read_data_file(data, *store, fault);
   if (store->data_error_code != data_read_successfully) {
-    AnalysisStop stop = stop_of(AnalysisStop::Kind::data_error);
-    stop.data_error_code = store->data_error_code;
-    stop.line = static_cast<int>(std::min<long long>(fault.line, INT_MAX));
-    stop.reason = fault.reason;
-    return stop;
+    return data_error_stop(store->data_error_code, fault);
   }
   return model_from_store(*store);
 }
@@ -274,10 +198,10 @@ int model_half_bandwidth(const PlateModel& model) {
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {
   const auto store = make_model_store();
   load_model_into_store(model, *store);
-  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
-  const auto formed = form_stiffness(*store, scratch);
-  if (const auto* stop = std::get_if<AnalysisStop>(&formed)) {
-    return *stop;
+  std::stringstream scratch = memory_scratch();
+  SilentListener listener;
+  if (auto stop = form_model_stiffness(*store, scratch, listener)) {
+    return *std::move(stop);
   }
   const int n = store->equation_count;
   std::vector<double> k(static_cast<std::size_t>(n) * n);
@@ -292,35 +216,11 @@ StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {
 AnalysisOutcome analyse_plate_model(const PlateModel& model) {
   const auto store = make_model_store();
   load_model_into_store(model, *store);
-  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
-  const auto formed = form_stiffness(*store, scratch);
-  if (const auto* stop = std::get_if<AnalysisStop>(&formed)) {
-    return *stop;
+  std::stringstream scratch = memory_scratch();
+  SilentListener listener;
+  if (auto stop = run_analysis_steps(*store, scratch, listener)) {
+    return *std::move(stop);
   }
-  const int equation = find_local_mechanism(*store);
-  if (equation != 0) {
-    AnalysisStop stop = stop_of(AnalysisStop::Kind::local_mechanism);
-    stop.equation = equation;
-    return stop;
-  }
-  store->load_vectors.fill(0.0);
-  std::ostringstream console;
-  try {
-    form_load_vectors(*store, console);
-  } catch (const RunStop&) {
-    return unknown_load_stop(*store);
-  }
-  write_scratch_record(scratch, store->load_vectors.data(), LoadMatrix::size);
-  copy_upper_band(*store);
-  store->singular_flag = 0;
-  solve_banded(max_equations, max_band, max_load_cases, store->equation_count,
-               store->half_bandwidth, store->load_case_count, store->band_stiffness,
-               store->load_vectors, store->singular_flag, console);
-  if (store->singular_flag != 0) {
-    return stop_of(AnalysisStop::Kind::global_mechanism);
-  }
-  compute_element_results(*store, scratch, console);
-  compute_support_reactions(*store, scratch, console);
   return results_from_store(*store);
 }
 

@@ -1,15 +1,10 @@
 #include "element/element_loop.hpp"
 
 #include <cmath>
-#include <ostream>
-#include <string>
 
 #include "element/plate_element.hpp"
 #include "element/point_jacobian.hpp"
-#include "files/buffered_write.hpp"
-#include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
-#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -17,48 +12,23 @@ namespace {
 
 constexpr int plate_element_type = 1;
 
-void check_element_type(const ModelStore& store, int e, std::ostream& console) {
-  if (store.element_type(e) != plate_element_type) {
-    console << "Erro: elemento desconhecido"_l1 << '\n';
-    throw RunStop();
-  }
+AnalysisStop element_stop(AnalysisStop::Kind kind, int e) {
+  AnalysisStop stop;
+  stop.kind = kind;
+  stop.element = e;
+  return stop;
 }
 
 // Corners listed clockwise, or a degenerate element, would enter the stiffness with a negative
 // or non-finite determinant: the run stops before such an element is formed.
-void check_element_geometry(const ModelStore& store, int e, const CornerValues& x,
-                            const CornerValues& y, std::ostream& console) {
+bool has_valid_geometry(const ModelStore& store, const CornerValues& x, const CornerValues& y) {
   for (int point = 1; point <= sampling_points; ++point) {
     const double determinant = form_point_jacobian(store, x, y, point).determinant;
     if (!(std::isfinite(determinant) && determinant > 0.0)) {
-      console << "Erro: elemento"_l1 << format_integer(e, 4) << " com geometria inválida"_l1
-              << '\n';
-      throw RunStop();
+      return false;
     }
   }
-}
-
-// The stress-recovery matrix of element e, 20 rows of 12 values in 1P,G(10.3), written as one
-// block.
-void log_stress_matrix(const ModelStore& store, int e, std::ostream& log) {
-  std::string block = "\n\n      " + " Elemento nº"_l1;
-  block.reserve(24 * 130);
-  append_integer(block, e, 4);
-  block += "\n   ";
-  for (int j = 1; j <= element_dofs; ++j)
-    block += "        j=";
-  block += "\n i=";
-  for (int j = 1; j <= element_dofs; ++j)
-    append_integer(block, j, 10);
-  block += '\n';
-  for (int r = 1; r <= stress_rows; ++r) {
-    append_integer(block, r, 3);
-    block += "   ";
-    for (int c = 1; c <= element_dofs; ++c)
-      append_general_1p(block, store.element_stress_matrix(r, c), 10, 3);
-    block += '\n';
-  }
-  write_through_buffer(log, block);
+  return true;
 }
 
 // Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.
@@ -83,26 +53,31 @@ void mirror_lower_triangle(ModelStore& store) {
 
 }  // namespace
 
-void assemble_global_stiffness(ModelStore& store, std::ostream& console, std::ostream& log,
-                               std::ostream& scratch) {
+std::optional<AnalysisStop> assemble_global_stiffness(ModelStore& store, std::ostream& scratch,
+                                                      ElementListener& listener) {
   store.global_stiffness.fill(0.0);
   for (int e = 1; e <= store.element_count; ++e) {
-    check_element_type(store, e, console);
+    if (store.element_type(e) != plate_element_type) {
+      return element_stop(AnalysisStop::Kind::unknown_element_type, e);
+    }
     CornerValues x;
     CornerValues y;
     for (int a = 1; a <= corners; ++a) {
       x(a) = store.element_x(e, a);
       y(a) = store.element_y(e, a);
     }
-    check_element_geometry(store, e, x, y, console);
+    if (!has_valid_geometry(store, x, y)) {
+      return element_stop(AnalysisStop::Kind::invalid_geometry, e);
+    }
     form_material_matrices(store);
-    plate_element_matrices(store, x, y, log);
+    plate_element_matrices(store, x, y);
     write_scratch_record(scratch, store.element_stress_matrix.data(),
                          store.element_stress_matrix.size);
-    log_stress_matrix(store, e, log);
+    listener.element_formed(store, e);
     assemble_element(store, e);
   }
   mirror_lower_triangle(store);
+  return std::nullopt;
 }
 
 }  // namespace lajefem

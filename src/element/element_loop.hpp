@@ -1,16 +1,27 @@
 // The element loop: every element's matrices, its stress-recovery record on the results scratch
-// file and in the log, and the assembly of the full global stiffness.
+// file, and the assembly of the full global stiffness.
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 
+#include "model/analysis_stop.hpp"
 #include "model/model_store.hpp"
 
 namespace lajefem {
 
-// Stops the run (RunStop, after its console line) on an unknown element type or on an element
-// whose Jacobian determinant is not positive at a Gauss point or at the centre.
-void assemble_global_stiffness(ModelStore& store, std::ostream& console, std::ostream& log,
-                               std::ostream& scratch);
+// Told of each element once its matrices are formed (element_stiffness and
+// element_stress_matrix of the store hold them): the console program logs them.
+class ElementListener {
+ public:
+  virtual ~ElementListener() = default;
+  virtual void element_formed(const ModelStore& store, int element) = 0;
+};
+
+// Fills global_stiffness and writes one stress-matrix record per element to scratch. Stops, with
+// the elements before it formed, at an element of unknown type or one whose Jacobian determinant
+// is not positive at a Gauss point or at the centre.
+std::optional<AnalysisStop> assemble_global_stiffness(ModelStore& store, std::ostream& scratch,
+                                                      ElementListener& listener);
 
 }  // namespace lajefem

@@ -1,18 +1,12 @@
 #include "element/plate_element.hpp"
 
-#include <ostream>
-#include <string>
-
 #include "element/point_jacobian.hpp"
-#include "files/buffered_write.hpp"
-#include "text/text_fields.hpp"
 
 namespace lajefem {
 
 namespace {
 
 constexpr int centre_point = 5;
-constexpr int gauss_points = 4;
 
 // Bending strains (κx, κy, κxy) against the 12 element freedoms, one 3 × 12 slice per Gauss
 // point; shear strains (γxz, γyz) at the centre, 2 × 12.
@@ -118,23 +112,13 @@ void integrate_shear_stiffness(const ModelStore& store, const ShearStrains& bs, 
   }
 }
 
-// K = Kb + Ks, logged row by row, one line "i j value" per entry: "1 1 7.8125002910383034E+05".
-void sum_element_stiffness(ModelStore& store, const ElementMatrix& kb, const ElementMatrix& ks,
-                           std::ostream& log) {
-  std::string lines;
-  lines.reserve(element_dofs * element_dofs * 32);
+// K = Kb + Ks.
+void sum_element_stiffness(ModelStore& store, const ElementMatrix& kb, const ElementMatrix& ks) {
   for (int i = 1; i <= element_dofs; ++i) {
     for (int j = 1; j <= element_dofs; ++j) {
       store.element_stiffness(i, j) = kb(i, j) + ks(i, j);
-      append_free_integer(lines, i);
-      lines += ' ';
-      append_free_integer(lines, j);
-      lines += ' ';
-      append_free_real(lines, store.element_stiffness(i, j));
-      lines += '\n';
     }
   }
-  write_through_buffer(log, lines);
 }
 
 // Rows 5(p − 1) + 1..3 = D · Bb(p) (Mx, My, Mxy at Gauss point p); rows 4, 5 = Ds · Bs (Qx, Qy
@@ -200,21 +184,30 @@ void form_material_matrices(ModelStore& store) {
   store.shear_rigidity(2, 2) = shear;
 }
 
-void form_gauss_point_geometry(ModelStore& store, const CornerValues& x, const CornerValues& y) {
+GaussPointGeometry gauss_point_geometry(const ModelStore& store, const CornerValues& x,
+                                        const CornerValues& y) {
+  GaussPointGeometry geometry;
   for (int p = 1; p <= gauss_points; ++p) {
     const PointJacobian jac = form_point_jacobian(store, x, y, p);
-    store.point_jacobian(p) = jac.determinant;
+    geometry.jacobian(p) = jac.determinant;
     for (int a = 1; a <= corners; ++a) {
       const double dxi = store.shape_dxi(p, a);
       const double deta = store.shape_deta(p, a);
-      store.point_dndx(p, a) = (jac.j22 * dxi - jac.j12 * deta) / store.point_jacobian(p);
-      store.point_dndy(p, a) = (jac.j11 * deta - jac.j21 * dxi) / store.point_jacobian(p);
+      geometry.dndx(p, a) = (jac.j22 * dxi - jac.j12 * deta) / geometry.jacobian(p);
+      geometry.dndy(p, a) = (jac.j11 * deta - jac.j21 * dxi) / geometry.jacobian(p);
     }
   }
+  return geometry;
 }
 
-void plate_element_matrices(ModelStore& store, const CornerValues& x, const CornerValues& y,
-                            std::ostream& log) {
+void form_gauss_point_geometry(ModelStore& store, const CornerValues& x, const CornerValues& y) {
+  const GaussPointGeometry geometry = gauss_point_geometry(store, x, y);
+  store.point_dndx = geometry.dndx;
+  store.point_dndy = geometry.dndy;
+  store.point_jacobian = geometry.jacobian;
+}
+
+void plate_element_matrices(ModelStore& store, const CornerValues& x, const CornerValues& y) {
   BendingStrains bb;
   ShearStrains bs;
   ElementMatrix kb;
@@ -226,7 +219,7 @@ void plate_element_matrices(ModelStore& store, const CornerValues& x, const Corn
   const CentreDerivatives centre = form_centre_geometry(store, x, y);
   form_shear_strains(store, centre, bs);
   integrate_shear_stiffness(store, bs, ks);
-  sum_element_stiffness(store, kb, ks, log);
+  sum_element_stiffness(store, kb, ks);
   form_stress_matrix(store, bb, bs);
 }
 

@@ -2,8 +2,6 @@
 // transverse shear at the element centre.
 #pragma once
 
-#include <iosfwd>
-
 #include "model/model_store.hpp"
 
 namespace lajefem {
@@ -11,14 +9,25 @@ namespace lajefem {
 // bending_rigidity and shear_rigidity from the modulus, Poisson's ratio and thickness.
 void form_material_matrices(ModelStore& store);
 
-// Geometry at the four Gauss points of the element with corners (x, y): point_dndx, point_dndy
-// and point_jacobian. This is the first stage of plate_element_matrices; the distributed-load
-// integration calls it alone, for each element, with that element's own corners.
+constexpr int gauss_points = 4;
+
+// The element map at the four Gauss points of one element.
+struct GaussPointGeometry {
+  Array<double, gauss_points, corners> dndx;  // (Gauss point, corner) ∂Na/∂x
+  Array<double, gauss_points, corners> dndy;  // (Gauss point, corner) ∂Na/∂y
+  Array<double, gauss_points> jacobian;       // (Gauss point) Jacobian determinant
+};
+
+// The Gauss-point geometry of the element with corners (x, y), from the sampling tables.
+GaussPointGeometry gauss_point_geometry(const ModelStore& store, const CornerValues& x,
+                                        const CornerValues& y);
+
+// The same into the store's point_dndx, point_dndy and point_jacobian: the first stage of
+// plate_element_matrices.
 void form_gauss_point_geometry(ModelStore& store, const CornerValues& x, const CornerValues& y);
 
 // element_stiffness, element_stress_matrix, the point geometry and centre_jacobian of the
-// element with corners (x, y); writes the 144 "i j value" stiffness lines to the log.
-void plate_element_matrices(ModelStore& store, const CornerValues& x, const CornerValues& y,
-                            std::ostream& log);
+// element with corners (x, y).
+void plate_element_matrices(ModelStore& store, const CornerValues& x, const CornerValues& y);
 
 }  // namespace lajefem

@@ -11,8 +11,6 @@
 #include <ostream>
 
 #include "files/buffered_write.hpp"
-#include "model/run_stop.hpp"
-#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -97,12 +95,10 @@ void write_scratch_record(std::ostream& scratch, const double* values, std::size
   }
 }
 
-void read_scratch_record(std::istream& scratch, double* values, std::size_t count,
-                         std::ostream& console) {
+void read_scratch_record(std::istream& scratch, double* values, std::size_t count) {
   std::uint64_t header = 0;
   if (!read_item(scratch, header) || header != count || !read_runs(scratch, values, count)) {
-    console << "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1;
-    throw RunStop();
+    throw ScratchFileError();
   }
 }
 

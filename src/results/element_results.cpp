@@ -1,6 +1,6 @@
 #include "results/element_results.hpp"
 
-#include <iostream>
+#include <istream>
 
 #include "model/scratch_records.hpp"
 
@@ -49,13 +49,13 @@ void copy_corner_displacements(ModelStore& store, int e, const ElementDisplaceme
 
 }  // namespace
 
-void compute_element_results(ModelStore& store, std::iostream& scratch, std::ostream& console) {
+void compute_element_results(ModelStore& store, std::iostream& scratch) {
   rewind_scratch(scratch);
   ElementDisplacements u;
   for (int e = 1; e <= store.element_count; ++e) {
     gather_element_displacements(store, e, u);
     read_scratch_record(scratch, store.element_stress_matrix.data(),
-                        store.element_stress_matrix.size, console);
+                        store.element_stress_matrix.size);
     compute_stress_resultants(store, e, u);
     copy_corner_displacements(store, e, u);
   }

@@ -7,7 +7,8 @@
 
 namespace lajefem {
 
-// Rewinds the results scratch file and streams back the element stress matrices, one per element.
-void compute_element_results(ModelStore& store, std::iostream& scratch, std::ostream& console);
+// Rewinds the results scratch file and streams back the element stress matrices, one per element
+// (ScratchFileError when they cannot be read back).
+void compute_element_results(ModelStore& store, std::iostream& scratch);
 
 }  // namespace lajefem

@@ -48,10 +48,10 @@ void copy_support_reactions(ModelStore& store, const LoadMatrix& applied, OutOfB
 
 }  // namespace
 
-void compute_support_reactions(ModelStore& store, std::istream& scratch, std::ostream& console) {
-  read_scratch_record(scratch, store.global_stiffness.data(), store.global_stiffness.size, console);
+void compute_support_reactions(ModelStore& store, std::istream& scratch) {
+  read_scratch_record(scratch, store.global_stiffness.data(), store.global_stiffness.size);
   const auto applied = std::make_unique<LoadMatrix>();
-  read_scratch_record(scratch, applied->data(), applied->size, console);
+  read_scratch_record(scratch, applied->data(), applied->size);
   const auto r = std::make_unique<OutOfBalance>();
   copy_support_reactions(store, *applied, *r);
 }

@@ -8,7 +8,8 @@
 namespace lajefem {
 
 // Reads the element-only stiffness (into global_stiffness) and the applied loads, the two records
-// that follow the element records on the results scratch file, and fills support_reactions.
-void compute_support_reactions(ModelStore& store, std::istream& scratch, std::ostream& console);
+// that follow the element records on the results scratch file (ScratchFileError when they cannot
+// be read back), and fills support_reactions.
+void compute_support_reactions(ModelStore& store, std::istream& scratch);
 
 }  // namespace lajefem

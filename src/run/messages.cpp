@@ -149,4 +149,35 @@ std::string results_file_error_text(const std::string& name) {
          "\n";
 }
 
+std::string scratch_file_error_text() {
+  return "\n" + indent + "ERRO: não foi possível criar o ficheiro temporário de resultados\n"_l1;
+}
+
+std::string scratch_read_error_text() {
+  return "\n" + indent + "ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1;
+}
+
+StopMessage stop_message(const AnalysisStop& stop) {
+  using Kind = AnalysisStop::Kind;
+  switch (stop.kind) {
+    case Kind::data_error:
+      return {rejection_reason_text(stop.line, stop.reason) + data_error_text(stop.data_error_code),
+              true};
+    case Kind::band_limit:
+      return {band_limit_text(), true};
+    case Kind::unknown_element_type:
+      return {"Erro: elemento desconhecido\n", false};
+    case Kind::invalid_geometry:
+      return {"Erro: elemento" + format_integer(stop.element, 4) + " com geometria inválida\n"_l1,
+              false};
+    case Kind::local_mechanism:
+      return {local_mechanism_text(stop.equation), true};
+    case Kind::unknown_load_type:
+      return {"Erro: Tipo de carga desconhecido\n", false};
+    case Kind::global_mechanism:
+      return {global_mechanism_text(), true};
+  }
+  return {};
+}
+
 }  // namespace lajefem

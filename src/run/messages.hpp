@@ -1,9 +1,20 @@
-// The run's messages, each as the Latin-1 text of its lines (every line ends with '\n').
+// The catalogue of the run's messages, each as the Latin-1 text of its lines (every line ends
+// with '\n'), the stops of the analysis among them.
 #pragma once
 
 #include <string>
 
+#include "model/analysis_stop.hpp"
+
 namespace lajefem {
+
+// How the console program shows a stop: the text, on the console and, when logged, in the log.
+struct StopMessage {
+  std::string text;
+  bool logged = false;
+};
+
+StopMessage stop_message(const AnalysisStop& stop);
 
 std::string banner_text();
 std::string title_block_text();
@@ -21,5 +32,7 @@ std::string data_file_error_text(const std::string& name);
 std::string log_file_error_text();
 std::string log_write_error_text();
 std::string results_file_error_text(const std::string& name);
+std::string scratch_file_error_text();
+std::string scratch_read_error_text();
 
 }  // namespace lajefem

@@ -5,23 +5,18 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "element/element_loop.hpp"
-#include "element/geometry_tables.hpp"
 #include "files/run_files.hpp"
 #include "model/data_reader.hpp"
 #include "model/model_store.hpp"
-#include "model/run_stop.hpp"
 #include "model/scratch_records.hpp"
 #include "report/results_report.hpp"
-#include "results/element_results.hpp"
-#include "results/load_vectors.hpp"
-#include "results/support_reactions.hpp"
-#include "run/band_operations.hpp"
+#include "run/analysis_steps.hpp"
+#include "run/log_tables.hpp"
 #include "run/messages.hpp"
 #include "solver/banded_solver.hpp"
-#include "text/text_fields.hpp"
 
 namespace lajefem {
 
@@ -29,11 +24,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int data_read_successfully = 600;
 constexpr int results_file_name_code = 501;
 
-// One run in progress: the store, the console and the files, and the step sequence.
-class Run {
+// One run in progress: the store, the console and the files, and the step sequence. It listens
+// to the analysis steps to announce each one and to write the log's tables.
+class Run final : public StepListener {
  public:
   Run(const RunEnvironment& environment, std::ostream& log)
       : environment_(environment), console_(environment.console_out), log_(log) {}
@@ -43,11 +38,6 @@ class Run {
     log_ << text;
   }
 
-  void stop_with(const std::string& text) {
-    announce(text);
-    throw RunStop();
-  }
-
   std::string ask_data_file_name() {
     console_ << file_name_prompt_text();
     std::string name = "d01" + std::string(limits::name_length - 3, ' ');
@@ -55,32 +45,33 @@ class Run {
     return name;
   }
 
-  // Steps 1 to 10 on an opened data file.
-  void analyse(std::istream& data, const std::string& data_name) {
+  // Steps 1 to 10 on an opened data file; false when the run stopped.
+  bool analyse(std::istream& data, const std::string& data_name) {
     announce(step_message_text(1));
-    read_model(data, data_name);
+    if (const auto stop = read_model(data, data_name)) {
+      return show_stop(*stop);
+    }
     announce(step_message_text(2));
-    store_->equation_count = equation_count_of(store_->node_count);
-    prepare_elements();
-    announce(step_message_text(3));
-    assemble_stiffness();
-    announce(step_message_text(4));
-    add_support_springs(*store_);
-    announce(step_message_text(5));
-    check_local_mechanism();
-    form_loads();
-    announce(step_message_text(6));
-    solve();
-    announce(step_message_text(7));
-    check_global_mechanism();
-    write_displacement_table();
-    compute_element_results(*store_, *scratch_, console_);
-    announce(step_message_text(8));
-    compute_support_reactions(*store_, *scratch_, console_);
-    announce(step_message_text(9));
-    write_report();
+    scratch_ = open_scratch_file();
+    if (!scratch_) {
+      console_ << scratch_file_error_text();
+      return false;
+    }
+    try {
+      if (const auto stop = run_analysis_steps(*store_, *scratch_, *this)) {
+        return show_stop(*stop);
+      }
+    } catch (const ScratchFileError&) {
+      console_ << scratch_read_error_text();
+      return false;
+    }
+    if (!write_report()) {
+      announce(results_file_error_text(results_name()));
+      return false;
+    }
     announce(step_message_text(10));
     announce(final_message_text());
+    return true;
   }
 
   // Replaces any previous report by this run's. False (after a console message) when that fails.
@@ -92,8 +83,31 @@ class Run {
     return true;
   }
 
+  void step_completed(int step) override { announce(step_message_text(step)); }
+
+  void element_formed(const ModelStore& store, int element) override {
+    write_element_log(log_, store, element);
+  }
+
+  void pivot_failed(double largest_candidate) override {
+    write_pivot_failure_line(console_, largest_candidate);
+  }
+
+  void displacements_found(const ModelStore& store) override {
+    write_displacement_table(log_, store);
+  }
+
  private:
-  void read_model(std::istream& data, const std::string& data_name) {
+  bool show_stop(const AnalysisStop& stop) {
+    const StopMessage message = stop_message(stop);
+    console_ << message.text;
+    if (message.logged) {
+      log_ << message.text;
+    }
+    return false;
+  }
+
+  std::optional<AnalysisStop> read_model(std::istream& data, const std::string& data_name) {
     store_->title = data_name;
     store_->data_error_code = 0;
     DataFault fault;
@@ -102,9 +116,9 @@ class Run {
       check_results_file_name(data_name, fault);
     }
     if (store_->data_error_code != data_read_successfully) {
-      announce(rejection_reason_text(fault.line, fault.reason));
-      stop_with(data_error_text(store_->data_error_code));
+      return data_error_stop(store_->data_error_code, fault);
     }
+    return std::nullopt;
   }
 
   // The report must not overwrite the data file or the log.
@@ -119,69 +133,14 @@ class Run {
     }
   }
 
-  void prepare_elements() {
-    scratch_ = open_scratch_file();
-    if (!scratch_) {
-      console_ << "\n     ERRO: não foi possível criar o ficheiro temporário de resultados\n"_l1;
-      throw RunStop();
-    }
-    gather_element_coordinates(*store_);
-    build_sampling_tables(*store_);
-  }
-
-  void assemble_stiffness() {
-    compute_half_bandwidth(*store_);
-    if (store_->half_bandwidth > max_band) {
-      stop_with(band_limit_text());
-    }
-    assemble_global_stiffness(*store_, console_, log_, *scratch_);
-    write_scratch_record(*scratch_, store_->global_stiffness.data(), StiffnessMatrix::size);
-  }
-
-  void check_local_mechanism() {
-    const int equation = find_local_mechanism(*store_);
-    if (equation != 0) {
-      stop_with(local_mechanism_text(equation));
-    }
-  }
-
-  void form_loads() {
-    store_->load_vectors.fill(0.0);
-    form_load_vectors(*store_, console_);
-    write_scratch_record(*scratch_, store_->load_vectors.data(), LoadMatrix::size);
-  }
-
-  void solve() {
-    copy_upper_band(*store_);
-    store_->singular_flag = 0;
-    solve_banded(max_equations, max_band, max_load_cases, store_->equation_count,
-                 store_->half_bandwidth, store_->load_case_count, store_->band_stiffness,
-                 store_->load_vectors, store_->singular_flag, console_);
-  }
-
-  void check_global_mechanism() {
-    if (store_->singular_flag != 0) {
-      stop_with(global_mechanism_text());
-    }
-  }
-
-  void write_displacement_table() {
-    log_ << "\n";
-    for (int i = 1; i <= store_->equation_count; ++i) {
-      log_ << displacement_table_line(i, store_->load_vectors(i, 1), store_->load_vectors(i, 2));
-    }
-  }
-
   fs::path results_path() const { return environment_.folder / results_name(); }
 
   // The report is written in full now and put in place only once the log is known to be whole.
-  void write_report() {
+  bool write_report() {
     const CalendarDate today = environment_.today();
     report_ = stage_file(results_path(),
                          [&](std::ostream& out) { write_results_report(*store_, today, out); });
-    if (!report_) {
-      stop_with(results_file_error_text(results_name()));
-    }
+    return report_ != nullptr;
   }
 
   std::string results_name() const { return trimmed_name(store_->results_file_name); }
@@ -243,12 +202,7 @@ int run_program(const RunEnvironment& environment) {
     run.announce(data_file_error_text(trimmed_name(without_nul_bytes(data_name))));
     return 1;
   }
-  int status = 0;
-  try {
-    run.analyse(data, data_name);
-  } catch (const RunStop&) {
-    status = 1;
-  }
+  int status = run.analyse(data, data_name) ? 0 : 1;
   log.close();
   if (log.fail()) {
     // A full disk, say: the run is not a success when its log is incomplete, and its report

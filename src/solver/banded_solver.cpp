@@ -7,12 +7,13 @@
 #include <cassert>
 #include <cmath>
 #include <memory>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "solver/block_inversion.hpp"
 #include "solver/matrix_product.hpp"
+#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {
@@ -27,14 +28,13 @@ struct SolverWork {
 
 // The inverse of each of the blocks 1..B−1 is needed three times (twice in the forward sweep, once
 // in the backward sweep), always from the same reduced block, so the three inversions give the
-// same matrix: it is formed once and kept, together with what that inversion printed, which is
-// shown again at each use.
+// same matrix: it is formed once and kept, together with what that inversion came to, which is
+// reported again at each use.
 struct BlockInverses {
   int order = 0;                         // block_size
   std::vector<double> values;            // block k's inverse, column by column, at (k − 1)·b²
   std::vector<char> formed;              // (k − 1) true once block k was inverted
-  std::vector<char> failed;              // (k − 1) true when no usable pivot was found
-  std::vector<std::string> pivot_lines;  // (k − 1) the pivot-failure lines of its inversion
+  std::vector<BlockInversion> outcomes;  // (k − 1) what the inversion of block k came to
 };
 
 struct BlockPartition {
@@ -106,7 +106,7 @@ struct BandedSystem {
   BandMatrix& band_stiffness;
   LoadMatrix& load_vectors;
   int& singular_flag;
-  std::ostream& console;
+  SolverListener& listener;
   BlockPartition blocks;
   SolverWork& work;
   BlockInverses& inverses;
@@ -118,9 +118,7 @@ void form_block_inverse(BandedSystem& system, int k) {
   const int b = kept.order;
   load_diagonal_block(system.band_stiffness, first_equation_of(system.blocks, k), b, b,
                       w.diagonal_block);
-  std::ostringstream pivot_lines;
-  int failed = 0;
-  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, b, failed, pivot_lines);
+  kept.outcomes[k - 1] = invert_block(system.work_dim, w.diagonal_block, w.block_inverse, b);
   double* values = &kept.values[static_cast<std::size_t>(k - 1) * b * b];
   for (int c = 1; c <= b; ++c) {
     for (int r = 1; r <= b; ++r) {
@@ -128,8 +126,13 @@ void form_block_inverse(BandedSystem& system, int k) {
     }
   }
   kept.formed[k - 1] = 1;
-  kept.failed[k - 1] = failed != 0;
-  kept.pivot_lines[k - 1] = pivot_lines.str();
+}
+
+void report_inversion(BandedSystem& system, const BlockInversion& inversion) {
+  if (!inversion.inverted) {
+    system.listener.pivot_failed(inversion.largest_candidate);
+    system.singular_flag = 1;
+  }
 }
 
 // block_inverse = D_k⁻¹ for one of the blocks 1..B−1.
@@ -146,10 +149,7 @@ void invert_diagonal_block(BandedSystem& system, int k) {
       }
     }
   }
-  system.console << kept.pivot_lines[k - 1];
-  if (kept.failed[k - 1]) {
-    system.singular_flag = 1;
-  }
+  report_inversion(system, kept.outcomes[k - 1]);
 }
 
 // Diagonal block k+1 less C_kᵀ · D_k⁻¹ · C_k, upper triangle in the band.
@@ -220,8 +220,7 @@ void solve_last_block(BandedSystem& system, int equation_count) {
     return;
   }
   load_rhs_block(system.load_vectors, first, s, cases, w.rhs_block);
-  invert_block(system.work_dim, w.diagonal_block, w.block_inverse, s, system.singular_flag,
-               system.console);
+  report_inversion(system, invert_block(system.work_dim, w.diagonal_block, w.block_inverse, s));
   multiply_matrices(w.block_inverse, w.rhs_block, s, s, cases, w.coupling_block);
   for (int q = 1; q <= cases; ++q) {
     for (int r = 1; r <= s; ++r) {
@@ -270,10 +269,16 @@ void check_displacements(const LoadMatrix& load_vectors, int equation_count, int
 
 }  // namespace
 
+void write_pivot_failure_line(std::ostream& console, double largest_candidate) {
+  console << '\n'
+          << std::string(10, ' ') << "NAO HA PIVOT SUPERIOR A"
+          << format_exponent(largest_candidate, 16, 9) << '\n';
+}
+
 void solve_banded([[maybe_unused]] int leading_dim, int work_dim, [[maybe_unused]] int case_dim,
                   int equation_count, int half_bandwidth, int load_case_count,
                   BandMatrix& band_stiffness, LoadMatrix& load_vectors, int& singular_flag,
-                  std::ostream& console) {
+                  SolverListener& listener) {
   assert(equation_count >= 1 && equation_count <= leading_dim);
   assert(half_bandwidth >= 2 && half_bandwidth <= work_dim);
   assert(load_case_count >= 0 && load_case_count <= case_dim);  // a model may have no load case
@@ -283,10 +288,10 @@ void solve_banded([[maybe_unused]] int leading_dim, int work_dim, [[maybe_unused
   const std::size_t block_values =
       static_cast<std::size_t>(blocks.block_size) * static_cast<std::size_t>(blocks.block_size);
   BlockInverses inverses{blocks.block_size, std::vector<double>(inner_blocks * block_values),
-                         std::vector<char>(inner_blocks), std::vector<char>(inner_blocks),
-                         std::vector<std::string>(inner_blocks)};
+                         std::vector<char>(inner_blocks),
+                         std::vector<BlockInversion>(inner_blocks)};
   BandedSystem system{work_dim,      half_bandwidth, load_case_count, band_stiffness, load_vectors,
-                      singular_flag, console,        blocks,          *work,          inverses};
+                      singular_flag, listener,       blocks,          *work,          inverses};
   const int block_count = system.blocks.block_count;
   for (int k = 1; k < block_count; ++k) {
     reduce_next_diagonal_block(system, k);

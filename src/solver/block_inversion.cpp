@@ -6,10 +6,6 @@
 #include <array>
 #include <cassert>
 #include <cmath>
-#include <ostream>
-#include <string>
-
-#include "text/text_fields.hpp"
 
 namespace lajefem {
 namespace {
@@ -22,16 +18,9 @@ void set_identity(BlockMatrix& x, int n) {
   }
 }
 
-void write_pivot_failure(double largest, std::ostream& console) {
-  console << '\n'
-          << std::string(10, ' ') << "NAO HA PIVOT SUPERIOR A" << format_exponent(largest, 16, 9)
-          << '\n';
-}
-
 // A pivot too small in magnitude is strengthened by adding the row below it whose entry in the
-// pivot column is largest (the first of equal largest). Returns false when no row can help.
-bool rescue_pivot(BlockMatrix& a, BlockMatrix& x, int n, int p, int& singular_flag,
-                  std::ostream& console) {
+// pivot column is largest (the first of equal largest). Returns the failure when no row can help.
+BlockInversion rescue_pivot(BlockMatrix& a, BlockMatrix& x, int n, int p) {
   double largest = 0.0;
   int helper_row = 0;
   for (int j = p + 1; j <= n; ++j) {
@@ -41,15 +30,13 @@ bool rescue_pivot(BlockMatrix& a, BlockMatrix& x, int n, int p, int& singular_fl
     }
   }
   if (largest <= pivot_tolerance) {
-    write_pivot_failure(largest, console);
-    singular_flag = 1;
-    return false;
+    return BlockInversion{false, largest};
   }
   for (int k = 1; k <= n; ++k) {
     a(p, k) = a(p, k) + a(helper_row, k);
     x(p, k) = x(p, k) + x(helper_row, k);
   }
-  return true;
+  return BlockInversion{};
 }
 
 void eliminate_row(BlockMatrix& a, BlockMatrix& x, int n, int p, int r) {
@@ -104,8 +91,8 @@ void divide_by_diagonal(const BlockMatrix& a, BlockMatrix& x, int n) {
 
 }  // namespace
 
-void invert_block([[maybe_unused]] int work_dim, BlockMatrix& block, BlockMatrix& block_inverse,
-                  int n, int& singular_flag, std::ostream& console) {
+BlockInversion invert_block([[maybe_unused]] int work_dim, BlockMatrix& block,
+                            BlockMatrix& block_inverse, int n) {
   assert(n >= 1 && n <= work_dim);
   set_identity(block_inverse, n);
   int inverse_extent = 0;  // columns of block_inverse that may differ from the identity
@@ -120,14 +107,17 @@ void invert_block([[maybe_unused]] int work_dim, BlockMatrix& block, BlockMatrix
         continue;
       }
       // The pivot is tested again before every row: a rescue may have to be repeated.
-      if (std::fabs(block(p, p)) <= pivot_tolerance &&
-          !rescue_pivot(block, block_inverse, n, p, singular_flag, console)) {
-        return;
+      if (std::fabs(block(p, p)) <= pivot_tolerance) {
+        const BlockInversion rescue = rescue_pivot(block, block_inverse, n, p);
+        if (!rescue.inverted) {
+          return rescue;
+        }
       }
       eliminate_row(block, block_inverse, n, p, r);
     }
   }
   divide_by_diagonal(block, block_inverse, n);
+  return BlockInversion{};
 }
 
 }  // namespace lajefem

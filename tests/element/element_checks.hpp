@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <memory>
-#include <sstream>
-#include <string>
 
 #include "element/geometry_tables.hpp"
 #include "element/plate_element.hpp"
@@ -43,11 +41,9 @@ inline CornerValues corner_y(const Corners& c) {
   return y;
 }
 
-// Forms the element and returns its stiffness log.
-inline std::string form_element(ModelStore& store, const Corners& c) {
-  std::ostringstream log;
-  plate_element_matrices(store, corner_x(c), corner_y(c), log);
-  return log.str();
+// Forms the element's matrices in the store.
+inline void form_element(ModelStore& store, const Corners& c) {
+  plate_element_matrices(store, corner_x(c), corner_y(c));
 }
 
 inline double largest_stiffness(const ModelStore& store) {

@@ -74,6 +74,48 @@ TEST(Messages, LocalMechanismByPosition) {
   EXPECT_EQ(local_mechanism_text(15), "\n\n     ATENÇÃO: MECANISMO LOCAL\n"_l1);
 }
 
+// Each stop as the console shows it, and whether the log shows it too.
+TEST(Messages, StopsOnConsoleAndLog) {
+  using Kind = AnalysisStop::Kind;
+  const auto stop_with = [](Kind kind, int number) {
+    AnalysisStop stop;
+    stop.kind = kind;
+    stop.element = number;
+    stop.equation = number;
+    stop.load_case = 1;
+    stop.load = number;
+    stop.half_bandwidth = 123;
+    stop.data_error_code = 301;
+    stop.line = number;
+    stop.reason = "número de nós 301 fora de 1..300";
+    return stop;
+  };
+  const struct {
+    AnalysisStop stop;
+    std::string text;
+    bool logged;
+  } rows[] = {
+      {stop_with(Kind::unknown_element_type, 3), "Erro: elemento desconhecido\n", false},
+      {stop_with(Kind::invalid_geometry, 2), "Erro: elemento   2 com geometria inválida\n"_l1,
+       false},
+      {stop_with(Kind::unknown_load_type, 2), "Erro: Tipo de carga desconhecido\n", false},
+      {stop_with(Kind::band_limit, 0), band_limit_text(), true},
+      {stop_with(Kind::local_mechanism, 13), local_mechanism_text(13), true},
+      {stop_with(Kind::global_mechanism, 0), global_mechanism_text(), true},
+      {stop_with(Kind::data_error, 6),
+       "     MOTIVO: linha 6: número de nós 301 fora de 1..300\n"_l1 + data_error_text(301), true},
+  };
+  for (const auto& row : rows) {
+    const StopMessage message = stop_message(row.stop);
+    EXPECT_EQ(message.text, row.text) << row.text;
+    EXPECT_EQ(message.logged, row.logged) << row.text;
+  }
+  EXPECT_EQ(scratch_read_error_text(),
+            "\n     ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1);
+  EXPECT_EQ(scratch_file_error_text(),
+            "\n     ERRO: não foi possível criar o ficheiro temporário de resultados\n"_l1);
+}
+
 TEST(Messages, DisplacementTableLine) {
   EXPECT_EQ(displacement_table_line(1, -0.4312549e-11, -0.2260792e-12),
             "  1 -0.4312549E-11 -0.2260792E-12\n");

@@ -17,6 +17,18 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
+// Shows each pivot failure the solver reports, as the console program does.
+class PivotLines final : public SolverListener {
+ public:
+  explicit PivotLines(std::ostream& console) : console_(console) {}
+  void pivot_failed(double largest_candidate) override {
+    write_pivot_failure_line(console_, largest_candidate);
+  }
+
+ private:
+  std::ostream& console_;
+};
+
 // One symmetric banded system, kept dense for the reference solve, with the solver's inputs.
 // Every entry the solver must not read (rows beyond N, band columns beyond NBW, load columns
 // beyond L) holds NaN, so reading one would spoil the displacements.
@@ -52,8 +64,9 @@ struct BandedCase {
   }
   void solve() {
     copy_band();
+    PivotLines pivot_lines(console);
     solve_banded(max_equations, max_band, max_load_cases, n, nbw, cases, *band, *loads,
-                 singular_flag, console);
+                 singular_flag, pivot_lines);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "solver/banded_solver.hpp"
 #include "solver/block_inversion.hpp"
 
 namespace lajefem {
@@ -26,7 +27,14 @@ struct Inversion {
       }
     }
   }
-  void run(int n) { invert_block(max_band, *block, *inverse, n, singular_flag, console); }
+  // As the solver uses an inversion: a failure raises the flag and shows its pivot line.
+  void run(int n) {
+    const BlockInversion outcome = invert_block(max_band, *block, *inverse, n);
+    if (!outcome.inverted) {
+      singular_flag = 1;
+      write_pivot_failure_line(console, outcome.largest_candidate);
+    }
+  }
 };
 
 const std::string pivot_line_prefix = "\n          NAO HA PIVOT SUPERIOR A";
