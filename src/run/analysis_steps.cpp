@@ -1,5 +1,7 @@
 #include "run/analysis_steps.hpp"
 
+#include <algorithm>
+#include <climits>
 #include <istream>
 
 #include "element/geometry_tables.hpp"
@@ -44,7 +46,7 @@ void solve_all_load_cases(ModelStore& store, SolverListener& listener) {
 AnalysisStop data_error_stop(int code, const DataFault& fault) {
   AnalysisStop stop = stop_of(AnalysisStop::Kind::data_error);
   stop.data_error_code = code;
-  stop.line = fault.line;
+  stop.line = static_cast<int>(std::min<long long>(fault.line, INT_MAX));
   stop.reason = fault.reason;
   return stop;
 }

@@ -36,7 +36,8 @@ class SilentListener final : public StepListener {
 // data_error_code = 600: the reader met no fault.
 constexpr int data_read_successfully = 600;
 
-// The stop of a data file whose statement `code` failed as fault says.
+// The stop of a data file whose statement `code` failed as fault says (a line beyond INT_MAX
+// is given as INT_MAX).
 AnalysisStop data_error_stop(int code, const DataFault& fault);
 
 // Steps 3 to 5 on a store that holds a model read whole: element geometry and sampling tables

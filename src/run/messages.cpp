@@ -157,12 +157,15 @@ std::string scratch_read_error_text() {
   return "\n" + indent + "ERRO: leitura do ficheiro temporário de resultados falhou\n"_l1;
 }
 
+StopMessage data_error_message(int code, long long line, const std::string& reason) {
+  return {rejection_reason_text(line, reason) + data_error_text(code), true};
+}
+
 StopMessage stop_message(const AnalysisStop& stop) {
   using Kind = AnalysisStop::Kind;
   switch (stop.kind) {
     case Kind::data_error:
-      return {rejection_reason_text(stop.line, stop.reason) + data_error_text(stop.data_error_code),
-              true};
+      return data_error_message(stop.data_error_code, stop.line, stop.reason);
     case Kind::band_limit:
       return {band_limit_text(), true};
     case Kind::unknown_element_type:

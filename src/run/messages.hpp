@@ -15,6 +15,8 @@ struct StopMessage {
 };
 
 StopMessage stop_message(const AnalysisStop& stop);
+// The data-error stop of statement code, failed at line for reason.
+StopMessage data_error_message(int code, long long line, const std::string& reason);
 
 std::string banner_text();
 std::string title_block_text();

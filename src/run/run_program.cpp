@@ -5,7 +5,6 @@
 #include <iostream>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "files/run_files.hpp"
@@ -48,8 +47,8 @@ class Run final : public StepListener {
   // Steps 1 to 10 on an opened data file; false when the run stopped.
   bool analyse(std::istream& data, const std::string& data_name) {
     announce(step_message_text(1));
-    if (const auto stop = read_model(data, data_name)) {
-      return show_stop(*stop);
+    if (!read_model(data, data_name)) {
+      return false;
     }
     announce(step_message_text(2));
     scratch_ = open_scratch_file();
@@ -98,8 +97,9 @@ class Run final : public StepListener {
   }
 
  private:
-  bool show_stop(const AnalysisStop& stop) {
-    const StopMessage message = stop_message(stop);
+  bool show_stop(const AnalysisStop& stop) { return show_stop_message(stop_message(stop)); }
+
+  bool show_stop_message(const StopMessage& message) {
     console_ << message.text;
     if (message.logged) {
       log_ << message.text;
@@ -107,7 +107,8 @@ class Run final : public StepListener {
     return false;
   }
 
-  std::optional<AnalysisStop> read_model(std::istream& data, const std::string& data_name) {
+  // False (after the data-error message) when the data file is not read whole.
+  bool read_model(std::istream& data, const std::string& data_name) {
     store_->title = data_name;
     store_->data_error_code = 0;
     DataFault fault;
@@ -116,9 +117,10 @@ class Run final : public StepListener {
       check_results_file_name(data_name, fault);
     }
     if (store_->data_error_code != data_read_successfully) {
-      return data_error_stop(store_->data_error_code, fault);
+      return show_stop_message(
+          data_error_message(store_->data_error_code, fault.line, fault.reason));
     }
-    return std::nullopt;
+    return true;
   }
 
   // The report must not overwrite the data file or the log.

@@ -1,0 +1,181 @@
+// The analysis without console: every stop it can return, as a value, and a complete analysis
+// whose reactions balance the load.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "analysis/analysis.hpp"
+
+namespace lajefem {
+namespace {
+
+using Kind = AnalysisStop::Kind;
+
+// A plate of 2 × 2 unit squares (nodes row by row from the origin), every edge node held
+// against w, one uniform load of −10 kN/m².
+PlateModel small_plate() {
+  PlateModel model;
+  model.title = "PLACA";
+  model.elastic_modulus_gpa = 30.0f;
+  model.poisson_ratio = 0.2f;
+  model.thickness = 0.15f;
+  for (int j = 0; j <= 2; ++j) {
+    for (int i = 0; i <= 2; ++i) {
+      model.nodes.push_back({static_cast<float>(i), static_cast<float>(j)});
+    }
+  }
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 2; ++i) {
+      const int lower_left = 1 + i + 3 * j;
+      model.elements.push_back({1, {lower_left, lower_left + 1, lower_left + 4, lower_left + 3}});
+    }
+  }
+  for (const int node : {1, 2, 3, 4, 6, 7, 8, 9}) {
+    model.supports.push_back({node, 1.0e6f, 0.0f, 0.0f});
+  }
+  PlateLoad uniform;
+  uniform.type = 2;
+  uniform.values[0] = -10.0f;
+  model.load_cases.push_back({{uniform}});
+  model.results_name = "placa.res";
+  return model;
+}
+
+std::string example(const std::string& name) {
+  std::ifstream in(std::string(LAJEFEM_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+PlateModel example_model(const std::string& name) {
+  std::istringstream data(example(name));
+  return std::get<PlateModel>(read_plate_model(data));
+}
+
+struct StopCase {
+  const char* what;
+  PlateModel model;
+  AnalysisStop expected;  // kind and the members that belong to it
+};
+
+AnalysisStop expected_stop(Kind kind) {
+  AnalysisStop stop;
+  stop.kind = kind;
+  return stop;
+}
+
+std::vector<StopCase> stop_cases() {
+  std::vector<StopCase> cases;
+  {
+    PlateModel model = small_plate();
+    model.nodes.resize(50, {9.0f, 9.0f});
+    model.elements[3].nodes = {5, 6, 50, 8};  // spread 45 nodes: 3 · 45 + 3 diagonals
+    AnalysisStop stop = expected_stop(Kind::band_limit);
+    stop.half_bandwidth = 138;
+    cases.push_back({"band above 120", model, stop});
+  }
+  {
+    PlateModel model = small_plate();
+    model.elements[2].type = 3;
+    AnalysisStop stop = expected_stop(Kind::unknown_element_type);
+    stop.element = 3;
+    cases.push_back({"element type 3", model, stop});
+  }
+  {
+    PlateModel model = small_plate();
+    model.elements[1].nodes = {2, 5, 6, 3};  // clockwise
+    AnalysisStop stop = expected_stop(Kind::invalid_geometry);
+    stop.element = 2;
+    cases.push_back({"clockwise corners", model, stop});
+  }
+  {
+    PlateModel model = small_plate();
+    model.nodes.push_back({5.0f, 5.0f});  // node 10 belongs to no element and no support
+    AnalysisStop stop = expected_stop(Kind::local_mechanism);
+    stop.equation = 28;
+    cases.push_back({"node without stiffness", model, stop});
+  }
+  {
+    PlateModel model = small_plate();
+    PlateLoad unknown;
+    unknown.type = 7;
+    model.load_cases.push_back({{model.load_cases[0].loads[0], unknown}});
+    AnalysisStop stop = expected_stop(Kind::unknown_load_type);
+    stop.load_case = 2;
+    stop.load = 2;
+    cases.push_back({"load type 7", model, stop});
+  }
+  cases.push_back({"one element on two supports", example_model("placa1"),
+                   expected_stop(Kind::global_mechanism)});
+  return cases;
+}
+
+TEST(Analysis, EveryStopComesBackAsAValue) {
+  for (const StopCase& row : stop_cases()) {
+    const AnalysisOutcome outcome = analyse_plate_model(row.model);
+    ASSERT_TRUE(std::holds_alternative<AnalysisStop>(outcome)) << row.what;
+    const AnalysisStop& stop = std::get<AnalysisStop>(outcome);
+    EXPECT_EQ(stop.kind, row.expected.kind) << row.what;
+    EXPECT_EQ(stop.half_bandwidth, row.expected.half_bandwidth) << row.what;
+    EXPECT_EQ(stop.element, row.expected.element) << row.what;
+    EXPECT_EQ(stop.equation, row.expected.equation) << row.what;
+    EXPECT_EQ(stop.load_case, row.expected.load_case) << row.what;
+    EXPECT_EQ(stop.load, row.expected.load) << row.what;
+    EXPECT_FALSE(describe_stop(stop).empty()) << row.what;
+  }
+}
+
+TEST(Analysis, StiffnessStopsAreThoseOfTheFullAnalysis) {
+  for (const StopCase& row : stop_cases()) {
+    const StiffnessOutcome outcome = assemble_model_stiffness(row.model);
+    const bool stops_before_loads = row.expected.kind == Kind::band_limit ||
+                                    row.expected.kind == Kind::unknown_element_type ||
+                                    row.expected.kind == Kind::invalid_geometry;
+    ASSERT_EQ(std::holds_alternative<AnalysisStop>(outcome), stops_before_loads) << row.what;
+    if (stops_before_loads) {
+      EXPECT_EQ(std::get<AnalysisStop>(outcome).kind, row.expected.kind) << row.what;
+    }
+  }
+}
+
+TEST(Analysis, DataErrorCarriesCodeAndLine) {
+  std::string text = example("d01");
+  text.replace(text.find("30.0 0.2 0.15"), 13, "30.0 0.2 x");
+  std::istringstream data(text);
+  const ModelReading reading = read_plate_model(data);
+  ASSERT_TRUE(std::holds_alternative<AnalysisStop>(reading));
+  const AnalysisStop& stop = std::get<AnalysisStop>(reading);
+  EXPECT_EQ(stop.kind, Kind::data_error);
+  EXPECT_EQ(stop.data_error_code, 201);
+  EXPECT_EQ(stop.line, 5);
+}
+
+// The supports carry the whole load: Σ R_w = −Σ F_w, here 36 m² · 10 kN/m² = 360 kN.
+TEST(Analysis, ReactionsOfTheDefaultExampleCarryTheLoad) {
+  const PlateModel model = example_model("d01");
+  const AnalysisOutcome outcome = analyse_plate_model(model);
+  ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome));
+  const AnalysisResults& results = std::get<AnalysisResults>(outcome);
+  ASSERT_EQ(results.cases.size(), 1u);
+  const LoadCaseResults& first = results.cases[0];
+  EXPECT_EQ(first.nodes.size(), model.nodes.size());
+  EXPECT_EQ(first.elements.size(), model.elements.size());
+  ASSERT_EQ(first.supports.size(), model.supports.size());
+  double carried = 0.0;
+  for (std::size_t s = 0; s < first.supports.size(); ++s) {
+    EXPECT_EQ(first.supports[s].node, model.supports[s].node);
+    carried += first.supports[s].force_w;
+  }
+  EXPECT_NEAR(carried, 360.0, 360.0 * 1e-4);
+  EXPECT_LT(first.nodes[12].w, 0.0);  // the centre goes down
+  EXPECT_EQ(results.half_bandwidth, model_half_bandwidth(model));
+}
+
+}  // namespace
+}  // namespace lajefem
