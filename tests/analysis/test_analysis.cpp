@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/analysis.hpp"
+#include "tests/checking/plate_files.hpp"
 
 namespace lajefem {
 namespace {
@@ -19,30 +20,10 @@ using Kind = AnalysisStop::Kind;
 // A plate of 2 × 2 unit squares (nodes row by row from the origin), every edge node held
 // against w, one uniform load of −10 kN/m².
 PlateModel small_plate() {
-  PlateModel model;
-  model.title = "PLACA";
-  model.elastic_modulus_gpa = 30.0f;
-  model.poisson_ratio = 0.2f;
-  model.thickness = 0.15f;
-  for (int j = 0; j <= 2; ++j) {
-    for (int i = 0; i <= 2; ++i) {
-      model.nodes.push_back({static_cast<float>(i), static_cast<float>(j)});
-    }
-  }
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 2; ++i) {
-      const int lower_left = 1 + i + 3 * j;
-      model.elements.push_back({1, {lower_left, lower_left + 1, lower_left + 4, lower_left + 3}});
-    }
-  }
+  PlateModel model = test::grid_plate(2, 2, 2.0f, 2.0f);
   for (const int node : {1, 2, 3, 4, 6, 7, 8, 9}) {
     model.supports.push_back({node, 1.0e6f, 0.0f, 0.0f});
   }
-  PlateLoad uniform;
-  uniform.type = 2;
-  uniform.values[0] = -10.0f;
-  model.load_cases.push_back({{uniform}});
-  model.results_name = "placa.res";
   return model;
 }
 
