@@ -29,10 +29,11 @@ std::string range_text(int last) {
 }
 
 // A limit or reference violation of the value on `line`: the statement fails with a reason for
-// the user.
-bool reject(DataReading& reading, long long line, std::string reason) {
+// the user, in Portuguese and in English.
+bool reject(DataReading& reading, long long line, std::string reason, std::string explanation) {
   reading.fault.line = line;
   reading.fault.reason = std::move(reason);
+  reading.fault.explanation = std::move(explanation);
   return false;
 }
 
@@ -75,12 +76,15 @@ void note_input_failure(DataReading& reading) {
   switch (failure.kind) {
     case ItemKind::unreadable:
       reading.fault.reason = "valor ilegível \"" + shown_item(failure.text) + "\"";
+      reading.fault.explanation = "value \"" + shown_item(failure.text) + "\" cannot be read";
       break;
     case ItemKind::long_line:
       reading.fault.reason = "linha com mais de 32 MiB";
+      reading.fault.explanation = "line longer than 32 MiB";
       break;
     default:
       reading.fault.reason = "o ficheiro acaba antes de todos os dados";
+      reading.fault.explanation = "the file ends before all the data are read";
       break;
   }
 }
@@ -107,21 +111,24 @@ bool read_title(DataReading& reading) {
   return read_text_item(reading.input, reading.store.title);
 }
 
-// Values that would give non-positive or infinite plate rigidities.
 // Lines of the three values of a statement.
 using ValueLines = std::array<long long, 3>;
 
+// Values that would give non-positive or infinite plate rigidities.
 bool check_material(DataReading& reading, const ValueLines& lines) {
   const ModelStore& store = reading.store;
   if (!(store.elastic_modulus > 0.0f) || std::isinf(store.elastic_modulus)) {
-    return reject(reading, lines[0], "módulo de elasticidade tem de ser positivo e finito");
+    return reject(reading, lines[0], "módulo de elasticidade tem de ser positivo e finito",
+                  "the modulus of elasticity must be positive and finite");
   }
   if (!(store.poisson_ratio > -1.0f && store.poisson_ratio < 1.0f)) {
     return reject(reading, lines[1],
-                  "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)");
+                  "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)",
+                  "Poisson's ratio must lie strictly between -1 and 1");
   }
   if (!(store.thickness > 0.0f)) {
-    return reject(reading, lines[2], "espessura tem de ser positiva");
+    return reject(reading, lines[2], "espessura tem de ser positiva",
+                  "the thickness must be positive");
   }
   return true;
 }
@@ -147,16 +154,21 @@ bool check_counts(DataReading& reading, const ValueLines& lines) {
   if (store.node_count < 1 || store.node_count > max_nodes) {
     return reject(
         reading, lines[0],
-        "número de nós " + integer_text(store.node_count) + " fora de " + range_text(max_nodes));
+        "número de nós " + integer_text(store.node_count) + " fora de " + range_text(max_nodes),
+        "node count " + integer_text(store.node_count) + " outside " + range_text(max_nodes));
   }
   if (store.element_count > max_elements) {
     return reject(reading, lines[1],
                   "número de elementos " + integer_text(store.element_count) + " acima de " +
+                      integer_text(max_elements),
+                  "element count " + integer_text(store.element_count) + " above " +
                       integer_text(max_elements));
   }
   if (store.support_count > max_supports) {
     return reject(reading, lines[2],
                   "número de apoios " + integer_text(store.support_count) + " acima de " +
+                      integer_text(max_supports),
+                  "support count " + integer_text(store.support_count) + " above " +
                       integer_text(max_supports));
   }
   return true;
@@ -217,10 +229,12 @@ bool read_element(DataReading& reading, int element) {
   for (int corner = 1; corner <= corners; ++corner) {
     const int node = store.element_nodes(element, corner);
     if (!is_node(store, node)) {
-      return reject(reading, lines[corner - 1],
-                    "elemento " + integer_text(element) + ": nó " + integer_text(node) +
-                        " do canto " + integer_text(corner) + " fora de " +
-                        range_text(store.node_count));
+      return reject(
+          reading, lines[corner - 1],
+          "elemento " + integer_text(element) + ": nó " + integer_text(node) + " do canto " +
+              integer_text(corner) + " fora de " + range_text(store.node_count),
+          "element " + integer_text(element) + ": node " + integer_text(node) + " of corner " +
+              integer_text(corner) + " outside " + range_text(store.node_count));
     }
   }
   return true;
@@ -258,7 +272,9 @@ bool read_support(DataReading& reading, int support) {
   if (!is_node(store, node)) {
     return reject(reading, node_line,
                   "apoio " + integer_text(support) + ": nó " + integer_text(node) + " fora de " +
-                      range_text(store.node_count));
+                      range_text(store.node_count),
+                  "support " + integer_text(support) + ": node " + integer_text(node) +
+                      " outside " + range_text(store.node_count));
   }
   return true;
 }
@@ -287,6 +303,8 @@ bool read_load_case_statement(DataReading& reading) {
   if (store.load_case_count > max_load_cases) {
     return reject(reading, item_line(reading),
                   "número de casos de carga " + integer_text(store.load_case_count) + " acima de " +
+                      integer_text(max_load_cases),
+                  "load case count " + integer_text(store.load_case_count) + " above " +
                       integer_text(max_load_cases));
   }
   std::array<long long, max_load_cases> lines{};
@@ -301,6 +319,9 @@ bool read_load_case_statement(DataReading& reading) {
       return reject(reading, lines[load_case - 1],
                     "caso de carga " + integer_text(load_case) + ": número de cargas " +
                         integer_text(store.loads_per_case(load_case)) + " acima de " +
+                        integer_text(max_loads_per_case),
+                    "load case " + integer_text(load_case) + ": load count " +
+                        integer_text(store.loads_per_case(load_case)) + " above " +
                         integer_text(max_loads_per_case));
     }
   }
@@ -319,7 +340,9 @@ bool read_load(DataReading& reading, int load_case) {
   if (load < 1 || load > max_loads_per_case) {
     return reject(reading, item_line(reading),
                   "caso de carga " + integer_text(load_case) + ": número de carga " +
-                      integer_text(load) + " fora de " + range_text(max_loads_per_case));
+                      integer_text(load) + " fora de " + range_text(max_loads_per_case),
+                  "load case " + integer_text(load_case) + ": load number " + integer_text(load) +
+                      " outside " + range_text(max_loads_per_case));
   }
   if (!read_integer_item(reading.input, store.load_info(load, 1, load_case)) ||
       !read_integer_item(reading.input, store.load_info(load, 2, load_case))) {
@@ -329,7 +352,9 @@ bool read_load(DataReading& reading, int load_case) {
   if (store.load_info(load, 1, load_case) == 1 && !is_node(store, node)) {
     return reject(reading, item_line(reading),
                   "caso de carga " + integer_text(load_case) + ", carga " + integer_text(load) +
-                      ": nó " + integer_text(node) + " fora de " + range_text(store.node_count));
+                      ": nó " + integer_text(node) + " fora de " + range_text(store.node_count),
+                  "load case " + integer_text(load_case) + ", load " + integer_text(load) +
+                      ": node " + integer_text(node) + " outside " + range_text(store.node_count));
   }
   start_statement(reading.input);
   for (int value = 1; value <= values_per_load; ++value) {
@@ -374,12 +399,13 @@ bool read_results_file_name(DataReading& reading) {
   }
   reading.fault.results_name_line = item_line(reading);
   if (store.results_file_name.find_first_not_of(' ') == std::string::npos) {
-    return reject(reading, item_line(reading), "nome do ficheiro de resultados em branco");
+    return reject(reading, item_line(reading), "nome do ficheiro de resultados em branco",
+                  "the results file name is blank");
   }
   if (store.results_file_name.find('\0') != std::string::npos) {
     // The system would take the name up to the NUL byte: another file than the one written.
-    return reject(reading, item_line(reading),
-                  "nome do ficheiro de resultados contém um byte nulo");
+    return reject(reading, item_line(reading), "nome do ficheiro de resultados contém um byte nulo",
+                  "the results file name holds a NUL byte");
   }
   return true;
 }

@@ -14,6 +14,7 @@ namespace lajefem {
 struct DataFault {
   long long line = 0;               // 1-based line of the value at fault; 0 when nothing failed
   std::string reason;               // short Portuguese explanation for the "MOTIVO: " line
+  std::string explanation;          // the same in English, for the companion program
   long long results_name_line = 0;  // line of the results file name once it is read
 };
 

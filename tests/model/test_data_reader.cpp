@@ -266,6 +266,8 @@ TEST(DataReader, FaultsNameTheLineOfTheValue) {
     EXPECT_EQ(result.fault.line, row.line) << row.kind;
     EXPECT_NE(result.fault.reason.find(row.reason), std::string::npos)
         << row.kind << ": " << result.fault.reason;
+    // The companion program tells the same fault in English.
+    EXPECT_FALSE(result.fault.explanation.empty()) << row.kind;
   }
 }
 
