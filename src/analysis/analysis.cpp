@@ -151,13 +151,43 @@ AnalysisResults results_from_store(const ModelStore& store) {
 
 }  // namespace
 
+std::string data_statement_name(int code) {
+  if (code >= 414 && code < 500) {
+    const int load_case = (code - 404) / 12 + 1;
+    return (code - 404) % 12 == 0 ? "the loads of load case " + std::to_string(load_case)
+                                  : "the headings of load case " + std::to_string(load_case);
+  }
+  switch (code) {
+    case 103:
+      return "the title";
+    case 201:
+      return "the material line";
+    case 301:
+      return "the counts line";
+    case 312:
+      return "the node lines";
+    case 322:
+      return "the element lines";
+    case 332:
+      return "the support lines";
+    case 402:
+      return "the load-case line";
+    case 501:
+      return "the results file name";
+    default:
+      return "a heading line";
+  }
+}
+
 std::string describe_stop(const AnalysisStop& stop) {
   using Kind = AnalysisStop::Kind;
   switch (stop.kind) {
     case Kind::data_error:
-      return "data error in statement " + std::to_string(stop.data_error_code) +
-             (stop.line > 0 ? " at line " + std::to_string(stop.line) : std::string()) +
-             (stop.reason.empty() ? std::string() : ": " + stop.reason);
+      return "data error" +
+             (stop.line > 0 ? " at line " + std::to_string(stop.line) : std::string()) + ": " +
+             (stop.explanation.empty() ? "the value cannot be used" : stop.explanation) +
+             " (reading " + data_statement_name(stop.data_error_code) + ", statement " +
+             std::to_string(stop.data_error_code) + ")";
     case Kind::band_limit:
       return "half-bandwidth " + std::to_string(stop.half_bandwidth) +
              " above 120: renumber the nodes (lajefem-tools renumber)";

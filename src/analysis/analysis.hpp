@@ -17,6 +17,10 @@ namespace lajefem {
 // One English sentence for a stop, for the companion program's messages.
 std::string describe_stop(const AnalysisStop& stop);
 
+// The data-file statement that the reader runs under a data-error code, in English words
+// ("the node lines", "the loads of load case 2", "a heading line").
+std::string data_statement_name(int code);
+
 struct NodeDisplacement {
   double w = 0;        // m, up for anticlockwise corners
   double theta_x = 0;  // rad

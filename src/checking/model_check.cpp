@@ -63,35 +63,6 @@ Findings decimal_comma_findings(const std::string& text) {
   return findings;
 }
 
-// The reader's statements by the code they run under.
-std::string statement_name(int code) {
-  if (code >= 414 && code < 500) {
-    const int load_case = (code - 404) / 12 + 1;
-    return (code - 404) % 12 == 0 ? "the loads of load case " + std::to_string(load_case)
-                                  : "the headings of load case " + std::to_string(load_case);
-  }
-  switch (code) {
-    case 103:
-      return "the title";
-    case 201:
-      return "the material line";
-    case 301:
-      return "the counts line";
-    case 312:
-      return "the node lines";
-    case 322:
-      return "the element lines";
-    case 332:
-      return "the support lines";
-    case 402:
-      return "the load-case line";
-    case 501:
-      return "the results file name";
-    default:
-      return "a heading line";
-  }
-}
-
 // Counts above the store's limits, and load numbers beyond 80, are limits; other rejections
 // (material values, node references, the results name) are data errors.
 bool exceeds_limit(const AnalysisStop& stop) {
@@ -105,7 +76,7 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
   const int code = stop.data_error_code;
   const int part = code / 100;
   const int subsection = (code - 100 * part + 10) / 10;
-  const std::string reason = stop.reason.empty() ? "" : " (the reader says: " + stop.reason + ")";
+  const std::string reason = stop.explanation.empty() ? "" : " (" + stop.explanation + ")";
   if (exceeds_limit(stop)) {
     return {Severity::error,
             "limit",
@@ -113,7 +84,7 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
             0,
             0,
             0,
-            "the model exceeds the program's limits in " + statement_name(code) + reason +
+            "the model exceeds the program's limits in " + data_statement_name(code) + reason +
                 " (at most 300 nodes, 400 elements, 60 supports, 4 load cases, 80 loads per "
                 "case): make the model smaller"};
   }
@@ -123,7 +94,7 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
           0,
           0,
           0,
-          "the program stops reading in " + statement_name(code) + " (code " +
+          "the program stops reading in " + data_statement_name(code) + " (code " +
               std::to_string(code) + ", part " + std::to_string(part) + ", subsection " +
               std::to_string(subsection) + " on its console)" + reason +
               ": correct the values there against the record layout of the data file"};

@@ -21,6 +21,7 @@ struct AnalysisStop {
   int data_error_code = 0;  // data_error: the statement's code (101..501)
   int line = 0;             // data_error: 1-based data-file line of the fault, 0 when unknown
   std::string reason;       // data_error: Portuguese reason, as on the console's MOTIVO line
+  std::string explanation;  // data_error: the same reason in English
   int half_bandwidth = 0;   // band_limit
   int element = 0;          // unknown_element_type, invalid_geometry
   int equation = 0;         // local_mechanism

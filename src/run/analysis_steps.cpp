@@ -48,6 +48,7 @@ AnalysisStop data_error_stop(int code, const DataFault& fault) {
   stop.data_error_code = code;
   stop.line = static_cast<int>(std::min<long long>(fault.line, INT_MAX));
   stop.reason = fault.reason;
+  stop.explanation = fault.explanation;
   return stop;
 }
 

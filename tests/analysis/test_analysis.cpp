@@ -112,6 +112,36 @@ TEST(Analysis, EveryStopComesBackAsAValue) {
   }
 }
 
+// A data error reaches the companion program as one English sentence with its line.
+TEST(Analysis, DataErrorsAreDescribedInEnglishWithTheirLine) {
+  struct Row {
+    std::string what;
+    int line;                 // the line replaced in d01
+    std::string content;      // its new content
+    std::string description;  // what describe_stop says
+  };
+  const std::vector<Row> rows = {
+      {"unreadable coordinate", 16, "7 1.5O 3.0",
+       "data error at line 16: value \"1.5O\" cannot be read (reading the node lines, "
+       "statement 312)"},
+      {"negative thickness", 5, "30 0.2 -0.15",
+       "data error at line 5: the thickness must be positive (reading the material line, "
+       "statement 201)"},
+  };
+  for (const Row& row : rows) {
+    std::istringstream lines(example("d01"));
+    std::string text;
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+      text += (++number == row.line ? row.content : line) + "\n";
+    }
+    std::istringstream data(text);
+    const ModelReading reading = read_plate_model(data);
+    ASSERT_TRUE(std::holds_alternative<AnalysisStop>(reading)) << row.what;
+    EXPECT_EQ(describe_stop(std::get<AnalysisStop>(reading)), row.description) << row.what;
+  }
+}
+
 TEST(Analysis, StiffnessStopsAreThoseOfTheFullAnalysis) {
   for (const StopCase& row : stop_cases()) {
     const StiffnessOutcome outcome = assemble_model_stiffness(row.model);
