@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "meshing/meshing_error.hpp"
 #include "meshing/model_limits.hpp"
@@ -45,9 +47,9 @@ std::vector<LineStop> line_stops(double length, const std::vector<double>& colum
 
 // Elements in each segment between stops: no longer than length / least_count, and an odd sum
 // over each run of segments between parity ends (one more element in the run's coarsest segment).
-std::vector<int> segment_counts(const std::vector<LineStop>& stops, double length,
-                                int least_count) {
-  const double size = length / least_count;
+std::vector<int> segment_counts(const std::vector<LineStop>& stops, double length, int least_count,
+                                double largest_size) {
+  const double size = std::min(length / least_count, largest_size);
   std::vector<int> counts;
   for (std::size_t s = 0; s + 1 < stops.size(); ++s) {
     const double ratio = (stops[s + 1].at - stops[s].at) / size;
@@ -80,9 +82,9 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
 }  // namespace
 
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
-                               std::vector<double> points) {
+                               std::vector<double> points, double largest_size) {
   const std::vector<LineStop> stops = line_stops(length, columns, points);
-  const std::vector<int> counts = segment_counts(stops, length, least_count);
+  const std::vector<int> counts = segment_counts(stops, length, least_count, largest_size);
   std::vector<double> lines;
   for (std::size_t s = 0; s < counts.size(); ++s) {
     const double start = stops[s].at;
@@ -291,13 +293,43 @@ bool holds_free_patterns(const GeneratedPlate& plate) {
   return basis.size() == 4;
 }
 
+double narrowest_spacing(const std::vector<double>& lines) {
+  double narrowest = lines.back() - lines.front();
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+    narrowest = std::min(narrowest, lines[k + 1] - lines[k]);
+  }
+  return narrowest;
+}
+
+// The grid lines of both sides. Columns and points close together make narrow strips; the
+// elements across such a strip are made short enough that no element's sides are in a ratio
+// above 10 (with a margin for the coordinates' single precision). Each side's narrowest spacing
+// bounds the other side's element size, until neither changes.
+std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const PlateRequest& request) {
+  constexpr double largest_side_ratio = 9.99;
+  const auto lines_along = [&](double length, int least_count, double PlanPoint::*axis,
+                               double largest_size) {
+    return grid_lines(length, least_count, coordinates_of(request.columns, axis),
+                      coordinates_of(request.points, axis), largest_size);
+  };
+  std::vector<double> xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
+                                       std::numeric_limits<double>::infinity());
+  std::vector<double> ys = lines_along(request.length_y, request.least_ny, &PlanPoint::y,
+                                       std::numeric_limits<double>::infinity());
+  for (bool changed = true; changed;) {
+    std::vector<double> new_xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
+                                             largest_side_ratio * narrowest_spacing(ys));
+    std::vector<double> new_ys = lines_along(request.length_y, request.least_ny, &PlanPoint::y,
+                                             largest_side_ratio * narrowest_spacing(xs));
+    changed = new_xs != xs || new_ys != ys;
+    xs = std::move(new_xs);
+    ys = std::move(new_ys);
+  }
+  return {xs, ys};
+}
+
 GeneratedPlate generate_plate(const PlateRequest& request) {
-  const std::vector<double> xs =
-      grid_lines(request.length_x, request.least_nx, coordinates_of(request.columns, &PlanPoint::x),
-                 coordinates_of(request.points, &PlanPoint::x));
-  const std::vector<double> ys =
-      grid_lines(request.length_y, request.least_ny, coordinates_of(request.columns, &PlanPoint::y),
-                 coordinates_of(request.points, &PlanPoint::y));
+  const auto [xs, ys] = plate_grid_lines(request);
   check_lines_apart(xs, "x");
   check_lines_apart(ys, "y");
   const GridNumbering grid{static_cast<int>(xs.size()) - 1, static_cast<int>(ys.size()) - 1};

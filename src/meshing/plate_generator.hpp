@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -33,10 +34,12 @@ struct PlateRequest {
 
 // The coordinates of the grid lines along one side: 0 and length, every column and point in
 // between, at least least_count elements of length / least_count or less, and an odd number of
-// elements between neighbouring columns and between a column and the edges.
+// elements between neighbouring columns and between a column and the edges; no element longer
+// than largest_size.
 // 6 m, 4, no column -> 0 1.5 3 4.5 6; 12 m, 12, columns 0 6 12 -> seven elements a bay.
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
-                               std::vector<double> points);
+                               std::vector<double> points,
+                               double largest_size = std::numeric_limits<double>::infinity());
 
 struct MeshCounts {
   int nx = 0;

@@ -30,7 +30,8 @@ constexpr const char* generate_help =
     "  --column X Y          point support (w held) at (X, Y); repeatable\n"
     "Grid lines pass through every column and point load. Between neighbouring columns, and\n"
     "between a column and an edge, the number of elements is made odd, so that the element's\n"
-    "checkerboard pattern cannot survive the point supports.\n";
+    "checkerboard pattern cannot survive the point supports. Elements across a narrow strip\n"
+    "(columns or points close together) are shortened until no side ratio is above 10.\n";
 
 struct GenerateOptions {
   meshing::PlateRequest plate;

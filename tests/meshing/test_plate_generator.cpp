@@ -2,6 +2,7 @@
 // columns, and the limits with the finest mesh that fits.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 #include "analysis/analysis.hpp"
@@ -75,6 +76,7 @@ struct LineCase {
   std::vector<double> columns;
   std::vector<double> points;
   std::vector<double> lines;
+  double largest_size = std::numeric_limits<double>::infinity();
 };
 
 TEST(GridLines, ThroughColumnsAndPointsWithAnOddCountBetweenColumns) {
@@ -85,9 +87,12 @@ TEST(GridLines, ThroughColumnsAndPointsWithAnOddCountBetweenColumns) {
       {6, 2, {}, {1}, {0, 1, 3.5, 6}},
       {12, 6, {4}, {}, {0, 4.0 / 3, 8.0 / 3, 4, 5.6, 7.2, 8.8, 10.4, 12}},
       {4, 2, {0, 4}, {1}, {0, 1, 2.5, 4}},
+      {6, 2, {}, {}, {0, 2, 4, 6}, 2},                      // no element above the largest size
+      {6, 2, {0, 6}, {}, {0, 1.2, 2.4, 3.6, 4.8, 6}, 1.5},  // still odd between columns
   };
   for (const LineCase& row : rows) {
-    const std::vector<double> lines = grid_lines(row.length, row.least, row.columns, row.points);
+    const std::vector<double> lines =
+        grid_lines(row.length, row.least, row.columns, row.points, row.largest_size);
     ASSERT_EQ(lines.size(), row.lines.size()) << row.length << " " << row.least;
     for (std::size_t k = 0; k < lines.size(); ++k) {
       EXPECT_NEAR(lines[k], row.lines[k], 1e-12);
