@@ -11,13 +11,18 @@ namespace lajefem::tools {
 ArgumentCursor::ArgumentCursor(std::vector<std::string> words) : words_(std::move(words)) {}
 
 bool ArgumentCursor::done() const {
+  refuse_unused_value();
   return position_ >= words_.size();
 }
 
-std::string ArgumentCursor::next() {
+void ArgumentCursor::refuse_unused_value() const {
   if (attached_) {
     throw UsageError("option takes no value: " + words_[position_ - 1]);
   }
+}
+
+std::string ArgumentCursor::next() {
+  refuse_unused_value();
   std::string word = words_.at(position_++);
   const auto equals = word.find('=');
   if (word.rfind("--", 0) == 0 && equals != std::string::npos) {

@@ -13,6 +13,8 @@ class ArgumentCursor {
  public:
   explicit ArgumentCursor(std::vector<std::string> words);
 
+  // Whether every word is taken; UsageError when the last `--name=value` was a flag that takes
+  // no value (the value was not used).
   bool done() const;
 
   // The next word; for `--name=value` the name, with the value kept for the next value_for.
@@ -29,6 +31,8 @@ class ArgumentCursor {
   void take_once(const std::string& option);
 
  private:
+  void refuse_unused_value() const;
+
   std::vector<std::string> words_;
   std::size_t position_ = 0;
   std::optional<std::string> attached_;  // the value of `--name=value`

@@ -7,6 +7,7 @@
 #include "checking/findings.hpp"
 #include "checking/model_check.hpp"
 #include "tools/arguments.hpp"
+#include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -29,10 +30,7 @@ constexpr const char* check_help =
     "unreadable file, 2 a usage error. The codes are described in docs/check.md.\n";
 
 std::string file_text(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  if (!file) {
-    throw InputError("cannot open '" + name + "'");
-  }
+  std::ifstream file = open_input_file(name);
   std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   if (file.bad()) {
     throw InputError("cannot read '" + name + "'");
@@ -43,11 +41,6 @@ std::string file_text(const std::string& name) {
 }  // namespace
 
 int run_check(const Words& words, ToolStreams& streams) {
-  for (const std::string& word : words) {
-    if (word.rfind("--", 0) == 0 && word.find('=') != std::string::npos) {
-      throw UsageError("option takes no value: " + word);
-    }
-  }
   ArgumentCursor arguments(words);
   std::string data_file;
   bool json = false;

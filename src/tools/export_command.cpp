@@ -13,6 +13,7 @@
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "tools/arguments.hpp"
+#include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -83,7 +84,13 @@ ExportOptions parse_export_options(const Words& words) {
     if (word == "-h" || word == "--help") {
       options.help = true;
     } else if (word == "-o" || word == "--output") {
+      cursor.take_once("-o");
       options.folder = cursor.value_for(word);
+      if (options.folder == "-") {
+        throw UsageError(word +
+                         " names a folder for the files: export writes several, so not "
+                         "to standard output");
+      }
     } else if (word == "--w-up" || word == "--w-down") {
       const WDirection direction = word == "--w-up" ? WDirection::up : WDirection::down;
       if (direction_given && direction != options.direction) {
@@ -92,6 +99,7 @@ ExportOptions parse_export_options(const Words& words) {
       options.direction = direction;
       direction_given = true;
     } else if (word == "--only") {
+      cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
     } else if (word.size() > 1 && word[0] == '-') {
       throw UsageError("unknown option " + word);
@@ -126,10 +134,7 @@ std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nul
 }
 
 PlateModel read_model(const fs::path& data_file) {
-  std::ifstream data(data_file, std::ios::binary);
-  if (!data) {
-    throw InputError("cannot open the data file " + data_file.string());
-  }
+  std::ifstream data = open_input_file(data_file.string());
   ModelReading reading = read_plate_model(data);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
@@ -162,6 +167,10 @@ fs::path output_folder(const ExportOptions& options) {
     folder = ".";
   }
   std::error_code error;
+  if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
+    throw InputError("a file named " + folder.string() +
+                     " is in the way of the output folder: name another folder with -o");
+  }
   fs::create_directories(folder, error);
   if (error || !fs::is_directory(folder)) {
     throw InputError("cannot make the folder " + folder.string());

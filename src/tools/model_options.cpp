@@ -208,18 +208,6 @@ std::string model_summary(const PlateModel& model) {
          counted(model.load_cases.size(), "load case");
 }
 
-std::ifstream open_input_file(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    throw InputError(path + " is a folder: name the file in it");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw InputError("cannot open " + path);
-  }
-  return in;
-}
-
 void write_output_file(const std::string& path, const std::string& input,
                        const std::function<void(std::ostream&)>& write) {
   if (!input.empty() && designates_same_file(path, input)) {

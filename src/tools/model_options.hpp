@@ -14,6 +14,7 @@
 #include "meshing/model_loads.hpp"
 #include "model/plate_model.hpp"
 #include "tools/arguments.hpp"
+#include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
 
 namespace lajefem::tools {
@@ -57,10 +58,6 @@ std::string model_summary(const PlateModel& model);
 void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
                  const std::string& output, const std::string& input, const std::string& summary,
                  ToolStreams& streams);
-
-// The input file opened for reading; InputError when it cannot be opened or is a folder (whose
-// reading would fail midway).
-std::ifstream open_input_file(const std::string& path);
 
 // Writes a file complete or not at all; InputError when it cannot.
 void write_output_file(const std::string& path, const std::string& input,

@@ -54,6 +54,7 @@ TEST(CheckCommand, EndsAsTheCommandLineAndTheModelSay) {
       {{example("d01"), "--xml"}, End::usage_error, 0, ""},
       {{example("d01"), "--json=yes"}, End::usage_error, 0, ""},
       {{example("no-such-file")}, End::input_error, 0, ""},
+      {{std::string(LAJEFEM_SOURCE_DIR) + "/examples"}, End::input_error, 0, ""},
   };
   for (const Row& row : rows) {
     const CheckRun result = run(row.words);
@@ -93,6 +94,11 @@ TEST(CheckCommand, GeneratedPlatesCheckClean) {
        "--column", "6", "1", "--column", "1", "6", "--column", "6",    "6"},
       {"--size", "10", "8", "--mesh", "10", "8", "--edges", "SFFF", "--column", "0", "8",
        "--column", "10", "8"},
+      // columns 0.2 m apart, and 0.1 m from an edge: the elements across those strips are kept
+      // short enough for a side ratio of 10 at most
+      {"--size",   "8",        "5",   "--mesh",   "6",        "4",   "--edges",
+       "FFFF",     "--column", "1.3", "0.7",      "--column", "7.1", "0.9",
+       "--column", "6.6",      "4.2", "--column", "0.4",      "4.9"},
   };
   const std::string file = ::testing::TempDir() + "generated";
   for (Words request : requests) {

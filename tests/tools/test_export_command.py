@@ -7,6 +7,7 @@ has python3-meshio)."""
 import csv
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -29,8 +30,8 @@ POINT_DATA = ["w", "theta_x", "theta_y", "displacement", "Mx", "My", "Mxy", "Qx"
 CELL_DATA = ["Mx", "My", "Mxy", "Qx", "Qy"]
 
 
-def export(*words):
-    return subprocess.run([TOOLS, "export", *words], capture_output=True, text=True)
+def export(*words, cwd=None):
+    return subprocess.run([TOOLS, "export", *words], capture_output=True, text=True, cwd=cwd)
 
 
 def read_table(path):
@@ -199,13 +200,33 @@ class StopsAndFaults(unittest.TestCase):
             self.assertIn("no elements", run.stderr)
             self.assertEqual(os.listdir(folder), ["empty"])
 
+    def test_unusable_input_or_folder_exits_1(self):
+        with tempfile.TemporaryDirectory() as folder:
+            data = os.path.join(folder, "d01")
+            shutil.copy(os.path.join(EXAMPLES, "d01"), data)
+            for words, reason in (([folder], "is a folder"), ([data, "-o", data], "in the way")):
+                run = export(*words)
+                self.assertEqual(run.returncode, 1, words)
+                self.assertEqual(len(run.stderr.splitlines()), 1, words)
+                self.assertIn(reason, run.stderr)
+            self.assertEqual(os.listdir(folder), ["d01"])
+
     def test_command_line_faults_exit_2(self):
         data = os.path.join(EXAMPLES, "d01")
-        for words in ([], [data, "--w-up", "--w-down"], [data, "--only", "pdf"], [data, "-o"],
-                      [data, "--colour"], [data, data]):
-            run = export(*words)
-            self.assertEqual(run.returncode, 2, words)
-            self.assertEqual(len(run.stderr.splitlines()), 1, words)
+        with tempfile.TemporaryDirectory() as folder:
+            first, second = os.path.join(folder, "o5"), os.path.join(folder, "o6")
+            for words in ([], [data, "--w-up", "--w-down"], [data, "--only", "pdf"], [data, "-o"],
+                          [data, "--colour"], [data, data], [data, "-o", first, "-o", second],
+                          [data, "-o", first, "--output", second],
+                          [data, "-o", first, "--only", "svg", "--only", "csv"],
+                          [data, "-o", first, "--w-up=yes"]):
+                run = export(*words)
+                self.assertEqual(run.returncode, 2, words)
+                self.assertEqual(len(run.stderr.splitlines()), 1, words)
+            self.assertEqual(os.listdir(folder), [])
+            run = export(data, "-o", "-", cwd=folder)
+            self.assertEqual(run.returncode, 2, run.stderr)
+            self.assertEqual(os.listdir(folder), [])
         self.assertEqual(export("--help").returncode, 0)
 
 
