@@ -63,19 +63,56 @@ Findings decimal_comma_findings(const std::string& text) {
   return findings;
 }
 
-// Counts above the store's limits, and load numbers beyond 80, are limits; other rejections
-// (material values, node references, the results name) are data errors.
+// How the reader's input failed, from the fixed reasons its console prints for a value it could
+// not read at all; rejections of a value it read (a count, a node number) are `rejected`.
+enum class ReadingFailure { rejected, unreadable_value, end_of_file, long_line };
+
+ReadingFailure reading_failure(const AnalysisStop& stop) {
+  if (stop.reason.rfind("valor ilegível", 0) == 0) {
+    return ReadingFailure::unreadable_value;
+  }
+  if (stop.reason == "o ficheiro acaba antes de todos os dados") {
+    return ReadingFailure::end_of_file;
+  }
+  if (stop.reason == "linha com mais de 32 MiB") {
+    return ReadingFailure::long_line;
+  }
+  return ReadingFailure::rejected;
+}
+
+// A value the reader rejects in the counts line (301) or the load-case line (402) is a count
+// above the store's limits; in a load statement it is the load number beyond 80 or a node outside
+// the model, told apart by the reason. Other rejections (material values, node references, the
+// results name) and values it cannot read are data errors.
 bool exceeds_limit(const AnalysisStop& stop) {
-  const bool load_statement = stop.data_error_code >= 414 && stop.data_error_code < 500;
-  return !stop.reason.empty() &&
-         (stop.data_error_code == 301 || stop.data_error_code == 402 ||
-          (load_statement && stop.reason.find("número de carga") != std::string::npos));
+  const int code = stop.data_error_code;
+  if (stop.reason.empty() || reading_failure(stop) != ReadingFailure::rejected) {
+    return false;
+  }
+  const bool load_statement = code >= 414 && code < 500;
+  return code == 301 || code == 402 ||
+         (load_statement && stop.reason.find("número de carga") != std::string::npos);
 }
 
 Finding reading_stop_finding(const AnalysisStop& stop) {
   const int code = stop.data_error_code;
   const int part = code / 100;
   const int subsection = (code - 100 * part + 10) / 10;
+  const std::string console = " (code " + std::to_string(code) + ", part " + std::to_string(part) +
+                              ", subsection " + std::to_string(subsection) + " on its console)";
+  // A file cut short fails in whatever statement it ends in: that is said first.
+  if (reading_failure(stop) == ReadingFailure::end_of_file) {
+    return {Severity::error,
+            "data-error",
+            stop.line,
+            0,
+            0,
+            0,
+            "the file ends before all the data are read, in " + data_statement_name(code) +
+                console +
+                ": it is cut short or records are missing; complete it against the record "
+                "layout of the data file"};
+  }
   const std::string reason = stop.explanation.empty() ? "" : " (" + stop.explanation + ")";
   if (exceeds_limit(stop)) {
     return {Severity::error,
@@ -94,9 +131,7 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
           0,
           0,
           0,
-          "the program stops reading in " + data_statement_name(code) + " (code " +
-              std::to_string(code) + ", part " + std::to_string(part) + ", subsection " +
-              std::to_string(subsection) + " on its console)" + reason +
+          "the program stops reading in " + data_statement_name(code) + console + reason +
               ": correct the values there against the record layout of the data file"};
 }
 

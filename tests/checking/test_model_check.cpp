@@ -193,6 +193,34 @@ TEST(ModelCheck, EveryCodeFiresOnAModelMadeForIt) {
   }
 }
 
+// What stopped the reader is said first: a file cut short, an unreadable value, a count or a
+// load number beyond the limits.
+TEST(ModelCheck, ReadingStopsSayWhatFailed) {
+  const std::string sound = data_file_text(simply_supported());
+  PlateModel five_cases = simply_supported();
+  five_cases.load_cases.resize(5, five_cases.load_cases[0]);
+  const struct {
+    std::string data;
+    const char* code;
+    const char* message_start;
+  } rows[] = {
+      {"X\n", "data-error", "the file ends before all the data are read, in a heading line"},
+      {sound.substr(0, sound.find("Apoios")), "data-error", "the file ends before all the data"},
+      {with_replaced(sound, "\nContagens\n", "\nContagens\nX "), "data-error",
+       "the program stops reading in the counts line"},
+      {with_replaced(sound, "\nnum tipo no\n1 ", "\nnum tipo no\n81 "), "limit",
+       "the model exceeds the program's limits in the loads of load case"},
+      {data_file_text(five_cases), "limit",
+       "the model exceeds the program's limits in the load-case line"},
+  };
+  for (const auto& row : rows) {
+    const Findings findings = check_data_file(row.data);
+    ASSERT_EQ(findings.size(), 1u) << row.message_start;
+    EXPECT_EQ(findings[0].code, row.code) << row.message_start;
+    EXPECT_EQ(findings[0].message.rfind(row.message_start, 0), 0u) << findings[0].message;
+  }
+}
+
 TEST(ModelCheck, FindingsSayWhere) {
   const auto cases = finding_cases();
   const auto first = [&](const char* code) {
