@@ -304,7 +304,9 @@ double narrowest_spacing(const std::vector<double>& lines) {
 // The grid lines of both sides. Columns and points close together make narrow strips; the
 // elements across such a strip are made short enough that no element's sides are in a ratio
 // above 10 (with a margin for the coordinates' single precision). Each side's narrowest spacing
-// bounds the other side's element size, until neither changes.
+// bounds the other side's element size, until neither changes; never below the size at which a
+// side would have more lines than the program has nodes (such a plate is refused for its size),
+// and for a few rounds at most.
 std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const PlateRequest& request) {
   constexpr double largest_side_ratio = 9.99;
   const auto lines_along = [&](double length, int least_count, double PlanPoint::*axis,
@@ -316,11 +318,16 @@ std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const Plate
                                        std::numeric_limits<double>::infinity());
   std::vector<double> ys = lines_along(request.length_y, request.least_ny, &PlanPoint::y,
                                        std::numeric_limits<double>::infinity());
-  for (bool changed = true; changed;) {
+  const auto largest_size = [&](double length, const std::vector<double>& across) {
+    return std::max(largest_side_ratio * narrowest_spacing(across), length / limits::max_nodes);
+  };
+  constexpr int rounds = 8;
+  bool changed = true;
+  for (int round = 0; changed && round < rounds; ++round) {
     std::vector<double> new_xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
-                                             largest_side_ratio * narrowest_spacing(ys));
+                                             largest_size(request.length_x, ys));
     std::vector<double> new_ys = lines_along(request.length_y, request.least_ny, &PlanPoint::y,
-                                             largest_side_ratio * narrowest_spacing(xs));
+                                             largest_size(request.length_y, xs));
     changed = new_xs != xs || new_ys != ys;
     xs = std::move(new_xs);
     ys = std::move(new_ys);

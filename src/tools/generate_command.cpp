@@ -157,7 +157,9 @@ std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::Limit
   }
   const auto finest = meshing::finest_fitting_mesh(plate);
   if (!finest) {
-    return "no mesh of these proportions fits: use fewer columns or point loads";
+    return "no mesh of these proportions fits: use fewer columns or point loads, or move those "
+           "close together apart (the elements across the strip between them are kept within a "
+           "side ratio of 10)";
   }
   return "the finest mesh of the same proportions that fits is --mesh " +
          std::to_string(finest->nx) + " " + std::to_string(finest->ny);

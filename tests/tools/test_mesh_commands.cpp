@@ -166,6 +166,17 @@ TEST_F(MeshCommands, RefusedRequests) {
   close_columns.insert(close_columns.end(),
                        {"--column", "1", "1", "--column", "1.00000001", "0", "-o", path("x")});
   EXPECT_THROW(run(run_generate, close_columns), InputError);
+  Words sliver = base;  // a strip 0.00001 m wide: too many elements across it, refused at once
+  sliver.insert(sliver.end(), grid.begin(), grid.end());
+  sliver.insert(sliver.end(),
+                {"--column", "0.5", "1", "--column", "1.5", "1.00001", "-o", path("x")});
+  try {
+    run(run_generate, sliver);
+    ADD_FAILURE() << "a sliver between columns was meshed";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("move those close together apart"), std::string::npos)
+        << error.what();
+  }
   EXPECT_FALSE(fs::exists(path("x")));
 }
 
