@@ -153,8 +153,10 @@ AnalysisResults results_from_store(const ModelStore& store) {
 
 std::string data_statement_name(int code) {
   if (code >= 414 && code < 500) {
-    const int load_case = (code - 404) / 12 + 1;
-    return (code - 404) % 12 == 0 ? "the loads of load case " + std::to_string(load_case)
+    // Case c runs its two headings under 414 + 12(c − 1) and 415 + 12(c − 1), its loads under
+    // 416 + 12(c − 1).
+    const int load_case = (code - 414) / 12 + 1;
+    return (code - 414) % 12 == 2 ? "the loads of load case " + std::to_string(load_case)
                                   : "the headings of load case " + std::to_string(load_case);
   }
   switch (code) {

@@ -116,20 +116,27 @@ TEST(Analysis, EveryStopComesBackAsAValue) {
 TEST(Analysis, DataErrorsAreDescribedInEnglishWithTheirLine) {
   struct Row {
     std::string what;
-    int line;                 // the line replaced in d01
+    std::string example;      // the example file
+    int line;                 // the line replaced in it
     std::string content;      // its new content
     std::string description;  // what describe_stop says
   };
   const std::vector<Row> rows = {
-      {"unreadable coordinate", 16, "7 1.5O 3.0",
+      {"unreadable coordinate", "d01", 16, "7 1.5O 3.0",
        "data error at line 16: value \"1.5O\" cannot be read (reading the node lines, "
        "statement 312)"},
-      {"negative thickness", 5, "30 0.2 -0.15",
+      {"negative thickness", "d01", 5, "30 0.2 -0.15",
        "data error at line 5: the thickness must be positive (reading the material line, "
        "statement 201)"},
+      {"load of the first case", "encastrada", 99, "1 1 9X",
+       "data error at line 99: value \"9X\" cannot be read (reading the loads of load case 1, "
+       "statement 416)"},
+      {"heading of the second case", "encastrada", 103, "1 2 Z",
+       "data error at line 103: value \"Z\" cannot be read (reading the loads of load case 2, "
+       "statement 428)"},
   };
   for (const Row& row : rows) {
-    std::istringstream lines(example("d01"));
+    std::istringstream lines(example(row.example));
     std::string text;
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
