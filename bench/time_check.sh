@@ -6,12 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-10}
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target lajefem-tools >/dev/null
-tools=build-bench/src/tools/lajefem-tools
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-python3 bench/make_models.py "$work"
+source bench/tools_setup.sh
 python3 bench/check_models.py "$work"
 for model in maior colunas9x29 colunas14x19; do
   times=()

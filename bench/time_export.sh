@@ -7,12 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-20}
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target lajefem-tools >/dev/null
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-python3 bench/make_models.py "$work"
-tools=build-bench/src/tools/lajefem-tools
+source bench/tools_setup.sh
 TIMEFORMAT='%R %U %S'
 for _ in $(seq "$runs"); do
   { time "$tools" export "$work/maior" -o "$work/out" >/dev/null; } 2>>"$work/times"

@@ -7,12 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-40}
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench -j2 --target lajefem-tools >/dev/null
-tools=build-bench/src/tools/lajefem-tools
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-python3 bench/make_models.py "$work"
+source bench/tools_setup.sh
 
 # Four load cases of 80 point loads each, on the nodes of a 1 m grid inside both plates.
 loads=()
