@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/analysis.hpp"
-#include "tests/checking/plate_files.hpp"
+#include "tests/common/plate_grid.hpp"
 
 namespace lajefem {
 namespace {

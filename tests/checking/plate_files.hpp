@@ -1,4 +1,4 @@
-// Plate models for the check tests: grids built as PlateModel and written as data files.
+// Data files of plate models for the check tests.
 #pragma once
 
 #include <sstream>
@@ -7,39 +7,6 @@
 #include "model/plate_model.hpp"
 
 namespace lajefem::test {
-
-// nx × ny elements over lx × ly m, E 30 GPa, ν 0.2, t 0.2 m, one load case of 10 kN/m².
-// Node i + 1 + j·(nx + 1) sits at (lx·i/nx, ly·j/ny).
-inline PlateModel grid_plate(int nx, int ny, float lx, float ly) {
-  PlateModel model;
-  model.title = "GRELHA";
-  model.elastic_modulus_gpa = 30;
-  model.poisson_ratio = 0.2f;
-  model.thickness = 0.2f;
-  for (int j = 0; j <= ny; ++j) {
-    for (int i = 0; i <= nx; ++i) {
-      model.nodes.push_back({lx * static_cast<float>(i) / static_cast<float>(nx),
-                             ly * static_cast<float>(j) / static_cast<float>(ny)});
-    }
-  }
-  for (int j = 0; j < ny; ++j) {
-    for (int i = 0; i < nx; ++i) {
-      const int lower_left = i + 1 + j * (nx + 1);
-      model.elements.push_back(
-          {1, {lower_left, lower_left + 1, lower_left + nx + 2, lower_left + nx + 1}});
-    }
-  }
-  PlateLoad uniform;
-  uniform.type = 2;
-  uniform.values[0] = -10;
-  model.load_cases.push_back({{uniform}});
-  model.results_name = "grelha.res";
-  return model;
-}
-
-inline int grid_node(int nx, int i, int j) {
-  return i + 1 + j * (nx + 1);
-}
 
 // The data file of a model, one statement per line, under the headings the reader skips.
 inline std::string data_file_text(const PlateModel& model) {

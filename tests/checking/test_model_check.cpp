@@ -12,6 +12,7 @@
 #include "checking/mechanisms.hpp"
 #include "checking/model_check.hpp"
 #include "plate_files.hpp"
+#include "tests/common/plate_grid.hpp"
 
 namespace lajefem {
 namespace {

@@ -4,8 +4,8 @@
 #include <map>
 #include <sstream>
 
-#include "plate_grid.hpp"
 #include "postprocessing/contour_map.hpp"
+#include "tests/common/plate_grid.hpp"
 
 namespace lajefem {
 namespace {
@@ -101,7 +101,7 @@ TEST(BandPieces, LinearFieldPutsEachBandOverItsStrip) {
 
 // A zero field is drawn in one colour; the picture holds the heading text escaped.
 TEST(ContourMapPicture, ZeroFieldOneColourAndEscapedHeading) {
-  const PlateModel model = testing::grid_model({0, 1, 2}, {0, 1});
+  const PlateModel model = test::grid_model({0, 1, 2}, {0, 1});
   const Field field{"Mx_top", "Mx_top", "kN·m/m", false, std::vector<double>(6, 0.0)};
   std::ostringstream out;
   write_contour_map(out, model, field, {"A<B", "top face"}, false);

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "plate_grid.hpp"
 #include "postprocessing/nodal_values.hpp"
+#include "tests/common/plate_grid.hpp"
 
 namespace lajefem {
 namespace {
@@ -68,7 +68,7 @@ LoadCaseResults linear_moment_results(const PlateModel& model) {
 // On rectangles a linear field is bilinear in the natural coordinates: extrapolation and
 // averaging give its exact value at every node, interior, edge and corner alike.
 TEST(NodalResultants, LinearFieldExactAtEveryNode) {
-  const PlateModel model = testing::grid_model({0, 1.5f, 2.5f, 4}, {0, 2, 3});
+  const PlateModel model = test::grid_model({0, 1.5f, 2.5f, 4}, {0, 2, 3});
   const std::vector<Resultants> nodal = nodal_resultants(model, linear_moment_results(model));
   for (std::size_t n = 0; n < model.nodes.size(); ++n) {
     const double expected = 1 + 2 * model.nodes[n].x + 3 * model.nodes[n].y;
@@ -82,7 +82,7 @@ TEST(NodalResultants, LinearFieldExactAtEveryNode) {
 // Elements with constant but different values: each node gets the plain mean of its elements.
 TEST(NodalResultants, UnweightedMeanAtCornerEdgeAndInteriorNodes) {
   // 2 × 2 elements of different sizes; element e (1..4) holds Mx = 10e and Qx = e at its centre.
-  const PlateModel model = testing::grid_model({0, 1, 4}, {0, 3, 4});
+  const PlateModel model = test::grid_model({0, 1, 4}, {0, 3, 4});
   LoadCaseResults results;
   for (int e = 1; e <= 4; ++e) {
     ElementResultants element;
@@ -122,7 +122,7 @@ TEST(CentreResultants, MeanOfGaussMomentsAndShearOfPointOne) {
 }
 
 TEST(ElementGeometry, GaussPointsNearTheirCornersAndArea) {
-  const PlateModel model = testing::grid_model({2, 5}, {1, 2});
+  const PlateModel model = test::grid_model({2, 5}, {1, 2});
   const auto points = gauss_point_positions(model, model.elements[0]);
   const double g = 1.0 / std::sqrt(3.0);
   const double expected[4][2] = {{3.5 - 1.5 * g, 1.5 - 0.5 * g},

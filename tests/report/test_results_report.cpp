@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/results_report.hpp"
+#include "tests/common/plate_grid.hpp"
 
 namespace lajefem {
 namespace {
@@ -22,22 +23,8 @@ void fill_small_plate(ModelStore& store) {
   store.elastic_modulus = 30000000.0f;
   store.poisson_ratio = 0.2f;
   store.thickness = 0.1f;
-  store.node_count = 6;
-  store.element_count = 2;
+  test::make_grid_mesh(store, {0.0f, 2.5f, 5.0f}, {0.0f, 2.5f});
   store.support_count = 3;
-  const float xs[] = {0.0f, 2.5f, 5.0f, 0.0f, 2.5f, 5.0f};
-  const float ys[] = {0.0f, 0.0f, 0.0f, 2.5f, 2.5f, 2.5f};
-  for (int n = 1; n <= 6; ++n) {
-    store.node_coord(n, 1) = xs[n - 1];
-    store.node_coord(n, 2) = ys[n - 1];
-  }
-  const int nodes[2][4] = {{1, 2, 5, 4}, {2, 3, 6, 5}};
-  for (int e = 1; e <= 2; ++e) {
-    store.element_type(e) = 1;
-    for (int k = 1; k <= 4; ++k) {
-      store.element_nodes(e, k) = nodes[e - 1][k - 1];
-    }
-  }
   const float supports[3][4] = {
       {1.0f, 1000000.0f, 0.0f, 0.0f}, {3.0f, 10.0f, 0.05f, 0.0f}, {4.0f, 1.0f, 0.0f, 12345.0f}};
   for (int s = 1; s <= 3; ++s) {

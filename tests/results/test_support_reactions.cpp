@@ -12,50 +12,13 @@
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "results/support_reactions.hpp"
+#include "tests/common/dense_solver.hpp"
 
 namespace lajefem {
 namespace {
 
 std::stringstream make_scratch() {
   return std::stringstream(std::ios::in | std::ios::out | std::ios::binary);
-}
-
-// Gaussian elimination with partial pivoting on the leading n × n part of a (n ≤ 900): solves
-// a·x = b for every column of b in place.
-void solve_dense(std::vector<double> a, int n, std::vector<std::vector<double>>& b) {
-  auto at = [&](int i, int j) -> double& { return a[static_cast<std::size_t>(i) * n + j]; };
-  for (int k = 0; k < n; ++k) {
-    int pivot = k;
-    for (int i = k + 1; i < n; ++i) {
-      if (std::abs(at(i, k)) > std::abs(at(pivot, k))) {
-        pivot = i;
-      }
-    }
-    for (int j = 0; j < n; ++j) {
-      std::swap(at(k, j), at(pivot, j));
-    }
-    for (auto& column : b) {
-      std::swap(column[k], column[pivot]);
-    }
-    for (int i = k + 1; i < n; ++i) {
-      const double factor = at(i, k) / at(k, k);
-      for (int j = k; j < n; ++j) {
-        at(i, j) -= factor * at(k, j);
-      }
-      for (auto& column : b) {
-        column[i] -= factor * column[k];
-      }
-    }
-  }
-  for (auto& column : b) {
-    for (int i = n - 1; i >= 0; --i) {
-      double s = column[i];
-      for (int j = i + 1; j < n; ++j) {
-        s -= at(i, j) * column[j];
-      }
-      column[i] = s / at(i, i);
-    }
-  }
 }
 
 class NoElementListener final : public ElementListener {
@@ -132,7 +95,7 @@ class SupportedPlate : public ::testing::Test {
         b[c - 1][i - 1] = store->load_vectors(i, c);
       }
     }
-    solve_dense(std::move(a), n, b);
+    test::solve_dense(std::move(a), n, b);
     for (int c = 1; c <= store->load_case_count; ++c) {
       for (int i = 1; i <= n; ++i) {
         store->load_vectors(i, c) = b[c - 1][i - 1];

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/plate_grid.hpp"
+
 namespace lajefem::testing {
 
 struct Support {
@@ -29,7 +31,7 @@ struct PlateData {
 
 // Node number of grid point (i, j), i = 0..nx along x, j = 0..ny along y.
 inline int grid_node(const PlateData& plate, int i, int j) {
-  return j * (plate.nx + 1) + i + 1;
+  return test::grid_node(plate.nx, i, j);
 }
 
 // Supports on every edge node: w alone (simply supported) or all three (clamped).

@@ -11,6 +11,7 @@
 
 #include "solver/banded_solver.hpp"
 #include "solver/block_inversion.hpp"
+#include "tests/common/dense_solver.hpp"
 
 namespace lajefem {
 namespace {
@@ -93,41 +94,6 @@ void fill_positive_definite(BandedCase& system, unsigned seed) {
   }
 }
 
-// Dense Gaussian elimination with partial pivoting, one right-hand side.
-std::vector<double> solve_dense(std::vector<double> a, std::vector<double> y, int n) {
-  for (int p = 0; p < n; ++p) {
-    int pivot_row = p;
-    for (int r = p + 1; r < n; ++r) {
-      if (std::fabs(a[r * n + p]) > std::fabs(a[pivot_row * n + p])) {
-        pivot_row = r;
-      }
-    }
-    for (int c = 0; c < n; ++c) {
-      std::swap(a[p * n + c], a[pivot_row * n + c]);
-    }
-    std::swap(y[p], y[pivot_row]);
-    for (int r = p + 1; r < n; ++r) {
-      const double factor = a[r * n + p] / a[p * n + p];
-      if (factor == 0.0) {
-        continue;  // outside the band: nothing to eliminate
-      }
-      for (int c = p; c < n; ++c) {
-        a[r * n + c] -= factor * a[p * n + c];
-      }
-      y[r] -= factor * y[p];
-    }
-  }
-  std::vector<double> x(n);
-  for (int r = n - 1; r >= 0; --r) {
-    double sum = y[r];
-    for (int c = r + 1; c < n; ++c) {
-      sum -= a[r * n + c] * x[c];
-    }
-    x[r] = sum / a[r * n + r];
-  }
-  return x;
-}
-
 struct Shape {
   int n, nbw, cases;
   const char* what;
@@ -159,7 +125,7 @@ TEST(SolveBanded, AgreesWithDenseSolveOnPositiveDefiniteSystems) {
       for (int i = 1; i <= shape.n; ++i) {
         y[i - 1] = original(i, q);
       }
-      const std::vector<double> x = solve_dense(system.dense, y, shape.n);
+      const std::vector<double> x = test::solve_dense(system.dense, shape.n, y);
       double largest = 0.0;
       double worst = 0.0;
       for (int i = 1; i <= shape.n; ++i) {
