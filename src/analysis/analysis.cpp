@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "model/data_reader.hpp"
@@ -113,9 +114,14 @@ void load_model_into_store(const PlateModel& model, ModelStore& store) {
   store.data_error_code = data_read_successfully;
 }
 
-// The results scratch file of the analysis, held in memory.
-std::stringstream memory_scratch() {
-  return std::stringstream(std::ios::in | std::ios::out | std::ios::binary);
+// Runs `steps` (a shared step function) silently on a fresh store that holds the model, with
+// the results scratch file in memory; returns their stop, or nothing with the store filled.
+template <typename Steps>
+std::optional<AnalysisStop> run_silently(const PlateModel& model, ModelStore& store, Steps steps) {
+  load_model_into_store(model, store);
+  std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
+  SilentListener listener;
+  return steps(store, scratch, listener);
 }
 
 AnalysisResults results_from_store(const ModelStore& store) {
@@ -229,10 +235,7 @@ int model_half_bandwidth(const PlateModel& model) {
 
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {
   const auto store = make_model_store();
-  load_model_into_store(model, *store);
-  std::stringstream scratch = memory_scratch();
-  SilentListener listener;
-  if (auto stop = form_model_stiffness(*store, scratch, listener)) {
+  if (auto stop = run_silently(model, *store, form_model_stiffness)) {
     return *std::move(stop);
   }
   const int n = store->equation_count;
@@ -247,10 +250,7 @@ StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {
 
 AnalysisOutcome analyse_plate_model(const PlateModel& model) {
   const auto store = make_model_store();
-  load_model_into_store(model, *store);
-  std::stringstream scratch = memory_scratch();
-  SilentListener listener;
-  if (auto stop = run_analysis_steps(*store, scratch, listener)) {
+  if (auto stop = run_silently(model, *store, run_analysis_steps)) {
     return *std::move(stop);
   }
   return results_from_store(*store);
