@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "files/user_guide.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -33,8 +34,7 @@ constexpr const char* usage_text =
     "  check      find the faults of a data file and explain them\n"
     "  export     analyse a data file and write ParaView files, SVG maps and CSV tables\n"
     "\n"
-    "lajefem-tools COMMAND --help describes a command.\n"
-    "User guide: docs/README.md in the sources, installed as " LAJEFEM_DOC_DIR "/README.md\n";
+    "lajefem-tools COMMAND --help describes a command.\n";
 
 }  // namespace
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   ToolStreams streams{std::cout, std::cerr};
   const Words words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-    (words.empty() ? std::cerr : std::cout) << usage_text;
+    (words.empty() ? std::cerr : std::cout) << usage_text << lajefem::user_guide_line();
     return words.empty() ? 2 : 0;
   }
   if (words[0] == "--version") {
