@@ -12,21 +12,24 @@
 
 namespace lajefem::tools {
 
-const char* const model_options_help =
-    "  --material E NU T     modulus (GPa), Poisson's ratio, thickness (m)   [required]\n"
-    "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
-    "  --uniform Q           uniform load over the whole plate, kN/m2\n"
-    "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
-    "  --case                start the next load case (the first needs none)\n"
-    "  --title T             title, 12 characters at most (default: the output's base name)\n"
-    "  --results NAME        results file lajefem writes, 12 characters at most\n"
-    "                        (default: the output's base name with .res)\n"
-    "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
-    "  -h, --help            show this text\n"
-    "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
-    "Options other than --column, --support, --uniform, --point and --case are given once.\n"
-    "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
-    "command line.\n";
+std::string model_options_help(const std::string& repeatable) {
+  return "  --material E NU T     modulus (GPa), Poisson's ratio, thickness (m)   [required]\n"
+         "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
+         "  --uniform Q           uniform load over the whole plate, kN/m2\n"
+         "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
+         "  --case                start the next load case (the first needs none)\n"
+         "  --title T             title, 12 characters at most (default: the output's base name)\n"
+         "  --results NAME        results file lajefem writes, 12 characters at most\n"
+         "                        (default: the output's base name with .res)\n"
+         "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
+         "  -h, --help            show this text\n"
+         "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
+         "Options other than " +
+         repeatable +
+         "--uniform, --point and --case are given once.\n"
+         "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
+         "command line.\n";
+}
 
 namespace {
 
@@ -142,8 +145,13 @@ void check_model_options(const ModelOptions& options) {
 
 namespace {
 
+// The output's file name without the extension of a data file (".dat", ".txt"); any other dot
+// belongs to the name: "lajec1.4" -> "lajec1.4", "laje.dat" -> "laje".
 std::string stem_of(const std::string& output, const std::string& default_stem) {
-  const std::string stem = std::filesystem::path(output).stem().string();
+  const std::filesystem::path path(output);
+  const std::string extension = path.extension().string();
+  const bool data_extension = extension == ".dat" || extension == ".txt";
+  const std::string stem = (data_extension ? path.stem() : path.filename()).string();
   return output == "-" || stem.empty() ? default_stem : stem;
 }
 
