@@ -8,7 +8,7 @@
 
 #include "model/data_reader.hpp"
 #include "model/model_store.hpp"
-#include "run/analysis_steps.hpp"
+#include "steps/analysis_steps.hpp"
 
 namespace lajefem {
 

@@ -1,4 +1,4 @@
-#include "run/analysis_steps.hpp"
+#include "steps/analysis_steps.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -9,7 +9,7 @@
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "results/support_reactions.hpp"
-#include "run/band_operations.hpp"
+#include "steps/band_operations.hpp"
 
 namespace lajefem {
 
