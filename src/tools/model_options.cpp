@@ -8,6 +8,7 @@
 #include "analysis/analysis.hpp"
 #include "files/run_files.hpp"
 #include "model/limits.hpp"
+#include "text/latin1.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
@@ -33,45 +34,12 @@ std::string model_options_help(const std::string& repeatable) {
 
 namespace {
 
-// Continuation bytes that follow a UTF-8 lead byte, or -1 when the byte leads nothing.
-int continuation_count(unsigned char lead) {
-  return lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-}
-
-// A name typed in UTF-8 as the Latin-1 bytes of the data file: "AÇO" (41 C3 87 4F) -> 41 C7 4F.
-// A name that is not UTF-8 is taken as Latin-1 already; UsageError for a character that Latin-1
-// does not have.
-std::string latin1_name(const std::string& typed, const std::string& option) {
-  std::string latin1;
-  for (std::size_t i = 0; i < typed.size(); ++i) {
-    const auto lead = static_cast<unsigned char>(typed[i]);
-    if (lead < 0x80) {
-      latin1 += typed[i];
-      continue;
-    }
-    const int more = continuation_count(lead);
-    if (more < 0) {
-      return typed;
-    }
-    unsigned code = lead & (0x3Fu >> more);
-    for (int k = 1; k <= more; ++k) {
-      const auto next = i + k < typed.size() ? static_cast<unsigned char>(typed[i + k]) : 0;
-      if ((next & 0xC0) != 0x80) {
-        return typed;
-      }
-      code = code << 6 | (next & 0x3Fu);
-    }
-    if (code > 0xFF) {
-      throw UsageError(option + ": '" + typed + "' holds a character that Latin-1 does not have");
-    }
-    latin1 += static_cast<char>(code);
-    i += static_cast<std::size_t>(more);
-  }
-  return latin1;
-}
-
 std::string checked_name(const std::string& typed, const std::string& option) {
-  const std::string name = latin1_name(typed, option);
+  const std::optional<std::string> latin1 = typed_as_latin1(typed);
+  if (!latin1) {
+    throw UsageError(option + ": '" + typed + "' holds a character that Latin-1 does not have");
+  }
+  const std::string name = *latin1;
   const std::string fault = meshing::name_fault(name);
   if (!fault.empty()) {
     throw UsageError(option + ": " + fault);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/run/run_harness.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {
