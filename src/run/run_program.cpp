@@ -12,10 +12,10 @@
 #include "model/model_store.hpp"
 #include "model/scratch_records.hpp"
 #include "report/results_report.hpp"
-#include "steps/analysis_steps.hpp"
 #include "run/log_tables.hpp"
 #include "run/messages.hpp"
 #include "solver/banded_solver.hpp"
+#include "steps/analysis_steps.hpp"
 
 namespace lajefem {
 

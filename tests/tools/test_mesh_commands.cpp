@@ -115,10 +115,10 @@ TEST_F(MeshCommands, DefaultNamesKeepDotsThatAreNoExtension) {
       {"v2.1.dat", "v2.1.res", "V2.1"},
   };
   for (const auto& row : rows) {
-    ASSERT_EQ(run(run_generate, {"--size", "2", "2", "--mesh", "2", "2", "--edges", "SSSS",
-                                 "--material", "30", "0.2", "0.2", "--uniform", "-1", "-o",
-                                 path(row.output)}),
-              0);
+    ASSERT_EQ(
+        run(run_generate, {"--size", "2", "2", "--mesh", "2", "2", "--edges", "SSSS", "--material",
+                           "30", "0.2", "0.2", "--uniform", "-1", "-o", path(row.output)}),
+        0);
     const PlateModel model = read(row.output);
     EXPECT_EQ(model.results_name, row.results) << row.output;
     EXPECT_EQ(model.title, row.title) << row.output;
