@@ -6,16 +6,15 @@
 #include <numbers>
 
 #include "analysis/analysis.hpp"
+#include "geometry/plane_geometry.hpp"
 #include "model/limits.hpp"
-#include "postprocessing/contour_map.hpp"
 
 namespace lajefem {
 
 namespace {
 
-// Plan points (the value is not used) and polygons of the contour maps' geometry.
-using Point = FieldPoint;
-using Polygon = std::vector<Point>;
+using Point = PlanePoint;
+using Polygon = PlanePolygon;
 
 Finding warning(const char* code, std::string message) {
   return {Severity::warning, code, 0, 0, 0, 0, std::move(message)};
@@ -33,11 +32,6 @@ Polygon corner_points(const PlateModel& model, const PlateElement& element) {
   return corners;
 }
 
-// (b − a) × (c − a): positive when a, b, c turn anticlockwise.
-double cross(Point a, Point b, Point c) {
-  return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-}
-
 // The Jacobian of a four-node element is positive everywhere in it when it is positive at the
 // four corners, where it is a quarter of (next − corner) × (previous − corner).
 bool has_valid_geometry(const Polygon& corners) {
@@ -47,34 +41,6 @@ bool has_valid_geometry(const Polygon& corners) {
     }
   }
   return true;
-}
-
-// The part of `subject` on the left of the directed line from a to b (Sutherland–Hodgman).
-Polygon clipped(const Polygon& subject, Point a, Point b) {
-  Polygon kept;
-  for (std::size_t k = 0; k < subject.size(); ++k) {
-    const Point& p = subject[k];
-    const Point& q = subject[(k + 1) % subject.size()];
-    const double side_p = cross(a, b, p);
-    const double side_q = cross(a, b, q);
-    if (side_p >= 0) {
-      kept.push_back(p);
-    }
-    if ((side_p >= 0) != (side_q >= 0)) {
-      const double t = side_p / (side_p - side_q);
-      kept.push_back({p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)});
-    }
-  }
-  return kept;
-}
-
-// Area common to two convex anticlockwise polygons.
-double common_area(const Polygon& first, const Polygon& second) {
-  Polygon common = first;
-  for (std::size_t k = 0; k < second.size() && !common.empty(); ++k) {
-    common = clipped(common, second[k], second[(k + 1) % second.size()]);
-  }
-  return common.size() < 3 ? 0.0 : polygon_area(common);
 }
 
 // The smaller side of the box around the nodes that elements use (all nodes without elements).

@@ -494,16 +494,6 @@ void append_colour_bar(std::string& svg, const MapLayout& layout, const ContourS
 
 }  // namespace
 
-double polygon_area(const std::vector<FieldPoint>& polygon) {
-  double twice = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const FieldPoint& p = polygon[i];
-    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
-  }
-  return twice / 2;
-}
-
 ContourScale contour_scale(double lowest, double highest, bool diverging) {
   const double largest = std::max(std::fabs(lowest), std::fabs(highest));
   if (largest == 0) {
