@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "model/data_reader.hpp"
+#include "model/group_size.hpp"
 #include "model/model_store.hpp"
 #include "run/analysis_steps.hpp"
 
@@ -35,8 +36,13 @@ float modulus_as_read(float stored) {
   return gpa;
 }
 
+// A zero or negative count in the store is an empty group of the model, as it is for the steps.
 PlateModel model_from_store(const ModelStore& store) {
   PlateModel model;
+  model.nodes.reserve(static_cast<std::size_t>(group_size(store.node_count)));
+  model.elements.reserve(static_cast<std::size_t>(group_size(store.element_count)));
+  model.supports.reserve(static_cast<std::size_t>(group_size(store.support_count)));
+  model.load_cases.resize(static_cast<std::size_t>(group_size(store.load_case_count)));
   model.title = trimmed(store.title);
   model.elastic_modulus_gpa = modulus_as_read(store.elastic_modulus);
   model.poisson_ratio = store.poisson_ratio;
@@ -57,7 +63,8 @@ PlateModel model_from_store(const ModelStore& store) {
                               store.support_data(s, 3), store.support_data(s, 4)});
   }
   for (int c = 1; c <= store.load_case_count; ++c) {
-    LoadCase load_case;
+    LoadCase& load_case = model.load_cases[static_cast<std::size_t>(c - 1)];
+    load_case.loads.reserve(static_cast<std::size_t>(group_size(store.loads_per_case(c))));
     for (int i = 1; i <= store.loads_per_case(c); ++i) {
       PlateLoad load;
       load.type = store.load_info(i, 1, c);
@@ -67,7 +74,6 @@ PlateModel model_from_store(const ModelStore& store) {
       }
       load_case.loads.push_back(load);
     }
-    model.load_cases.push_back(load_case);
   }
   model.results_name = trimmed(store.results_file_name);
   return model;
