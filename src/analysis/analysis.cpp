@@ -6,10 +6,13 @@
 #include <optional>
 #include <sstream>
 
+#include "element/element_loop.hpp"
+#include "element/geometry_tables.hpp"
 #include "model/data_reader.hpp"
 #include "model/group_size.hpp"
 #include "model/model_store.hpp"
 #include "run/analysis_steps.hpp"
+#include "run/results_name.hpp"
 
 namespace lajefem {
 
@@ -229,6 +232,34 @@ ModelReading read_plate_model(std::istream& data) {
     return data_error_stop(store->data_error_code, fault);
   }
   return model_from_store(*store);
+}
+
+ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::path& folder,
+                                     const std::string& data_name) {
+  const auto store = make_model_store();
+  DataFault fault;
+  read_data_file(data, *store, fault);
+  if (store->data_error_code == data_read_successfully) {
+    refuse_results_name_of_inputs(folder, data_name, *store, fault);
+  }
+  if (store->data_error_code != data_read_successfully) {
+    return data_error_stop(store->data_error_code, fault);
+  }
+  return model_from_store(*store);
+}
+
+std::vector<int> elements_of_invalid_geometry(const PlateModel& model) {
+  const auto store = make_model_store();
+  load_model_into_store(model, *store);
+  gather_element_coordinates(*store);
+  build_sampling_tables(*store);
+  std::vector<int> invalid;
+  for (int e = 1; e <= store->element_count; ++e) {
+    if (!element_has_valid_geometry(*store, e)) {
+      invalid.push_back(e);
+    }
+  }
+  return invalid;
 }
 
 int model_half_bandwidth(const PlateModel& model) {
