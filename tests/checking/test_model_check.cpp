@@ -228,6 +228,36 @@ TEST(ModelCheck, ReadingStopsSayWhatFailed) {
   }
 }
 
+// The decimal-comma scan covers the lines the program reads: up to the results name, or up to
+// the line where reading stops, a last line without its line end included.
+TEST(ModelCheck, DecimalCommasOfTheLinesRead) {
+  const std::string sound = data_file_text(simply_supported());
+  const struct {
+    std::string data;
+    std::vector<int> lines;
+  } rows[] = {
+      {sound + "3 0,5 1,5\n", {}},  // after the results name: never read
+      {with_replaced(sound, "\n-10 0", "\n-10,5 0"), {78}},
+      {with_replaced(with_replaced(sound, "\n2 1.5 0\n", "\n2 1,5 0\n"), "\n-10 0", "\n-10,5 0"),
+       {11, 78}},
+      // reading stops at line 12, before the load values
+      {with_replaced(with_replaced(sound, "\n3 3 0\n", "\n3 3,O 0\n"), "\n-10 0", "\n-10,5 0"), {}},
+      {with_replaced(with_replaced(sound, "\n2 1.5 0\n", "\n2 1,5 0\n"), "\n3 3 0\n", "\n3 x 0\n"),
+       {11}},
+      // the file ends inside the node lines, on a line without its line end
+      {sound.substr(0, sound.find("\n3 3 0\n")) + "\n3 3,5", {12}},
+  };
+  for (const auto& row : rows) {
+    std::vector<int> lines;
+    for (const Finding& finding : check_text(row.data)) {
+      if (finding.code == "decimal-comma") {
+        lines.push_back(finding.line);
+      }
+    }
+    EXPECT_EQ(lines, row.lines) << row.data.substr(row.data.size() - 30);
+  }
+}
+
 TEST(ModelCheck, FindingsSayWhere) {
   const auto cases = finding_cases();
   const auto first = [&](const char* code) {
