@@ -11,6 +11,7 @@
 #include "meshing/renumbering.hpp"
 #include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
+#include "run/results_name.hpp"
 
 namespace lajefem {
 
@@ -78,6 +79,8 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
                 " (at most 300 nodes, 400 elements, 60 supports, 4 load cases, 80 loads per "
                 "case): make the model smaller"};
   }
+  const bool refused_name =
+      code == results_file_name_code && reading_failure(stop) == ReadingFailure::rejected;
   return {Severity::error,
           "data-error",
           stop.line,
@@ -85,7 +88,10 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
           0,
           0,
           "the program stops reading in " + data_statement_name(code) + console + reason +
-              ": correct the values there against the record layout of the data file"};
+              (refused_name ? ": give the report a name of its own, neither the data file's nor "
+                              "ZLIXO"
+                            : ": correct the values there against the record layout of the data "
+                              "file")};
 }
 
 bool stops_assembly(const Finding& finding) {

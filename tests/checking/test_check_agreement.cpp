@@ -91,6 +91,8 @@ TEST(CheckAgreesWithTheRun, OnFaultyAndWeakModels) {
   std::string unsupported = replaced(d01, "25 16 16", "25 16 0");
   unsupported.erase(unsupported.find("1 1 1.0E6"),
                     unsupported.find("CARGAS") - unsupported.find("1 1 1.0E6"));
+  std::string no_loads = replaced(d01, "\n1 1\n", "\n1 -1\n");
+  no_loads.erase(no_loads.find("1 2 0\n"), std::string("1 2 0\n-10.0 0 0 0 0 0 0 0\n").size());
   // Nodes held by springs alone, no element: the run goes through.
   const std::string springs_only =
       "molas\n\n'MOLAS'\nmaterial\n30 0.2 0.2\ncontagens\n2 -1 2\nnos\nno x y\n1 0 0\n2 1 0\n"
@@ -123,6 +125,8 @@ TEST(CheckAgreesWithTheRun, OnFaultyAndWeakModels) {
       {"a node without element or spring", extra_node, true, "mechanism-local"},
       {"no supports", unsupported, true, "mechanism-rigid"},
       {"negative counts: springs alone", springs_only, false, "unused-node"},
+      {"support count -1", replaced(unsupported, "25 16 0", "25 16 -1"), true, "mechanism-rigid"},
+      {"loads of case 1: -1", no_loads, false, "empty-load-case"},
   };
   for (const auto& row : rows) {
     const Agreement agreement = check_and_run(row.data);
