@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <utility>
 #include <variant>
 
 #include "analysis/analysis.hpp"
@@ -232,16 +233,21 @@ void report_run_stop(const PlateModel& model, const AnalysisStop& stop, Findings
 // A mechanism that the null space shows but that the solver, by round-off, gets through: the
 // run completes, and what the finding says of the stop is put right.
 void correct_claimed_stops(Findings& findings) {
-  const std::string claim = "the run stops with a global mechanism";
+  const std::pair<std::string, std::string> corrections[] = {
+      {"the run stops with a global mechanism or gives a huge checkerboard deflection",
+       "the run goes through only by round-off, with a huge checkerboard deflection"},
+      {"the run stops with a global mechanism",
+       "the run goes through only by round-off, and its results are meaningless"},
+  };
   for (Finding& finding : findings) {
     if (finding.code.rfind("mechanism-", 0) != 0) {
       continue;
     }
-    for (auto at = finding.message.find(claim); at != std::string::npos;
-         at = finding.message.find(claim)) {
-      finding.message.replace(at, claim.size(),
-                              "the run goes through only by round-off, and its results are "
-                              "meaningless");
+    for (const auto& [claim, correction] : corrections) {
+      for (auto at = finding.message.find(claim); at != std::string::npos;
+           at = finding.message.find(claim)) {
+        finding.message.replace(at, claim.size(), correction);
+      }
     }
   }
 }
