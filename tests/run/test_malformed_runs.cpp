@@ -594,9 +594,9 @@ TEST(MalformedRuns, ScratchFileOnAFullDisk) {
   EXPECT_FALSE(folder.holds("d01.res"));
 }
 
-// Inputs kept from fuzzing, each run as a data file.
+// Data files kept from fuzzing, each run as a data file.
 TEST(MalformedRuns, KeptFuzzInputsEndInOrder) {
-  const fs::path kept = fs::path(LAJEFEM_SOURCE_DIR) / "fuzz" / "regressions";
+  const fs::path kept = fs::path(LAJEFEM_SOURCE_DIR) / "fuzz" / "regressions" / "data";
   int count = 0;
   for (const auto& entry : fs::directory_iterator(kept)) {
     const testing::RunResult run = run_data(testing::read_file(entry.path()));
