@@ -1,31 +1,8 @@
 #include "element/geometry_tables.hpp"
 
-#include <cmath>
+#include "element/sampling_tables.hpp"
 
 namespace lajefem {
-
-namespace {
-
-// The bilinear functions and their natural derivatives at one sampling point (xi, eta), corners
-// in the order (−1, −1), (+1, −1), (+1, +1), (−1, +1).
-void fill_sampling_point(ModelStore& store, int point, double xi, double eta) {
-  store.shape_n(point, 1) = 0.25 * (1.0 - xi) * (1.0 - eta);
-  store.shape_n(point, 2) = 0.25 * (1.0 + xi) * (1.0 - eta);
-  store.shape_n(point, 3) = 0.25 * (1.0 + xi) * (1.0 + eta);
-  store.shape_n(point, 4) = 0.25 * (1.0 - xi) * (1.0 + eta);
-
-  store.shape_dxi(point, 1) = 0.25 * eta - 0.25;
-  store.shape_dxi(point, 2) = 0.25 - 0.25 * eta;
-  store.shape_dxi(point, 3) = 0.25 + 0.25 * eta;
-  store.shape_dxi(point, 4) = -0.25 - 0.25 * eta;
-
-  store.shape_deta(point, 1) = 0.25 * xi - 0.25;
-  store.shape_deta(point, 2) = -0.25 - 0.25 * xi;
-  store.shape_deta(point, 3) = 0.25 + 0.25 * xi;
-  store.shape_deta(point, 4) = 0.25 - 0.25 * xi;
-}
-
-}  // namespace
 
 void gather_element_coordinates(ModelStore& store) {
   for (int e = 1; e <= store.element_count; ++e) {
@@ -38,12 +15,10 @@ void gather_element_coordinates(ModelStore& store) {
 }
 
 void build_sampling_tables(ModelStore& store) {
-  const double g = 1.0 / std::sqrt(3.0);
-  fill_sampling_point(store, 1, -g, -g);
-  fill_sampling_point(store, 2, +g, -g);
-  fill_sampling_point(store, 3, +g, +g);
-  fill_sampling_point(store, 4, -g, +g);
-  fill_sampling_point(store, 5, 0.0, 0.0);
+  const SamplingTables& tables = sampling_tables();
+  store.shape_n = tables.n;
+  store.shape_dxi = tables.dxi;
+  store.shape_deta = tables.deta;
 }
 
 }  // namespace lajefem

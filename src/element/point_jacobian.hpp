@@ -2,6 +2,7 @@
 // and by the element loop's shape check.
 #pragma once
 
+#include "element/sampling_tables.hpp"
 #include "model/model_store.hpp"
 
 namespace lajefem {
@@ -16,6 +17,10 @@ struct PointJacobian {
 };
 
 // At sampling point 1..5 of the tables (5 is the centre), for the corners (x, y).
+PointJacobian point_jacobian(const SamplingTables& tables, const CornerValues& x,
+                             const CornerValues& y, int point);
+
+// The same from the store's tables.
 PointJacobian form_point_jacobian(const ModelStore& store, const CornerValues& x,
                                   const CornerValues& y, int point);
 

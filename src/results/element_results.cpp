@@ -20,15 +20,15 @@ void gather_element_displacements(const ModelStore& store, int e, ElementDisplac
   }
 }
 
-// Mx, My, Mxy at each Gauss point and Qx, Qy of the centre (in the first point's slot).
 void compute_stress_resultants(ModelStore& store, int e, const ElementDisplacements& u) {
   for (int c = 1; c <= store.load_case_count; ++c) {
+    ElementFreedomValues case_u;
+    for (int j = 1; j <= element_dofs; ++j) {
+      case_u(j) = u(j, c);
+    }
+    const StressResultants resultants = stress_resultants(store.element_stress_matrix, case_u);
     for (int r = 1; r <= stress_rows; ++r) {
-      double s = 0.0;
-      for (int j = 1; j <= element_dofs; ++j) {
-        s += store.element_stress_matrix(r, j) * u(j, c);
-      }
-      store.element_results(e, r, c) = static_cast<float>(s);
+      store.element_results(e, r, c) = resultants(r);
     }
   }
 }
@@ -48,6 +48,19 @@ void copy_corner_displacements(ModelStore& store, int e, const ElementDisplaceme
 }
 
 }  // namespace
+
+StressResultants stress_resultants(const StressMatrix& stress_matrix,
+                                   const ElementFreedomValues& u) {
+  StressResultants resultants;
+  for (int r = 1; r <= stress_rows; ++r) {
+    double s = 0.0;
+    for (int j = 1; j <= element_dofs; ++j) {
+      s += stress_matrix(r, j) * u(j);
+    }
+    resultants(r) = static_cast<float>(s);
+  }
+  return resultants;
+}
 
 void compute_element_results(ModelStore& store, std::iostream& scratch) {
   rewind_scratch(scratch);

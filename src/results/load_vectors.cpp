@@ -9,24 +9,8 @@ namespace lajefem {
 
 namespace {
 
-constexpr int nodal_load = 1;
-constexpr int distributed_load = 2;
-
 // Both weights of the 2 × 2 Gauss rule.
 constexpr double gauss_weight = 1.0;
-
-// The consistent-load integrals of one element, at element freedom 3(k − 1) + d of corner k:
-// ∫Nk (w), ∫∂Nk/∂x (θx), ∫∂Nk/∂y (θy) over the element. A distributed load (q1, q2, q3) puts
-// q1·∫Nk, q2·∫∂Nk/∂x, q3·∫∂Nk/∂y on the corner's node.
-using LoadIntegrals = Array<double, element_dofs>;
-
-// A nodal load: force on w, moments on θx and θy of its node.
-void add_nodal_load(ModelStore& store, int i, int c) {
-  const int n = store.load_info(i, 2, c);
-  for (int d = 1; d <= freedoms_per_node; ++d) {
-    store.load_vectors(node_equation(n, d), c) += store.load_values(i, d, c);
-  }
-}
 
 // Σ_g of one shape-function quantity of corner k times det J over the four Gauss points.
 template <typename Quantity>
@@ -38,6 +22,35 @@ double integrate_over_element(const GaussPointGeometry& geometry, int k, const Q
   return sum;
 }
 
+}  // namespace
+
+LoadIntegrals element_load_integrals(const SamplingTables& tables, const CornerValues& x,
+                                     const CornerValues& y) {
+  const GaussPointGeometry geometry = gauss_point_geometry(tables, x, y);
+  LoadIntegrals integrals;
+  for (int k = 1; k <= corners; ++k) {
+    integrals(element_freedom(k, freedom_w)) = integrate_over_element(geometry, k, tables.n);
+    integrals(element_freedom(k, freedom_theta_x)) =
+        integrate_over_element(geometry, k, geometry.dndx);
+    integrals(element_freedom(k, freedom_theta_y)) =
+        integrate_over_element(geometry, k, geometry.dndy);
+  }
+  return integrals;
+}
+
+namespace {
+
+constexpr int nodal_load = 1;
+constexpr int distributed_load = 2;
+
+// A nodal load: force on w, moments on θx and θy of its node.
+void add_nodal_load(ModelStore& store, int i, int c) {
+  const int n = store.load_info(i, 2, c);
+  for (int d = 1; d <= freedoms_per_node; ++d) {
+    store.load_vectors(node_equation(n, d), c) += store.load_values(i, d, c);
+  }
+}
+
 // From element e's own Gauss-point geometry.
 LoadIntegrals element_load_integrals(const ModelStore& store, int e) {
   CornerValues x;
@@ -46,16 +59,7 @@ LoadIntegrals element_load_integrals(const ModelStore& store, int e) {
     x(k) = store.element_x(e, k);
     y(k) = store.element_y(e, k);
   }
-  const GaussPointGeometry geometry = gauss_point_geometry(store, x, y);
-  LoadIntegrals integrals;
-  for (int k = 1; k <= corners; ++k) {
-    integrals(element_freedom(k, freedom_w)) = integrate_over_element(geometry, k, store.shape_n);
-    integrals(element_freedom(k, freedom_theta_x)) =
-        integrate_over_element(geometry, k, geometry.dndx);
-    integrals(element_freedom(k, freedom_theta_y)) =
-        integrate_over_element(geometry, k, geometry.dndy);
-  }
-  return integrals;
+  return element_load_integrals(sampling_tables_of(store), x, y);
 }
 
 // Every element's integrals, formed once for all the distributed loads of the run.

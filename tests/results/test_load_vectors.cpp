@@ -35,7 +35,10 @@ void leave_geometry_of_last_element(ModelStore& store) {
     x(k) = store.element_x(store.element_count, k);
     y(k) = store.element_y(store.element_count, k);
   }
-  form_gauss_point_geometry(store, x, y);
+  const GaussPointGeometry geometry = gauss_point_geometry(store, x, y);
+  store.point_dndx = geometry.dndx;
+  store.point_dndy = geometry.dndy;
+  store.point_jacobian = geometry.jacobian;
 }
 
 TEST(LoadVectors, NodalLoadsAddOnTheirEquations) {
