@@ -196,6 +196,17 @@ std::string data_statement_name(int code) {
   }
 }
 
+namespace {
+
+// Equation i as its node and freedom: 7 -> "the w of node 3".
+std::string freedom_text(int equation) {
+  static const char* const names[] = {"w", "\u03b8x", "\u03b8y"};
+  const int node = (equation + 2) / 3;
+  return std::string("the ") + names[(equation - 1) % 3] + " of node " + std::to_string(node);
+}
+
+}  // namespace
+
 std::string describe_stop(const AnalysisStop& stop) {
   using Kind = AnalysisStop::Kind;
   switch (stop.kind) {
@@ -219,7 +230,9 @@ std::string describe_stop(const AnalysisStop& stop) {
       return "load " + std::to_string(stop.load) + " of load case " +
              std::to_string(stop.load_case) + " has an unknown type (1 nodal, 2 distributed)";
     case Kind::global_mechanism:
-      return "the plate can move without resistance (global mechanism): check the supports";
+      return "the plate can move without resistance (global mechanism" +
+             (stop.equation > 0 ? ", shown at " + freedom_text(stop.equation) : std::string()) +
+             "): check the supports";
   }
   return "analysis stopped";
 }

@@ -15,7 +15,8 @@ struct AnalysisStop {
     invalid_geometry,      // element: Jacobian not positive somewhere in it
     local_mechanism,       // equation (and its node and freedom) without stiffness
     unknown_load_type,     // load_case, load (slot)
-    global_mechanism,      // the solver met a block it cannot invert
+    global_mechanism,      // the solver met a block it cannot invert; the sparse engine, a pivot
+                           // that is not positive (equation)
   };
   Kind kind = Kind::data_error;
   int data_error_code = 0;  // data_error: the statement's code (101..501)
@@ -24,7 +25,7 @@ struct AnalysisStop {
   std::string explanation;  // data_error: the same reason in English
   int half_bandwidth = 0;   // band_limit
   int element = 0;          // unknown_element_type, invalid_geometry
-  int equation = 0;         // local_mechanism
+  int equation = 0;         // local_mechanism; global_mechanism of the sparse engine (0: none)
   int load_case = 0;        // unknown_load_type
   int load = 0;             // unknown_load_type
 };

@@ -1,0 +1,18 @@
+// The analysis of a plate model of any size: its stiffness assembled into a sparse matrix from
+// the program's own element kernels, factorised once by a sparse Cholesky factorisation and
+// solved for every load case at once; element resultants and support reactions by the program's
+// own formulas. The same stops as the program's steps, where they apply at any size.
+#pragma once
+
+#include "analysis/analysis.hpp"
+#include "model/plate_model.hpp"
+
+namespace lajefem::sparse {
+
+// Results in the same neutral types as the program's steps give, or the stop: an unknown element
+// or load type, an element whose map folds, a freedom whose diagonal is below the program's
+// limit (local mechanism), a stiffness that is not positive definite (global mechanism, with the
+// equation where it showed).
+AnalysisOutcome analyse_plate_model_sparse(const PlateModel& model);
+
+}  // namespace lajefem::sparse

@@ -1,0 +1,134 @@
+#include "sparse/sparse_assembly.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "element/point_jacobian.hpp"
+
+namespace lajefem::sparse {
+
+namespace {
+
+constexpr int plate_element_type = 1;
+constexpr double least_diagonal = 0.1;
+
+bool has_valid_geometry(const CornerValues& x, const CornerValues& y) {
+  for (int point = 1; point <= sampling_points; ++point) {
+    const double determinant = point_jacobian(sampling_tables(), x, y, point).determinant;
+    if (!(std::isfinite(determinant) && determinant > 0.0)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// (node 0-based, freedom 0..2) of element freedom r (1-based).
+struct NodeFreedom {
+  int node = 0;
+  int freedom = 0;
+  int equation() const { return 3 * node + freedom; }
+};
+
+NodeFreedom element_node_freedom(const PlateElement& element, int r) {
+  return {element.nodes[static_cast<std::size_t>((r - 1) / 3)] - 1, (r - 1) % 3};
+}
+
+void add_element(const PlateElement& element, const ElementMatrices& matrices,
+                 const StiffnessPattern& pattern, std::vector<double>& values) {
+  for (int r = 1; r <= element_dofs; ++r) {
+    const NodeFreedom row = element_node_freedom(element, r);
+    for (int c = 1; c <= element_dofs; ++c) {
+      const NodeFreedom column = element_node_freedom(element, c);
+      if (row.equation() <= column.equation()) {
+        const std::int64_t at =
+            entry_index(pattern, row.node, row.freedom, column.node, column.freedom);
+        values[static_cast<std::size_t>(at)] += matrices.stiffness(r, c);
+      }
+    }
+  }
+}
+
+void add_springs(const PlateModel& model, const StiffnessPattern& pattern,
+                 std::vector<double>& values) {
+  for (const PlateSupport& support : model.supports) {
+    const std::array<float, 3> springs{support.spring_w, support.spring_theta_x,
+                                       support.spring_theta_y};
+    const int node = support.node - 1;
+    for (int d = 0; d < 3; ++d) {
+      double& diagonal = values[static_cast<std::size_t>(entry_index(pattern, node, d, node, d))];
+      diagonal = static_cast<double>(springs[static_cast<std::size_t>(d)]) * 1000000.0 + diagonal;
+    }
+  }
+}
+
+}  // namespace
+
+void corner_coordinates(const PlateModel& model, const PlateElement& element, CornerValues& x,
+                        CornerValues& y) {
+  for (int a = 1; a <= corners; ++a) {
+    const PlateNode& node = model.nodes[static_cast<std::size_t>(element.nodes[a - 1] - 1)];
+    x(a) = node.x;
+    y(a) = node.y;
+  }
+}
+
+std::optional<AnalysisStop> element_stop(const PlateModel& model) {
+  for (std::size_t e = 0; e < model.elements.size(); ++e) {
+    const PlateElement& element = model.elements[e];
+    AnalysisStop stop;
+    stop.element = static_cast<int>(e) + 1;
+    if (element.type != plate_element_type) {
+      stop.kind = AnalysisStop::Kind::unknown_element_type;
+      return stop;
+    }
+    CornerValues x;
+    CornerValues y;
+    corner_coordinates(model, element, x, y);
+    if (!has_valid_geometry(x, y)) {
+      stop.kind = AnalysisStop::Kind::invalid_geometry;
+      return stop;
+    }
+  }
+  return std::nullopt;
+}
+
+MaterialRigidity model_material(const PlateModel& model) {
+  const float modulus = model.elastic_modulus_gpa * 1e6f;  // GPa to kN/m², held in single precision
+  return material_rigidity(modulus, model.poisson_ratio, model.thickness);
+}
+
+ElementMatrices element_matrices(const PlateModel& model, const MaterialRigidity& material,
+                                 const PlateElement& element) {
+  CornerValues x;
+  CornerValues y;
+  corner_coordinates(model, element, x, y);
+  return plate_element_matrices(sampling_tables(), material, x, y);
+}
+
+std::vector<double> assembled_stiffness(const PlateModel& model, const StiffnessPattern& pattern) {
+  std::vector<double> values(pattern.rows.size(), 0.0);
+  const MaterialRigidity material = model_material(model);
+  for (const PlateElement& element : model.elements) {
+    add_element(element, element_matrices(model, material, element), pattern, values);
+  }
+  add_springs(model, pattern, values);
+  return values;
+}
+
+std::optional<AnalysisStop> local_mechanism(const StiffnessPattern& pattern,
+                                            const std::vector<double>& values) {
+  for (std::int64_t i = 0; i < pattern.equations; ++i) {
+    const auto node = static_cast<int>(i / 3);
+    const auto d = static_cast<int>(i % 3);
+    if (!(values[static_cast<std::size_t>(entry_index(pattern, node, d, node, d))] >=
+          least_diagonal)) {
+      AnalysisStop stop;
+      stop.kind = AnalysisStop::Kind::local_mechanism;
+      stop.equation = static_cast<int>(i) + 1;
+      return stop;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace lajefem::sparse
