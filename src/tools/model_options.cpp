@@ -208,14 +208,27 @@ std::string model_summary(const PlateModel& model) {
          counted(model.load_cases.size(), "load case");
 }
 
-void write_output_file(const std::string& path, const std::string& input,
-                       const std::function<void(std::ostream&)>& write) {
+std::unique_ptr<StagedFile> stage_output_file(const std::string& path, const std::string& input,
+                                              const std::function<void(std::ostream&)>& write) {
   if (!input.empty() && designates_same_file(path, input)) {
     throw UsageError("will not write over the input file " + input + ": choose another -o");
   }
-  if (!write_file_atomically(path, write)) {
+  std::unique_ptr<StagedFile> staged = stage_file(path, write);
+  if (!staged) {
     throw InputError("cannot write " + path + ": check the folder exists and may be written");
   }
+  return staged;
+}
+
+void publish_output_file(StagedFile& staged, const std::string& path) {
+  if (!staged.publish()) {
+    throw InputError("cannot put " + path + " in place: check the folder may be written");
+  }
+}
+
+void write_output_file(const std::string& path, const std::string& input,
+                       const std::function<void(std::ostream&)>& write) {
+  publish_output_file(*stage_output_file(path, input, write), path);
 }
 
 void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
