@@ -8,6 +8,7 @@
 #include "analysis/analysis.hpp"
 #include "files/run_files.hpp"
 #include "model/limits.hpp"
+#include "model/material_rule.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
@@ -126,8 +127,12 @@ void check_model_options(const ModelOptions& options) {
     throw UsageError("give the material with --material E NU T");
   }
   const auto& [modulus, poisson, thickness] = *options.material;
-  if (!(modulus > 0) || !(poisson > -1 && poisson < 1) || !(thickness > 0)) {
-    throw UsageError("--material: E and T must be positive and NU between -1 and 1");
+  if (const auto fault = material_fault(held_modulus(modulus), poisson, thickness)) {
+    const bool overflows = fault->value == 0 && modulus > 0;
+    throw UsageError(std::string("--material: ") + fault->explanation +
+                     (overflows ? " (lajefem holds it in kN/m2 in single precision: E in GPa "
+                                  "must stay below about 3.4E32)"
+                                : ""));
   }
   if (!(options.spring > 0)) {
     throw UsageError("--spring: the stiffness must be positive");
