@@ -1,6 +1,6 @@
 // lajefem-tools export: analyses a data file in memory and writes ParaView files, SVG contour
 // maps and CSV tables of its results, then prints a summary. Nothing is written when the
-// analysis stops; each file appears complete or not at all.
+// analysis stops; the files appear together or not at all.
 #include <filesystem>
 #include <fstream>
 #include <memory>
