@@ -189,7 +189,8 @@ void write_output_files(const std::vector<OutputFile>& files, const fs::path& fo
   }
   const std::unique_ptr<StagedFolder> staged = StagedFolder::make(folder);
   if (!staged) {
-    throw InputError("cannot make the folder " + folder.string());
+    throw InputError("cannot write in " + folder.string() +
+                     ": check that the folder, or the one it is to be made in, may be written");
   }
   for (const OutputFile& file : files) {
     if (!staged->write(file.name, file.write)) {
