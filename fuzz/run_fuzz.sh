@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a bounded time (LAJEFEM_FUZZ_SECONDS per
-# target, 25 s by default) on a seed corpus made from the examples and the kept regression inputs.
+# target, 20 s by default: four targets, under two minutes of fuzzing in all) on a seed corpus
+# made from the examples and the inputs kept under fuzz/regressions: data files for the reader,
+# the whole run and the check, gmsh mesh files for the mesh reader.
 # Installs clang and its fuzzer runtime first when they are missing; skips fuzzing, without
 # failing, when they cannot be had. A crash, a hang or a sanitizer report fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${LAJEFEM_FUZZ_SECONDS:-25}
+seconds=${LAJEFEM_FUZZ_SECONDS:-20}
 
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
@@ -28,15 +30,33 @@ fi
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g" -DLAJEFEM_FUZZ=ON  # index asserts stay on
-cmake --build build-fuzz -j2 --target fuzz_reader fuzz_run
+cmake --build build-fuzz -j2 --target fuzz_reader fuzz_run fuzz_check fuzz_gmsh
 
-for target in fuzz_reader fuzz_run; do
-  corpus=build-fuzz/corpus-$target
+# The seeds of a target: the examples of its input kind (below a size, when given) and the inputs
+# kept for that kind.
+seed_corpus() {
+  local corpus=$1 kind=$2 below=${3:-}
   mkdir -p "$corpus"
-  cp examples/* "$corpus"/
-  if [ -d fuzz/regressions ]; then
-    cp fuzz/regressions/* "$corpus"/
+  if [ "$kind" = gmsh ]; then
+    cp examples/*.msh "$corpus"/
+  else
+    find examples -maxdepth 1 -type f ! -name '*.msh' ! -name '*.geo' ${below:+-size -$below} \
+      -exec cp {} "$corpus"/ \;
   fi
+  cp fuzz/regressions/"$kind"/* "$corpus"/
+}
+
+# Every target runs, a fault in one not hiding those of the others; any fault fails the script.
+failed=0
+for target in fuzz_reader fuzz_run fuzz_check fuzz_gmsh; do
+  corpus=build-fuzz/corpus-$target
+  case $target in
+    fuzz_gmsh) seed_corpus "$corpus" gmsh ;;
+    # The null space of the largest example takes seconds under the sanitizers: the check starts
+    # from the smaller ones, to try more inputs in its time.
+    fuzz_check) seed_corpus "$corpus" data 8k ;;
+    *) seed_corpus "$corpus" data ;;
+  esac
   echo "fuzz: $target for $seconds s"
   status=0
   ./build-fuzz/fuzz/$target "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
@@ -46,6 +66,7 @@ for target in fuzz_reader fuzz_run; do
   if [ "$status" -ne 0 ]; then
     tail -n 60 build-fuzz/$target.log
     echo "fuzz: $target found a fault (input kept under build-fuzz/$target-*)"
-    exit "$status"
+    failed=$status
   fi
 done
+exit "$failed"

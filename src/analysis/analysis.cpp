@@ -6,9 +6,13 @@
 #include <optional>
 #include <sstream>
 
+#include "element/element_loop.hpp"
+#include "element/geometry_tables.hpp"
 #include "model/data_reader.hpp"
+#include "model/group_size.hpp"
 #include "model/model_store.hpp"
-#include "run/analysis_steps.hpp"
+#include "steps/analysis_steps.hpp"
+#include "steps/results_name.hpp"
 
 namespace lajefem {
 
@@ -35,8 +39,13 @@ float modulus_as_read(float stored) {
   return gpa;
 }
 
+// A zero or negative count in the store is an empty group of the model, as it is for the steps.
 PlateModel model_from_store(const ModelStore& store) {
   PlateModel model;
+  model.nodes.reserve(static_cast<std::size_t>(group_size(store.node_count)));
+  model.elements.reserve(static_cast<std::size_t>(group_size(store.element_count)));
+  model.supports.reserve(static_cast<std::size_t>(group_size(store.support_count)));
+  model.load_cases.resize(static_cast<std::size_t>(group_size(store.load_case_count)));
   model.title = trimmed(store.title);
   model.elastic_modulus_gpa = modulus_as_read(store.elastic_modulus);
   model.poisson_ratio = store.poisson_ratio;
@@ -57,7 +66,8 @@ PlateModel model_from_store(const ModelStore& store) {
                               store.support_data(s, 3), store.support_data(s, 4)});
   }
   for (int c = 1; c <= store.load_case_count; ++c) {
-    LoadCase load_case;
+    LoadCase& load_case = model.load_cases[static_cast<std::size_t>(c - 1)];
+    load_case.loads.reserve(static_cast<std::size_t>(group_size(store.loads_per_case(c))));
     for (int i = 1; i <= store.loads_per_case(c); ++i) {
       PlateLoad load;
       load.type = store.load_info(i, 1, c);
@@ -67,7 +77,6 @@ PlateModel model_from_store(const ModelStore& store) {
       }
       load_case.loads.push_back(load);
     }
-    model.load_cases.push_back(load_case);
   }
   model.results_name = trimmed(store.results_file_name);
   return model;
@@ -223,6 +232,34 @@ ModelReading read_plate_model(std::istream& data) {
     return data_error_stop(store->data_error_code, fault);
   }
   return model_from_store(*store);
+}
+
+ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::path& folder,
+                                     const std::string& data_name) {
+  const auto store = make_model_store();
+  DataFault fault;
+  read_data_file(data, *store, fault);
+  if (store->data_error_code == data_read_successfully) {
+    refuse_results_name_of_inputs(folder, data_name, *store, fault);
+  }
+  if (store->data_error_code != data_read_successfully) {
+    return data_error_stop(store->data_error_code, fault);
+  }
+  return model_from_store(*store);
+}
+
+std::vector<int> elements_of_invalid_geometry(const PlateModel& model) {
+  const auto store = make_model_store();
+  load_model_into_store(model, *store);
+  gather_element_coordinates(*store);
+  build_sampling_tables(*store);
+  std::vector<int> invalid;
+  for (int e = 1; e <= store->element_count; ++e) {
+    if (!element_has_valid_geometry(*store, e)) {
+      invalid.push_back(e);
+    }
+  }
+  return invalid;
 }
 
 int model_half_bandwidth(const PlateModel& model) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <variant>
@@ -66,6 +67,15 @@ using AnalysisOutcome = std::variant<AnalysisResults, AnalysisStop>;
 
 // Reads a data file with the program's own reader (limits and references checked as it does).
 ModelReading read_plate_model(std::istream& data);
+
+// Reads the data file `data_name` of `folder` as lajefem run in that folder reads it: the reader,
+// then the run's refusal of a results name that designates the data file or the log ZLIXO.
+ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::path& folder,
+                                     const std::string& data_name);
+
+// Elements (1-based) whose Jacobian determinant is not positive at a Gauss point or at the
+// centre: the element loop stops at the first of them. For a model within the program's limits.
+std::vector<int> elements_of_invalid_geometry(const PlateModel& model);
 
 // Analyses a model that lies within the program's limits (as read_plate_model gives it).
 AnalysisOutcome analyse_plate_model(const PlateModel& model);

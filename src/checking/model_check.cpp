@@ -1,67 +1,22 @@
 #include "checking/model_check.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <sstream>
+#include <istream>
+#include <utility>
 #include <variant>
 
 #include "analysis/analysis.hpp"
+#include "checking/decimal_commas.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_checks.hpp"
 #include "meshing/renumbering.hpp"
+#include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
+#include "steps/results_name.hpp"
 
 namespace lajefem {
 
 namespace {
-
-bool is_digit(char c) {
-  return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-// A line whose first item reads as a number: a data line, where a heading starts with a word.
-bool starts_with_number(const std::string& line) {
-  const auto first = line.find_first_not_of(" \t");
-  if (first == std::string::npos) {
-    return false;
-  }
-  std::size_t at = first + (line[first] == '-' || line[first] == '+' ? 1 : 0);
-  at += at < line.size() && line[at] == '.' ? 1 : 0;
-  return at < line.size() && is_digit(line[at]);
-}
-
-// The item around position `at` (between blanks): "30 0,2 0,15" at 4 -> "0,2".
-std::string item_around(const std::string& line, std::size_t at) {
-  const auto begin = line.find_last_of(" \t", at);
-  const auto end = line.find_first_of(" \t/", at);
-  const std::size_t from = begin == std::string::npos ? 0 : begin + 1;
-  return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
-}
-
-// Data lines with a digit, a comma and a digit side by side, before any slash.
-Findings decimal_comma_findings(const std::string& text) {
-  Findings findings;
-  std::istringstream lines(text);
-  std::string line;
-  for (int number = 1; std::getline(lines, line); ++number) {
-    const std::string statement = line.substr(0, line.find('/'));
-    if (!starts_with_number(statement)) {
-      continue;
-    }
-    for (std::size_t at = 1; at + 1 < statement.size(); ++at) {
-      if (statement[at] == ',' && is_digit(statement[at - 1]) && is_digit(statement[at + 1])) {
-        const std::string item = item_around(statement, at);
-        findings.push_back({Severity::warning, "decimal-comma", number, 0, 0, 0,
-                            "'" + item + "' reads as " +
-                                std::to_string(std::count(item.begin(), item.end(), ',') + 1) +
-                                " values: a comma always separates values; write decimal "
-                                "fractions with a point, and a blank after a separating comma"});
-        break;
-      }
-    }
-  }
-  return findings;
-}
 
 // How the reader's input failed, from the fixed reasons its console prints for a value it could
 // not read at all; rejections of a value it read (a count, a node number) are `rejected`.
@@ -125,6 +80,8 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
                 " (at most 300 nodes, 400 elements, 60 supports, 4 load cases, 80 loads per "
                 "case): make the model smaller"};
   }
+  const bool refused_name =
+      code == results_file_name_code && reading_failure(stop) == ReadingFailure::rejected;
   return {Severity::error,
           "data-error",
           stop.line,
@@ -132,7 +89,10 @@ Finding reading_stop_finding(const AnalysisStop& stop) {
           0,
           0,
           "the program stops reading in " + data_statement_name(code) + console + reason +
-              ": correct the values there against the record layout of the data file"};
+              (refused_name ? ": give the report a name of its own, neither the data file's nor "
+                              "ZLIXO"
+                            : ": correct the values there against the record layout of the data "
+                              "file")};
 }
 
 bool stops_assembly(const Finding& finding) {
@@ -193,12 +153,149 @@ Findings stiffness_findings(const PlateModel& model, const Findings& found) {
   return find_mechanisms(model, std::get<std::vector<double>>(stiffness));
 }
 
+bool is_error(const Finding& finding, const char* code) {
+  return finding.severity == Severity::error && finding.code == code;
+}
+
+// A finding of the check's own rules that says why the run stops as it does.
+bool explains_stop(const Finding& finding, const AnalysisStop& stop) {
+  using Kind = AnalysisStop::Kind;
+  switch (stop.kind) {
+    case Kind::band_limit:
+      return is_error(finding, "limit");
+    case Kind::unknown_element_type:
+      return is_error(finding, "element-type") && finding.element == stop.element;
+    case Kind::invalid_geometry:
+      return is_error(finding, "invalid-geometry") && finding.element == stop.element;
+    case Kind::local_mechanism:
+      return is_error(finding, "mechanism-local") &&
+             finding.node == equation_owner(stop.equation).node;
+    case Kind::unknown_load_type:
+      return is_error(finding, "load-type");
+    case Kind::global_mechanism:
+      return finding.severity == Severity::error && finding.code.rfind("mechanism-", 0) == 0;
+    case Kind::data_error:
+      return false;
+  }
+  return false;
+}
+
+// Bending rigidity E·t³ / (12 (1 − ν²)) of the plate, kN·m.
+double bending_rigidity(const PlateModel& model) {
+  const double e = model.elastic_modulus_gpa * 1e6;
+  const double t = model.thickness;
+  const double nu = model.poisson_ratio;
+  return e * t * t * t / (12 * (1 - nu * nu));
+}
+
+// A global-mechanism stop that no mechanism of the stiffness explains: the supports hold the
+// plate, but the solver's pivots fall below its fixed tolerance.
+Finding pivot_stop_finding(const PlateModel& model) {
+  const double rigidity = bending_rigidity(model);
+  const std::string why =
+      rigidity < 1 ? "the plate is too weak and flexible for that tolerance (its bending "
+                     "rigidity E·t³/(12(1 − ν²)) is " +
+                         number_text(rigidity) +
+                         " kN·m, where a concrete slab 0.2 m thick has about 20000): check "
+                         "that E is in GPa and t in m; a plate this flexible cannot be "
+                         "analysed by the program, whose tolerance is fixed"
+                   : "its stiffness is too ill-conditioned for that tolerance (bending rigidity " +
+                         number_text(rigidity) +
+                         " kN·m): springs many orders stiffer than the plate, or elements of "
+                         "very different sizes; bring the springs nearer the plate's stiffness";
+  return {Severity::error,
+          "solver-pivot",
+          0,
+          0,
+          0,
+          0,
+          "the run stops with a global mechanism (\"POSSÍVEL MECANISMO GLOBAL\") although the "
+          "supports hold the plate: the solver finds no pivot above its tolerance of 0.0001, "
+          "because " +
+              why};
+}
+
+// The run's own stop as an error: the findings of the rules that explain it stand for it, and
+// a stop that none explains is an error of its own, with what the check can say of it.
+void report_run_stop(const PlateModel& model, const AnalysisStop& stop, Findings& findings) {
+  if (std::any_of(findings.begin(), findings.end(),
+                  [&](const Finding& finding) { return explains_stop(finding, stop); })) {
+    return;
+  }
+  if (stop.kind == AnalysisStop::Kind::global_mechanism) {
+    findings.push_back(pivot_stop_finding(model));
+    return;
+  }
+  findings.push_back({Severity::error, "run-stop", 0, 0, stop.element, 0,
+                      describe_stop(stop) + ": the run stops there"});
+}
+
+// A mechanism that the null space shows but that the solver, by round-off, gets through: the
+// run completes, and what the finding says of the stop is put right.
+void correct_claimed_stops(Findings& findings) {
+  const std::pair<std::string, std::string> corrections[] = {
+      {"the run stops with a global mechanism or gives a huge checkerboard deflection",
+       "the run goes through only by round-off, with a huge checkerboard deflection"},
+      {"the run stops with a global mechanism",
+       "the run goes through only by round-off, and its results are meaningless"},
+  };
+  for (Finding& finding : findings) {
+    if (finding.code.rfind("mechanism-", 0) != 0) {
+      continue;
+    }
+    for (const auto& [claim, correction] : corrections) {
+      for (auto at = finding.message.find(claim); at != std::string::npos;
+           at = finding.message.find(claim)) {
+        finding.message.replace(at, claim.size(), correction);
+      }
+    }
+  }
+}
+
+// Why the report cannot be written under the results name in `folder`, or nothing: it replaces
+// only a writable plain file, and it is written in the folder that the name leads to.
+std::string unwritable_results_reason(const std::filesystem::path& folder,
+                                      const std::string& results_name) {
+  namespace fs = std::filesystem;
+  const fs::path results = folder / results_name;
+  std::error_code error;
+  const fs::file_status existing = fs::status(results, error);
+  if (fs::exists(existing)) {
+    const bool writable_file = fs::is_regular_file(existing) &&
+                               (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
+    return writable_file ? "" : fs::is_directory(existing) ? "it is a folder" : "it is read-only";
+  }
+  return fs::is_directory(results.parent_path(), error) ? "" : "its folder does not exist";
+}
+
+// The run goes through its analysis and then cannot write its report: it stops there.
+void check_results_file(const std::filesystem::path& folder, const PlateModel& model,
+                        Findings& findings) {
+  const std::string reason = unwritable_results_reason(folder, model.results_name);
+  if (!reason.empty()) {
+    findings.push_back(
+        {Severity::error, "results-file", 0, 0, 0, 0,
+         "the results file " + model.results_name + " cannot be written, since " + reason +
+             " (the run stops after its analysis with \"ERRO: não foi possível escrever o "
+             "ficheiro de resultados\"): name a plain file in the data file's folder, in "
+             "quotes if the name holds a slash"});
+  }
+}
+
+// The folder in which lajefem would run on the data file: the file's own.
+std::filesystem::path run_folder(const std::filesystem::path& data_file) {
+  return data_file.has_parent_path() ? data_file.parent_path() : std::filesystem::path(".");
+}
+
 }  // namespace
 
-Findings check_data_file(const std::string& text) {
-  Findings findings = decimal_comma_findings(text);
-  std::istringstream data(text);
-  const ModelReading reading = read_plate_model(data);
+Findings check_data_file(std::istream& data, const std::filesystem::path& data_file) {
+  DecimalCommaScan scan(*data.rdbuf());
+  std::istream scanned(&scan);
+  const std::filesystem::path folder = run_folder(data_file);
+  const ModelReading reading =
+      read_plate_model_as_run(scanned, folder, data_file.filename().string());
+  Findings findings = scan.findings();
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     findings.push_back(reading_stop_finding(*stop));
     return findings;
@@ -208,6 +305,13 @@ Findings check_data_file(const std::string& text) {
   findings.insert(findings.end(), model_findings.begin(), model_findings.end());
   const Findings mechanisms = stiffness_findings(model, findings);
   findings.insert(findings.end(), mechanisms.begin(), mechanisms.end());
+  const AnalysisOutcome outcome = analyse_plate_model(model);
+  if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
+    report_run_stop(model, *stop, findings);
+  } else {
+    correct_claimed_stops(findings);
+    check_results_file(folder, model, findings);
+  }
   return findings;
 }
 

@@ -6,16 +6,15 @@
 #include <numbers>
 
 #include "analysis/analysis.hpp"
+#include "geometry/plane_geometry.hpp"
 #include "model/limits.hpp"
-#include "postprocessing/contour_map.hpp"
 
 namespace lajefem {
 
 namespace {
 
-// Plan points (the value is not used) and polygons of the contour maps' geometry.
-using Point = FieldPoint;
-using Polygon = std::vector<Point>;
+using Point = PlanePoint;
+using Polygon = PlanePolygon;
 
 Finding warning(const char* code, std::string message) {
   return {Severity::warning, code, 0, 0, 0, 0, std::move(message)};
@@ -33,48 +32,39 @@ Polygon corner_points(const PlateModel& model, const PlateElement& element) {
   return corners;
 }
 
-// (b − a) × (c − a): positive when a, b, c turn anticlockwise.
-double cross(Point a, Point b, Point c) {
-  return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
-}
-
 // The Jacobian of a four-node element is positive everywhere in it when it is positive at the
-// four corners, where it is a quarter of (next − corner) × (previous − corner).
-bool has_valid_geometry(const Polygon& corners) {
+// four corners, where it is a quarter of (next − corner) × (previous − corner). The first
+// corner (0..3) where it is not, or 4 when the element is a convex quadrilateral.
+std::size_t first_flat_corner(const Polygon& corners) {
   for (std::size_t a = 0; a < 4; ++a) {
     if (!(cross(corners[a], corners[(a + 1) % 4], corners[(a + 3) % 4]) > 0)) {
-      return false;
+      return a;
     }
   }
-  return true;
+  return 4;
 }
 
-// The part of `subject` on the left of the directed line from a to b (Sutherland–Hodgman).
-Polygon clipped(const Polygon& subject, Point a, Point b) {
-  Polygon kept;
-  for (std::size_t k = 0; k < subject.size(); ++k) {
-    const Point& p = subject[k];
-    const Point& q = subject[(k + 1) % subject.size()];
-    const double side_p = cross(a, b, p);
-    const double side_q = cross(a, b, q);
-    if (side_p >= 0) {
-      kept.push_back(p);
-    }
-    if ((side_p >= 0) != (side_q >= 0)) {
-      const double t = side_p / (side_p - side_q);
-      kept.push_back({p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)});
+// An element that the element loop accepts (its Jacobian is positive at the Gauss points and the
+// centre) but that is no convex quadrilateral: two corners on one node or at one place (a
+// triangle), or an angle of 180° or more.
+std::string degenerate_text(const Polygon& corners, const PlateElement& element) {
+  for (std::size_t a = 0; a < 4; ++a) {
+    const std::size_t next = (a + 1) % 4;
+    const bool same_node = element.nodes[a] == element.nodes[next];
+    if (same_node || (corners[a].x == corners[next].x && corners[a].y == corners[next].y)) {
+      return "corners " + std::to_string(a + 1) + " and " + std::to_string(next + 1) +
+             (same_node ? " are both node " + std::to_string(element.nodes[a])
+                        : " (nodes " + std::to_string(element.nodes[a]) + " and " +
+                              std::to_string(element.nodes[next]) + ") lie at one place") +
+             ", so the element is a triangle: the program accepts it, but a four-node element "
+             "collapsed into a triangle is too stiff and its resultants are poor; mesh that part "
+             "with quadrilaterals";
     }
   }
-  return kept;
-}
-
-// Area common to two convex anticlockwise polygons.
-double common_area(const Polygon& first, const Polygon& second) {
-  Polygon common = first;
-  for (std::size_t k = 0; k < second.size() && !common.empty(); ++k) {
-    common = clipped(common, second[k], second[(k + 1) % second.size()]);
-  }
-  return common.size() < 3 ? 0.0 : polygon_area(common);
+  const std::size_t flat = first_flat_corner(corners);
+  return "the angle at node " + std::to_string(element.nodes[flat]) +
+         " is 180° or more, so the element is no convex quadrilateral: the program accepts it, "
+         "but its results lose accuracy; reshape the element";
 }
 
 // The smaller side of the box around the nodes that elements use (all nodes without elements).
@@ -221,6 +211,7 @@ void check_overlaps(const PlateModel& model, const std::vector<ElementShape>& sh
 }
 
 void check_elements(const PlateModel& model, Findings& findings) {
+  const std::vector<int> refused = elements_of_invalid_geometry(model);
   std::vector<ElementShape> valid;
   std::vector<std::array<int, 4>> seen;
   for (int e = 1; e <= static_cast<int>(model.elements.size()); ++e) {
@@ -239,11 +230,16 @@ void check_elements(const PlateModel& model, Findings& findings) {
     }
     seen.push_back(corners_set);
     const Polygon corners = corner_points(model, element);
-    if (!has_valid_geometry(corners)) {
+    if (std::binary_search(refused.begin(), refused.end(), e)) {
       findings.push_back({Severity::error, "invalid-geometry", 0, 0, e, 0,
                           "corners not anticlockwise, or the element is folded or degenerate "
                           "(the run stops): list the corners anticlockwise, x to the right "
                           "and y up"});
+      continue;
+    }
+    if (first_flat_corner(corners) < 4) {
+      findings.push_back(
+          {Severity::warning, "degenerate-element", 0, 0, e, 0, degenerate_text(corners, element)});
       continue;
     }
     if (const std::string distortion = distortion_text(corners, element); !distortion.empty()) {

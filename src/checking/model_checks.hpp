@@ -8,8 +8,8 @@
 namespace lajefem {
 
 // limit (band), units-modulus, units-thickness, unused-node, element-type, invalid-geometry,
-// duplicate-element, overlapping-elements, distorted-element, duplicate-support, load-type and
-// empty-load-case findings, in that order.
+// degenerate-element, duplicate-element, overlapping-elements, distorted-element,
+// duplicate-support, load-type and empty-load-case findings, in that order.
 Findings check_plate_model(const PlateModel& model);
 
 }  // namespace lajefem

@@ -31,6 +31,13 @@ bool has_valid_geometry(const ModelStore& store, const CornerValues& x, const Co
   return true;
 }
 
+void element_corners(const ModelStore& store, int e, CornerValues& x, CornerValues& y) {
+  for (int a = 1; a <= corners; ++a) {
+    x(a) = store.element_x(e, a);
+    y(a) = store.element_y(e, a);
+  }
+}
+
 // Adds element e's stiffness into the upper triangle (row ≤ column) of global_stiffness.
 void assemble_element(ModelStore& store, int e) {
   const ElementEquations equations = element_equations(corner_nodes(store, e));
@@ -53,6 +60,13 @@ void mirror_lower_triangle(ModelStore& store) {
 
 }  // namespace
 
+bool element_has_valid_geometry(const ModelStore& store, int e) {
+  CornerValues x;
+  CornerValues y;
+  element_corners(store, e, x, y);
+  return has_valid_geometry(store, x, y);
+}
+
 std::optional<AnalysisStop> assemble_global_stiffness(ModelStore& store, std::ostream& scratch,
                                                       ElementListener& listener) {
   store.global_stiffness.fill(0.0);
@@ -62,10 +76,7 @@ std::optional<AnalysisStop> assemble_global_stiffness(ModelStore& store, std::os
     }
     CornerValues x;
     CornerValues y;
-    for (int a = 1; a <= corners; ++a) {
-      x(a) = store.element_x(e, a);
-      y(a) = store.element_y(e, a);
-    }
+    element_corners(store, e, x, y);
     if (!has_valid_geometry(store, x, y)) {
       return element_stop(AnalysisStop::Kind::invalid_geometry, e);
     }

@@ -18,6 +18,11 @@ class ElementListener {
   virtual void element_formed(const ModelStore& store, int element) = 0;
 };
 
+// Element e, whose corners gather_element_coordinates has placed, enters the stiffness only
+// when its Jacobian determinant is positive and finite at the four Gauss points and at the
+// centre: corners listed clockwise, or a folded element, fail.
+bool element_has_valid_geometry(const ModelStore& store, int e);
+
 // Fills global_stiffness and writes one stress-matrix record per element to scratch. Stops, with
 // the elements before it formed, at an element of unknown type or one whose Jacobian determinant
 // is not positive at a Gauss point or at the centre.

@@ -55,6 +55,13 @@ struct GeneratedPlate {
 // allows. MeshingError when two grid lines fall on the same single-precision coordinate.
 GeneratedPlate generate_plate(const PlateRequest& request);
 
+// holds_rigid_motions and holds_free_patterns restate, for a grid and its support layout, what the
+// model check finds from the stiffness itself (the null space of the stiffness with springs, in
+// checking/mechanisms): here the held freedoms are set against the free patterns directly, before
+// any stiffness is formed, so that generate refuses the layout with advice instead of writing a
+// model that stops. The checking tests hold the two to each other: every layout refused here is a
+// mechanism for the check, and every layout accepted here checks without one.
+
 // Whether the edges and columns hold every rigid motion of the plate (w = a + b·x + c·y, with the
 // slopes b and c): false for a single column, for supports all on one line with no slope held
 // across it (one simply supported edge, columns in a row), and the like.

@@ -87,8 +87,11 @@ std::vector<std::vector<int>> components_of(const Graph& graph) {
 // The component's node nearest to each corner of its bounding box.
 std::vector<int> corner_nodes(const PlateModel& model, const std::vector<int>& component) {
   std::vector<int> corners;
-  for (const auto& [sx, sy] : std::array<std::pair<float, float>, 4>{
+  // The direction is named, not unpacked: clang 14 cannot capture structured bindings.
+  for (const auto& corner : std::array<std::pair<float, float>, 4>{
            {{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}}) {
+    const float sx = corner.first;
+    const float sy = corner.second;
     corners.push_back(*std::max_element(component.begin(), component.end(), [&](int a, int b) {
       const PlateNode& p = model.nodes[static_cast<std::size_t>(a)];
       const PlateNode& q = model.nodes[static_cast<std::size_t>(b)];

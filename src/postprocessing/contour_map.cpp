@@ -281,42 +281,81 @@ void append_edges(std::string& svg, const MapLayout& layout, const PlateModel& m
          "\" fill=\"none\" stroke=\"#000000\" stroke-width=\"1.6\" stroke-linecap=\"round\"/>\n";
 }
 
-// How a node is held: all three freedoms, w alone, or any other set of springs.
-enum class SupportKind { clamped, pinned, other };
+// How a node is held: all three freedoms (clamped); w alone along a supported line (simply
+// supported) or at a node whose neighbours are free (a column or point support); w and one
+// rotation (a hard simple support: w and the slope along the edge); any other set of springs.
+enum class SupportKind { clamped, simple, point, hard, other };
+constexpr std::size_t support_kind_count = 5;
 
-SupportKind support_kind(bool w, bool theta_x, bool theta_y) {
-  if (w && theta_x && theta_y) {
-    return SupportKind::clamped;
-  }
-  return w && !theta_x && !theta_y ? SupportKind::pinned : SupportKind::other;
-}
+using HeldFreedoms = std::array<bool, 3>;  // w, θx, θy
 
-// The springs of all support records of a node taken together.
-std::map<int, SupportKind> support_kinds(const PlateModel& model) {
-  std::map<int, std::array<bool, 3>> held;
+// The springs of all support records of each supported node taken together.
+std::map<int, HeldFreedoms> held_freedoms(const PlateModel& model) {
+  std::map<int, HeldFreedoms> held;
   for (const PlateSupport& support : model.supports) {
     auto& freedoms = held[support.node];
     freedoms[0] = freedoms[0] || support.spring_w != 0;
     freedoms[1] = freedoms[1] || support.spring_theta_x != 0;
     freedoms[2] = freedoms[2] || support.spring_theta_y != 0;
   }
+  return held;
+}
+
+// Whether a node shares an element side with another node held as it is: a line of supports.
+bool on_supported_line(const PlateModel& model, const std::map<int, HeldFreedoms>& held, int node) {
+  const HeldFreedoms& own = held.at(node);
+  for (const PlateElement& element : model.elements) {
+    for (int c = 0; c < 4; ++c) {
+      if (element.nodes[c] != node) {
+        continue;
+      }
+      for (const int neighbour : {element.nodes[(c + 1) % 4], element.nodes[(c + 3) % 4]}) {
+        const auto found = held.find(neighbour);
+        if (neighbour != node && found != held.end() && found->second == own) {
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
+std::map<int, SupportKind> support_kinds(const PlateModel& model) {
+  const std::map<int, HeldFreedoms> held = held_freedoms(model);
   std::map<int, SupportKind> kinds;
   for (const auto& [node, freedoms] : held) {
-    kinds[node] = support_kind(freedoms[0], freedoms[1], freedoms[2]);
+    const int rotations = (freedoms[1] ? 1 : 0) + (freedoms[2] ? 1 : 0);
+    SupportKind kind = SupportKind::other;
+    if (freedoms[0] && rotations == 2) {
+      kind = SupportKind::clamped;
+    } else if (freedoms[0] && rotations == 1) {
+      kind = SupportKind::hard;
+    } else if (freedoms[0]) {
+      kind = on_supported_line(model, held, node) ? SupportKind::simple : SupportKind::point;
+    }
+    kinds[node] = kind;
   }
   return kinds;
 }
 
-// Square for clamped, triangle for pinned, open diamond for other supports, centred on (x, y).
+// Square for clamped, triangle for simply supported, half-filled triangle for a hard simple
+// support, ringed dot for a column, open diamond for other supports, centred on (x, y).
 std::string support_symbol(SupportKind kind, double x, double y) {
   const std::string cx = px(x);
+  const std::string triangle = cx + "," + px(y - 5.5) + " " + px(x + 5.5) + "," + px(y + 4.5) +
+                               " " + px(x - 5.5) + "," + px(y + 4.5);
   switch (kind) {
     case SupportKind::clamped:
       return "<rect x=\"" + px(x - 4.5) + "\" y=\"" + px(y - 4.5) +
              "\" width=\"9\" height=\"9\" fill=\"#000000\"/>\n";
-    case SupportKind::pinned:
-      return "<polygon points=\"" + cx + "," + px(y - 5.5) + " " + px(x + 5.5) + "," + px(y + 4.5) +
-             " " + px(x - 5.5) + "," + px(y + 4.5) + "\" fill=\"#000000\"/>\n";
+    case SupportKind::simple:
+      return "<polygon points=\"" + triangle + "\" fill=\"#000000\"/>\n";
+    case SupportKind::hard:
+      return "<polygon points=\"" + triangle +
+             "\" fill=\"#808080\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n";
+    case SupportKind::point:
+      return "<circle cx=\"" + cx + "\" cy=\"" + px(y) +
+             "\" r=\"5\" fill=\"#000000\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>\n";
     case SupportKind::other:
       break;
   }
@@ -332,28 +371,48 @@ std::string text_element(double x, double y, const std::string& anchor, int size
          "</text>\n";
 }
 
+// The room an entry of the support legend takes: symbol, text and the gap after it.
+double legend_entry_width(const std::string& name) {
+  return 36 + 7.2 * name.size();
+}
+
 // Support symbols at their nodes and, below the plate, a legend of the kinds present.
 void append_supports(std::string& svg, const MapLayout& layout, const PlateModel& model,
                      const std::vector<bool>& used) {
   const std::map<int, SupportKind> kinds = support_kinds(model);
-  std::array<bool, 3> present{};
+  std::array<bool, support_kind_count> present{};
   for (const auto& [node, kind] : kinds) {
     if (!used[node - 1])
       continue;
     const PlateNode& at = model.nodes[node - 1];
     svg += support_symbol(kind, layout.canvas_x(at.x), layout.canvas_y(at.y));
-    present[static_cast<int>(kind)] = true;
+    present[static_cast<std::size_t>(kind)] = true;
   }
-  constexpr std::array<const char*, 3> names{"clamped (w, \u03b8x, \u03b8y held)",
-                                             "simply supported (w held)", "other springs"};
-  double x = left_margin;
-  const double y = layout.height - 24;
-  for (int k = 0; k < 3; ++k) {
+  constexpr std::array<const char*, support_kind_count> names{
+      "clamped (w, \u03b8x, \u03b8y held)", "simply supported (w held)",
+      "column or point support (w held)", "hard simple support (w and one slope held)",
+      "other springs"};
+  // Entries left to right, on a second row when the first is full.
+  std::vector<std::size_t> shown;
+  double row_width = 0;
+  bool two_rows = false;
+  for (std::size_t k = 0; k < support_kind_count; ++k) {
     if (present[k]) {
-      svg += support_symbol(static_cast<SupportKind>(k), x + 6, y - 4);
-      svg += text_element(x + 18, y, "start", 12, names[k]);
-      x += 36 + 7.2 * std::string(names[k]).size();
+      shown.push_back(k);
+      row_width += legend_entry_width(names[k]);
+      two_rows = two_rows || left_margin + row_width > layout.width - 8;
     }
+  }
+  double x = left_margin;
+  double y = layout.height - (two_rows ? 38 : 24);
+  for (const std::size_t k : shown) {
+    if (x > left_margin && x + legend_entry_width(names[k]) > layout.width - 8) {
+      x = left_margin;
+      y += 20;
+    }
+    svg += support_symbol(static_cast<SupportKind>(k), x + 6, y - 4);
+    svg += text_element(x + 18, y, "start", 12, names[k]);
+    x += legend_entry_width(names[k]);
   }
 }
 
@@ -434,16 +493,6 @@ void append_colour_bar(std::string& svg, const MapLayout& layout, const ContourS
 }
 
 }  // namespace
-
-double polygon_area(const std::vector<FieldPoint>& polygon) {
-  double twice = 0;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const FieldPoint& p = polygon[i];
-    const FieldPoint& q = polygon[(i + 1) % polygon.size()];
-    twice += p.x * q.y - q.x * p.y;
-  }
-  return twice / 2;
-}
 
 ContourScale contour_scale(double lowest, double highest, bool diverging) {
   const double largest = std::max(std::fabs(lowest), std::fabs(highest));

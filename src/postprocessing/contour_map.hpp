@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/plane_geometry.hpp"
 #include "model/plate_model.hpp"
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/result_fields.hpp"
@@ -36,9 +37,6 @@ struct FieldPoint {
   double y = 0;
   double value = 0;
 };
-
-// Area enclosed by a polygon, positive when its corners run anticlockwise.
-double polygon_area(const std::vector<FieldPoint>& polygon);
 
 // One filled piece of a band: a convex polygon over which the field lies within the band.
 struct BandPiece {

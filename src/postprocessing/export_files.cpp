@@ -4,6 +4,7 @@
 #include "postprocessing/csv_tables.hpp"
 #include "postprocessing/number_text.hpp"
 #include "postprocessing/vtu_writer.hpp"
+#include "text/latin1.hpp"
 
 namespace lajefem {
 

@@ -8,6 +8,7 @@
 
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
+#include "text/latin1.hpp"
 
 namespace lajefem {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis.hpp"
+#include "geometry/plane_geometry.hpp"
 #include "model/plate_model.hpp"
 #include "postprocessing/design_moments.hpp"
 
@@ -30,11 +31,6 @@ Resultants centre_resultants(const ElementResultants& element);
 // Per node: the unweighted mean over its elements of their extrapolated corner moments and of
 // their centre shear forces (all zero at a node no element uses).
 std::vector<Resultants> nodal_resultants(const PlateModel& model, const LoadCaseResults& results);
-
-struct PlanePoint {
-  double x = 0;  // m
-  double y = 0;  // m
-};
 
 // The four Gauss points of an element in the plane, point p nearest corner p.
 std::array<PlanePoint, 4> gauss_point_positions(const PlateModel& model,

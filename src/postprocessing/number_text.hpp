@@ -16,10 +16,6 @@ std::string double_text(double value);
 // (-0.00004, 2) -> "-4e-05", (-0.0, 3) -> "0".
 std::string short_text(double value, int digits);
 
-// Text as UTF-8: kept when it already is valid UTF-8, otherwise read as Latin-1 (the data file's
-// own encoding): "N\xBA 1" -> "Nº 1".
-std::string utf8_text(const std::string& text);
-
 // Text safe inside XML character data and attribute values: "a<b & \"c\"" -> "a&lt;b &amp;
 // &quot;c&quot;".
 std::string xml_escaped(const std::string& text);

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "element/plate_element.hpp"
+#include "model/group_size.hpp"
 
 namespace lajefem {
 
@@ -60,7 +61,7 @@ LoadIntegrals element_load_integrals(const ModelStore& store, int e) {
 // Every element's integrals, formed once for all the distributed loads of the run.
 std::vector<LoadIntegrals> all_load_integrals(const ModelStore& store) {
   std::vector<LoadIntegrals> integrals;
-  integrals.reserve(static_cast<std::size_t>(store.element_count));
+  integrals.reserve(static_cast<std::size_t>(group_size(store.element_count)));
   for (int e = 1; e <= store.element_count; ++e) {
     integrals.push_back(element_load_integrals(store, e));
   }

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "files/user_guide.hpp"
+
 namespace lajefem {
 
 namespace {
@@ -19,7 +21,7 @@ void write_usage(std::ostream& out) {
          "  -h, --help     show this text and exit\n"
          "      --version  show the version and exit\n"
          "\n"
-         "User guide: docs/README.md in the sources, installed as " LAJEFEM_DOC_DIR "/README.md\n";
+      << user_guide_line();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "files/buffered_write.hpp"
 #include "run/messages.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

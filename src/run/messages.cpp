@@ -3,6 +3,7 @@
 #include <array>
 
 #include "model/equation_numbering.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

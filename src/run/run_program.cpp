@@ -12,18 +12,17 @@
 #include "model/model_store.hpp"
 #include "model/scratch_records.hpp"
 #include "report/results_report.hpp"
-#include "run/analysis_steps.hpp"
 #include "run/log_tables.hpp"
 #include "run/messages.hpp"
 #include "solver/banded_solver.hpp"
+#include "steps/analysis_steps.hpp"
+#include "steps/results_name.hpp"
 
 namespace lajefem {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int results_file_name_code = 501;
 
 // One run in progress: the store, the console and the files, and the step sequence. It listens
 // to the analysis steps to announce each one and to write the log's tables.
@@ -114,25 +113,13 @@ class Run final : public StepListener {
     DataFault fault;
     read_data_file(data, *store_, fault);
     if (store_->data_error_code == data_read_successfully) {
-      check_results_file_name(data_name, fault);
+      refuse_results_name_of_inputs(environment_.folder, data_name, *store_, fault);
     }
     if (store_->data_error_code != data_read_successfully) {
       return show_stop_message(
           data_error_message(store_->data_error_code, fault.line, fault.reason));
     }
     return true;
-  }
-
-  // The report must not overwrite the data file or the log.
-  void check_results_file_name(const std::string& data_name, DataFault& fault) {
-    const fs::path results = results_path();
-    if (designates_same_file(results, environment_.folder / trimmed_name(data_name)) ||
-        designates_same_file(results, environment_.folder / "ZLIXO")) {
-      store_->data_error_code = results_file_name_code;
-      fault.line = fault.results_name_line;
-      fault.reason = "o ficheiro de resultados " + results_name() +
-                     " seria o ficheiro de dados ou o ficheiro ZLIXO";
-    }
   }
 
   fs::path results_path() const { return environment_.folder / results_name(); }

@@ -319,21 +319,4 @@ void append_free_real(std::string& text, double value) {
   text.append(number, end);
 }
 
-std::string to_latin1(std::string_view utf8) {
-  std::string bytes;
-  bytes.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
-      bytes += static_cast<char>(lead);
-    } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
-      const unsigned char next = static_cast<unsigned char>(utf8[++i]);
-      bytes += static_cast<char>(((lead & 0x1F) << 6) | (next & 0x3F));
-    } else {
-      bytes += '?';
-    }
-  }
-  return bytes;
-}
-
 }  // namespace lajefem

@@ -38,12 +38,4 @@ void append_exponent(std::string& out, double value, int width, int digits);
 void append_free_integer(std::string& text, long long value);
 void append_free_real(std::string& text, double value);
 
-// Program text (UTF-8 literal) to Latin-1 bytes: "Cálculo" -> "C\xE1lculo".
-std::string to_latin1(std::string_view utf8);
-
-// Shorthand for a literal program text: "ATENÇÃO"_l1.
-inline std::string operator""_l1(const char* text, std::size_t length) {
-  return to_latin1(std::string_view(text, length));
-}
-
 }  // namespace lajefem

@@ -1,7 +1,6 @@
 // lajefem-tools check DATAFILE [--json]: the findings of the model check, plain or as JSON;
 // exit status 1 when one of them is an error.
 #include <fstream>
-#include <iterator>
 #include <ostream>
 
 #include "checking/findings.hpp"
@@ -18,7 +17,8 @@ namespace {
 constexpr const char* check_help =
     "Usage: lajefem-tools check DATAFILE [--json]\n"
     "\n"
-    "Reads DATAFILE as lajefem does and reports what would stop the run or make its numbers\n"
+    "Reads DATAFILE as lajefem does, runs the analysis as lajefem would in the file's folder,\n"
+    "and reports what stops the run (every stop is an error) or makes its numbers\n"
     "meaningless: one line per finding, 'FILE[:LINE]: SEVERITY: [WHERE: ]MESSAGE [CODE]',\n"
     "severity error, warning or note. Mechanisms are found from the stiffness itself and\n"
     "explained (rigid motion, the element's checkerboard pattern, a freedom without stiffness).\n"
@@ -28,15 +28,6 @@ constexpr const char* check_help =
     "\n"
     "Exit status: 0 no errors (warnings and notes allowed), 1 at least one error or an\n"
     "unreadable file, 2 a usage error. The codes are described in docs/check.md.\n";
-
-std::string file_text(const std::string& name) {
-  std::ifstream file = open_input_file(name);
-  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) {
-    throw InputError("cannot read '" + name + "'");
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -63,7 +54,8 @@ int run_check(const Words& words, ToolStreams& streams) {
   if (data_file.empty()) {
     throw UsageError("name the data file to check");
   }
-  const Findings findings = check_data_file(file_text(data_file));
+  std::ifstream file = open_input_file(data_file);
+  const Findings findings = check_data_file(file, data_file);
   if (json) {
     write_findings_json(streams.out, findings);
   } else {

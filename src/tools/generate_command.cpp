@@ -220,7 +220,7 @@ meshing::GeneratedPlate generate_checked(const meshing::PlateRequest& plate) {
 
 int run_generate(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << generate_help << model_options_help;
+    streams.out << generate_help << model_options_help("--column, ");
     return 0;
   }
   GenerateOptions options = parse_generate(words);

@@ -143,7 +143,7 @@ void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
 
 int run_import(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << import_help << model_options_help;
+    streams.out << import_help << model_options_help("--support, ");
     return 0;
   }
   const ImportOptions options = parse_import(words);

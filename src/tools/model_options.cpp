@@ -9,67 +9,38 @@
 #include "files/run_files.hpp"
 #include "model/limits.hpp"
 #include "model/material_rule.hpp"
+#include "text/latin1.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
 
-const char* const model_options_help =
-    "  --material E NU T     modulus (GPa), Poisson's ratio, thickness (m)   [required]\n"
-    "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
-    "  --uniform Q           uniform load over the whole plate, kN/m2\n"
-    "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
-    "  --case                start the next load case (the first needs none)\n"
-    "  --title T             title, 12 characters at most (default: the output's base name)\n"
-    "  --results NAME        results file lajefem writes, 12 characters at most\n"
-    "                        (default: the output's base name with .res)\n"
-    "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
-    "  -h, --help            show this text\n"
-    "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
-    "Options other than --column, --support, --uniform, --point and --case are given once.\n"
-    "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
-    "command line.\n";
+std::string model_options_help(const std::string& repeatable) {
+  return "  --material E NU T     modulus (GPa), Poisson's ratio, thickness (m)   [required]\n"
+         "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
+         "  --uniform Q           uniform load over the whole plate, kN/m2\n"
+         "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
+         "  --case                start the next load case (the first needs none)\n"
+         "  --title T             title, 12 characters at most (default: the output's base name)\n"
+         "  --results NAME        results file lajefem writes, 12 characters at most\n"
+         "                        (default: the output's base name with .res)\n"
+         "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
+         "  -h, --help            show this text\n"
+         "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
+         "Options other than " +
+         repeatable +
+         "--uniform, --point and --case are given once.\n"
+         "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
+         "command line.\n";
+}
 
 namespace {
 
-// Continuation bytes that follow a UTF-8 lead byte, or -1 when the byte leads nothing.
-int continuation_count(unsigned char lead) {
-  return lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-}
-
-// A name typed in UTF-8 as the Latin-1 bytes of the data file: "AÇO" (41 C3 87 4F) -> 41 C7 4F.
-// A name that is not UTF-8 is taken as Latin-1 already; UsageError for a character that Latin-1
-// does not have.
-std::string latin1_name(const std::string& typed, const std::string& option) {
-  std::string latin1;
-  for (std::size_t i = 0; i < typed.size(); ++i) {
-    const auto lead = static_cast<unsigned char>(typed[i]);
-    if (lead < 0x80) {
-      latin1 += typed[i];
-      continue;
-    }
-    const int more = continuation_count(lead);
-    if (more < 0) {
-      return typed;
-    }
-    unsigned code = lead & (0x3Fu >> more);
-    for (int k = 1; k <= more; ++k) {
-      const auto next = i + k < typed.size() ? static_cast<unsigned char>(typed[i + k]) : 0;
-      if ((next & 0xC0) != 0x80) {
-        return typed;
-      }
-      code = code << 6 | (next & 0x3Fu);
-    }
-    if (code > 0xFF) {
-      throw UsageError(option + ": '" + typed + "' holds a character that Latin-1 does not have");
-    }
-    latin1 += static_cast<char>(code);
-    i += static_cast<std::size_t>(more);
-  }
-  return latin1;
-}
-
 std::string checked_name(const std::string& typed, const std::string& option) {
-  const std::string name = latin1_name(typed, option);
+  const std::optional<std::string> latin1 = typed_as_latin1(typed);
+  if (!latin1) {
+    throw UsageError(option + ": '" + typed + "' holds a character that Latin-1 does not have");
+  }
+  const std::string name = *latin1;
   const std::string fault = meshing::name_fault(name);
   if (!fault.empty()) {
     throw UsageError(option + ": " + fault);
@@ -147,8 +118,13 @@ void check_model_options(const ModelOptions& options) {
 
 namespace {
 
+// The output's file name without the extension of a data file (".dat", ".txt"); any other dot
+// belongs to the name: "lajec1.4" -> "lajec1.4", "laje.dat" -> "laje".
 std::string stem_of(const std::string& output, const std::string& default_stem) {
-  const std::string stem = std::filesystem::path(output).stem().string();
+  const std::filesystem::path path(output);
+  const std::string extension = path.extension().string();
+  const bool data_extension = extension == ".dat" || extension == ".txt";
+  const std::string stem = (data_extension ? path.stem() : path.filename()).string();
   return output == "-" || stem.empty() ? default_stem : stem;
 }
 

@@ -30,8 +30,9 @@ struct ModelOptions {
   std::optional<std::string> results;
 };
 
-// The help lines of the shared options.
-extern const char* const model_options_help;
+// The help lines of the shared options, closed by the rule on repeating them: `repeatable` names
+// the command's own options that may be given more than once ("--column, ").
+std::string model_options_help(const std::string& repeatable);
 
 // Takes `option` with its values when it is one of the shared options; false when it is not.
 bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelOptions& options);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/process_guards.hpp"
+#include "files/user_guide.hpp"
 #include "tools/standard_output.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
@@ -35,12 +36,11 @@ constexpr const char* usage_text =
     "  check      find the faults of a data file and explain them\n"
     "  export     analyse a data file and write ParaView files, SVG maps and CSV tables\n"
     "\n"
-    "lajefem-tools COMMAND --help describes a command.\n"
-    "User guide: docs/README.md in the sources, installed as " LAJEFEM_DOC_DIR "/README.md\n";
+    "lajefem-tools COMMAND --help describes a command.\n";
 
 int run_words(const Words& words, ToolStreams& streams) {
   if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-    (words.empty() ? streams.err : streams.out) << usage_text;
+    (words.empty() ? streams.err : streams.out) << usage_text << lajefem::user_guide_line();
     return words.empty() ? 2 : 0;
   }
   if (words[0] == "--version") {

@@ -97,6 +97,63 @@ std::vector<StopCase> stop_cases() {
   return cases;
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+// d01 with one group emptied and its count written as `count`.
+std::string emptied_group(const std::string& group, int count) {
+  std::string text = example("d01");
+  const auto drop = [&](const std::string& from, const std::string& to) {
+    text.erase(text.find(from), text.find(to) - text.find(from));
+  };
+  const std::string n = std::to_string(count);
+  if (group == "elements") {
+    text = replaced(text, "25 16 16", "25 " + n + " 16");
+    drop("1 1 1 2 7 6", "APOIOS");
+  } else if (group == "supports") {
+    text = replaced(text, "25 16 16", "25 16 " + n);
+    drop("1 1 1.0E6", "CARGAS");
+  } else if (group == "load cases") {
+    text = replaced(text, "\n1 1\n", "\n" + n + "\n");
+    drop("CASO 1", "FICHEIRO DE RESULTADOS");
+  } else {
+    text = replaced(text, "\n1 1\n", "\n1 " + n + "\n");
+    drop("1 2 0\n", "FICHEIRO DE RESULTADOS");
+  }
+  return text;
+}
+
+// A count of −1 reads as the same model as a count of 0: an empty group, which analyses as the
+// run analyses it (the stops and the zero displacements of an unloaded plate).
+TEST(Analysis, NegativeCountsReadAsEmptyGroups) {
+  const struct {
+    const char* group;
+    bool stops;
+  } rows[] = {{"elements", true}, {"supports", true}, {"load cases", false}, {"loads", false}};
+  for (const auto& row : rows) {
+    std::istringstream negative(emptied_group(row.group, -1));
+    std::istringstream zero(emptied_group(row.group, 0));
+    const PlateModel model = std::get<PlateModel>(read_plate_model(negative));
+    const PlateModel expected = std::get<PlateModel>(read_plate_model(zero));
+    EXPECT_EQ(model.elements.size(), expected.elements.size()) << row.group;
+    EXPECT_EQ(model.supports.size(), expected.supports.size()) << row.group;
+    EXPECT_EQ(model.load_cases.size(), expected.load_cases.size()) << row.group;
+    for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+      EXPECT_EQ(model.load_cases[c].loads.size(), expected.load_cases[c].loads.size()) << row.group;
+    }
+    const AnalysisOutcome outcome = analyse_plate_model(model);
+    EXPECT_EQ(std::holds_alternative<AnalysisStop>(outcome), row.stops) << row.group;
+    if (const auto* results = std::get_if<AnalysisResults>(&outcome)) {
+      for (const LoadCaseResults& load_case : results->cases) {
+        for (const NodeDisplacement& node : load_case.nodes) {
+          EXPECT_EQ(node.w, 0.0) << row.group;
+        }
+      }
+    }
+  }
+}
+
 TEST(Analysis, EveryStopComesBackAsAValue) {
   for (const StopCase& row : stop_cases()) {
     const AnalysisOutcome outcome = analyse_plate_model(row.model);

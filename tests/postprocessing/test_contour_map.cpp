@@ -116,5 +116,37 @@ TEST(ContourMapPicture, ZeroFieldOneColourAndEscapedHeading) {
   EXPECT_EQ(polygons, 2u);
 }
 
+// The legend names each kind of support present: a row of w-only supports is a simple support, a
+// lone one a column, w with one slope a hard simple support.
+TEST(ContourMapPicture, SupportLegendNamesColumnsAndHardSupports) {
+  const struct {
+    std::vector<PlateSupport> supports;
+    std::vector<std::string> named;
+    std::vector<std::string> absent;
+  } rows[] = {
+      {{{1, 1, 0, 0}, {2, 1, 0, 0}}, {"simply supported (w held)"}, {"column"}},
+      {{{5, 1, 0, 0}}, {"column or point support (w held)"}, {"simply supported"}},
+      {{{1, 1, 1, 0}, {2, 1, 1, 0}},
+       {"hard simple support (w and one slope held)"},
+       {"other springs", "simply supported"}},
+      {{{1, 1, 1, 1}, {5, 1, 0, 0}, {9, 0, 1, 0}},
+       {"clamped", "column or point support", "other springs"},
+       {"hard simple"}},
+  };
+  for (const auto& row : rows) {
+    PlateModel model = test::grid_model({0, 1, 2}, {0, 1, 2});
+    model.supports = row.supports;
+    const Field field{"w", "w", "mm", false, std::vector<double>(9, 0.0)};
+    std::ostringstream out;
+    write_contour_map(out, model, field, {"T", "w"}, false);
+    for (const std::string& name : row.named) {
+      EXPECT_NE(out.str().find(name), std::string::npos) << name;
+    }
+    for (const std::string& name : row.absent) {
+      EXPECT_EQ(out.str().find(name), std::string::npos) << name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lajefem

@@ -10,6 +10,7 @@
 #include "element/plate_element.hpp"
 #include "run/log_tables.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

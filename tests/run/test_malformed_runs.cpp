@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/run/run_harness.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {
@@ -151,6 +152,86 @@ TEST(MalformedRuns, ModelWithoutLoadCasesRunsToTheEnd) {
   const testing::RunResult run = run_data(data);
   EXPECT_EQ(run.status, 0);
   EXPECT_TRUE(contains(run.log, "\n  1   0.000000       0.000000    \n"));
+}
+
+// Counts of the data file: nodes, elements, support records, load cases, loads of case 1.
+struct GroupCounts {
+  int nodes = 4, elements = 1, supports = 4, cases = 1, loads = 1;
+};
+
+// Four nodes at the corners of a 2 m square, one element over them, springs of 1 GN/m on every
+// freedom of every node, and case 1 a nodal load of −10 kN on node 3; a group whose count is zero
+// or negative has no lines.
+std::string counted_data(const GroupCounts& counts) {
+  const char* const nodes[] = {"1 0 0", "2 2 0", "3 2 2", "4 0 2"};
+  std::string text = "grupos\n\nCONTAGENS\nmaterial\n30 0.2 0.2\ncontagens\n" +
+                     std::to_string(counts.nodes) + " " + std::to_string(counts.elements) + " " +
+                     std::to_string(counts.supports) + "\nnos\nno x y\n";
+  for (int n = 0; n < counts.nodes; ++n) {
+    text += std::string(nodes[n]) + "\n";
+  }
+  text += "elementos\nnum tipo cantos\n";
+  for (int e = 0; e < counts.elements; ++e) {
+    text += "1 1 1 2 3 4\n";
+  }
+  text += "apoios\nnum no kw ktx kty\n";
+  for (int s = 1; s <= counts.supports; ++s) {
+    text += std::to_string(s) + " " + std::to_string(s) + " 1.0 1.0 1.0\n";
+  }
+  text += "cargas\ncasos cargas\n" + std::to_string(counts.cases) +
+          (counts.cases >= 1 ? " " + std::to_string(counts.loads) : "") + "\n----\n";
+  for (int c = 1; c <= counts.cases; ++c) {
+    text += "CASO\ncarga tipo no\n";
+    for (int k = 1; k <= (c == 1 ? counts.loads : 0); ++k) {
+      text += std::to_string(k) + " 1 3\n-10.0 0 0 0 0 0 0 0\n";
+    }
+  }
+  return text + "RESULTADOS\ngrupos.res\n";
+}
+
+// Every count at 0 and at −1 through a whole run. A node count below 1 is refused with the data
+// error of the counts line; any other zero or negative count is an empty group, and the run goes
+// on without it: without elements the springs alone hold the nodes (node 3 moves F/k =
+// −10 kN / 1e6 kN/m = −1e−5 m), without supports the lone element is a mechanism, without load
+// cases or loads every displacement is zero. The report prints each count as it was read.
+TEST(MalformedRuns, EveryCountAtZeroAndMinusOne) {
+  const std::string refused = data_error(3, 1);
+  const std::string mechanism = "ATENÇÃO: POSSÍVEL MECANISMO GLOBAL"_l1;
+  const std::string spring_only =
+      "\n  7 -0.1000000E-04   0.000000    \n";  // w of node 3, cases 1, 2
+  const std::string at_rest = "\n  7   0.000000       0.000000    \n";
+  const struct {
+    const char* group;
+    GroupCounts counts;
+    std::string message;  // console for a stop, the log's line of equation 7 for a complete run
+    std::string report_line;
+  } rows[] = {
+      {"nodes 0", {.nodes = 0}, refused, ""},
+      {"nodes -1", {.nodes = -1}, refused, ""},
+      {"elements 0", {.elements = 0}, spring_only, "NUMERO DE Elementos  -----------      0"_l1},
+      {"elements -1", {.elements = -1}, spring_only, "NUMERO DE Elementos  -----------     -1"_l1},
+      {"supports 0", {.supports = 0}, mechanism, ""},
+      {"supports -1", {.supports = -1}, mechanism, ""},
+      {"load cases 0", {.cases = 0}, at_rest, "Nº de casos de carga -------------    0"_l1},
+      {"load cases -1", {.cases = -1}, at_rest, "Nº de casos de carga -------------   -1"_l1},
+      {"loads 0", {.loads = 0}, at_rest, "         1              0\n"_l1},
+      {"loads -1", {.loads = -1}, at_rest, "         1             -1\n"_l1},
+  };
+  for (const auto& row : rows) {
+    testing::TempFolder folder;
+    folder.write("grupos", counted_data(row.counts));
+    const testing::RunResult run = testing::run_in(folder, "grupos\n");
+    const bool complete = !row.report_line.empty();
+    EXPECT_EQ(run.status, complete ? 0 : 1) << row.group;
+    EXPECT_TRUE(run.console.ends_with(pause_prompt)) << row.group;
+    EXPECT_EQ(folder.holds("grupos.res"), complete) << row.group;
+    if (complete) {
+      EXPECT_TRUE(contains(run.log, row.message)) << row.group;
+      EXPECT_TRUE(contains(folder.read("grupos.res"), row.report_line)) << row.group;
+    } else {
+      EXPECT_TRUE(contains(run.console, row.message)) << row.group;
+    }
+  }
 }
 
 TEST(MalformedRuns, GarbledLinesEndInOrder) {
@@ -513,9 +594,9 @@ TEST(MalformedRuns, ScratchFileOnAFullDisk) {
   EXPECT_FALSE(folder.holds("d01.res"));
 }
 
-// Inputs kept from fuzzing, each run as a data file.
+// Data files kept from fuzzing, each run as a data file.
 TEST(MalformedRuns, KeptFuzzInputsEndInOrder) {
-  const fs::path kept = fs::path(LAJEFEM_SOURCE_DIR) / "fuzz" / "regressions";
+  const fs::path kept = fs::path(LAJEFEM_SOURCE_DIR) / "fuzz" / "regressions" / "data";
   int count = 0;
   for (const auto& entry : fs::directory_iterator(kept)) {
     const testing::RunResult run = run_data(testing::read_file(entry.path()));

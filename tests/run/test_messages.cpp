@@ -5,6 +5,7 @@
 
 #include "run/messages.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

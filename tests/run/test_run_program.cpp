@@ -10,6 +10,7 @@
 
 #include "tests/run/plate_data.hpp"
 #include "tests/run/run_harness.hpp"
+#include "text/latin1.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {

@@ -123,11 +123,5 @@ TEST(TextFields, NonFiniteValuesFillTheField) {
   EXPECT_EQ(format_exponent(not_a_number, 16, 9), "****************");
 }
 
-TEST(TextFields, ProgramTextsLeaveAsLatin1) {
-  EXPECT_EQ(to_latin1("Cálculo"), "C\xE1lculo");
-  EXPECT_EQ("ATENÇÃO: MÊS Nº"_l1, "ATEN\xC7\xC3O: M\xCAS N\xBA");
-  EXPECT_EQ(to_latin1("plain"), "plain");
-}
-
 }  // namespace
 }  // namespace lajefem

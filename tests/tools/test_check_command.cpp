@@ -65,6 +65,18 @@ TEST(CheckCommand, EndsAsTheCommandLineAndTheModelSay) {
   }
 }
 
+// A device without line ends is read only up to the program's longest line, as lajefem reads
+// it, and is a data error there: the check ends instead of reading without bound.
+TEST(CheckCommand, ReadsNoFurtherThanTheLongestLine) {
+  const CheckRun result = run({"/dev/zero"});
+  EXPECT_EQ(result.end, End::done);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("/dev/zero:1: error: the program stops reading in a heading line"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("line longer than 32 MiB"), std::string::npos) << result.out;
+}
+
 TEST(CheckCommand, ExportExplainsTheMechanismItStopsAt) {
   std::ostringstream out, err;
   ToolStreams streams{out, err};

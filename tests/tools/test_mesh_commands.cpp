@@ -92,6 +92,39 @@ TEST_F(MeshCommands, DefaultNamesFromTheOutputFile) {
   EXPECT_NE(err_.str().find("cut to 12 characters: 'laje_sob.res'"), std::string::npos);
 }
 
+// A dot inside the name is part of it; only a data file's extension is dropped.
+// Each command's help names the repeatable options it has, and no other command's.
+TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
+  ASSERT_EQ(run(run_import, {"--help"}), 0);
+  EXPECT_EQ(out_.str().find("--column"), std::string::npos);
+  EXPECT_NE(out_.str().find("Options other than --support, --uniform"), std::string::npos);
+  ASSERT_EQ(run(run_generate, {"--help"}), 0);
+  EXPECT_EQ(out_.str().find("--support"), std::string::npos);
+  EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
+}
+
+TEST_F(MeshCommands, DefaultNamesKeepDotsThatAreNoExtension) {
+  const struct {
+    const char* output;
+    const char* results;
+    const char* title;
+  } rows[] = {
+      {"lajec1.4", "lajec1.4.res", "LAJEC1.4"},
+      {"laje.dat", "laje.res", "LAJE"},
+      {"laje.txt", "laje.res", "LAJE"},
+      {"v2.1.dat", "v2.1.res", "V2.1"},
+  };
+  for (const auto& row : rows) {
+    ASSERT_EQ(
+        run(run_generate, {"--size", "2", "2", "--mesh", "2", "2", "--edges", "SSSS", "--material",
+                           "30", "0.2", "0.2", "--uniform", "-1", "-o", path(row.output)}),
+        0);
+    const PlateModel model = read(row.output);
+    EXPECT_EQ(model.results_name, row.results) << row.output;
+    EXPECT_EQ(model.title, row.title) << row.output;
+  }
+}
+
 TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) {
   try {
     run(run_generate, {"--size", "8", "8", "--mesh", "20", "20", "--edges", "SSSS", "--material",

@@ -1,4 +1,4 @@
-#include "run/band_operations.hpp"
+#include "steps/band_operations.hpp"
 
 #include <algorithm>
 

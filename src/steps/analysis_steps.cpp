@@ -1,15 +1,16 @@
-#include "run/analysis_steps.hpp"
+#include "steps/analysis_steps.hpp"
 
 #include <algorithm>
 #include <climits>
 #include <istream>
 
 #include "element/geometry_tables.hpp"
+#include "model/group_size.hpp"
 #include "model/scratch_records.hpp"
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "results/support_reactions.hpp"
-#include "run/band_operations.hpp"
+#include "steps/band_operations.hpp"
 
 namespace lajefem {
 
@@ -37,8 +38,8 @@ void solve_all_load_cases(ModelStore& store, SolverListener& listener) {
   copy_upper_band(store);
   store.singular_flag = 0;
   solve_banded(max_equations, max_band, max_load_cases, store.equation_count, store.half_bandwidth,
-               store.load_case_count, store.band_stiffness, store.load_vectors, store.singular_flag,
-               listener);
+               group_size(store.load_case_count), store.band_stiffness, store.load_vectors,
+               store.singular_flag, listener);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "run/band_operations.hpp"
+#include "steps/band_operations.hpp"
 
 namespace lajefem {
 namespace {
