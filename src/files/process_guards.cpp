@@ -24,6 +24,18 @@ struct GuardedName {
 
 std::array<GuardedName, 4> guarded_names;
 
+// The guarded temporary folder: its descriptor and name, and the names of the files made in it
+// (each complete before the count that covers it is raised).
+struct GuardedFolder {
+  volatile sig_atomic_t held = 0;
+  int descriptor = -1;
+  std::array<char, 4096> name{};
+  volatile sig_atomic_t file_count = 0;
+  std::array<std::array<char, 256>, 64> files{};
+};
+
+GuardedFolder guarded_folder;
+
 // SIGINT, SIGTERM and SIGHUP.
 sigset_t cleaned_up_signals() {
   sigset_t signals;
@@ -39,6 +51,13 @@ extern "C" void remove_names_and_end(int signal_number) {
     if (guarded.held != 0) {
       unlink(guarded.name.data());
     }
+  }
+  if (guarded_folder.held != 0) {
+    for (sig_atomic_t k = 0; k < guarded_folder.file_count; ++k) {
+      unlinkat(guarded_folder.descriptor, guarded_folder.files[static_cast<std::size_t>(k)].data(),
+               0);
+    }
+    rmdir(guarded_folder.name.data());
   }
   // SA_RESETHAND has restored the default action; the signal, blocked while this handler runs,
   // ends the program as soon as the handler returns.
@@ -98,6 +117,42 @@ TemporaryNameGuard::~TemporaryNameGuard() {
   if (slot_ >= 0) {
     guarded_names[static_cast<std::size_t>(slot_)].held = 0;
   }
+}
+
+TemporaryFolderGuard::TemporaryFolderGuard(const std::filesystem::path& folder) {
+  const std::string name = folder.string();
+  if (guarded_folder.held != 0 || name.size() >= guarded_folder.name.size()) {
+    return;
+  }
+  guarded_folder.descriptor = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (guarded_folder.descriptor < 0) {
+    return;
+  }
+  std::memcpy(guarded_folder.name.data(), name.c_str(), name.size() + 1);
+  guarded_folder.file_count = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  guarded_folder.held = 1;
+  guarding_ = true;
+}
+
+TemporaryFolderGuard::~TemporaryFolderGuard() {
+  if (guarding_) {
+    guarded_folder.held = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    close(guarded_folder.descriptor);
+    guarded_folder.descriptor = -1;
+  }
+}
+
+void TemporaryFolderGuard::hold(const std::string& name) {
+  const auto count = static_cast<std::size_t>(guarded_folder.file_count);
+  if (!guarding_ || count >= guarded_folder.files.size() ||
+      name.size() >= guarded_folder.files[count].size()) {
+    return;
+  }
+  std::memcpy(guarded_folder.files[count].data(), name.c_str(), name.size() + 1);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  guarded_folder.file_count = static_cast<sig_atomic_t>(count + 1);
 }
 
 }  // namespace lajefem

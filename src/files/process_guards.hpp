@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <string>
 
 namespace lajefem {
 
@@ -40,6 +41,23 @@ class TemporaryNameGuard {
 
  private:
   int slot_ = -1;
+};
+
+// A temporary folder that exists while the guard lives: a signal removes the files held in it
+// (after the guarded names above) and then the folder itself. One folder is guarded at a time;
+// a second guard, or a name beyond the guard's room, is not guarded.
+class TemporaryFolderGuard {
+ public:
+  explicit TemporaryFolderGuard(const std::filesystem::path& folder);
+  ~TemporaryFolderGuard();
+  TemporaryFolderGuard(const TemporaryFolderGuard&) = delete;
+  TemporaryFolderGuard& operator=(const TemporaryFolderGuard&) = delete;
+
+  // A file about to be made in the folder, by its name there.
+  void hold(const std::string& name);
+
+ private:
+  bool guarding_ = false;
 };
 
 }  // namespace lajefem

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "meshing/meshing_error.hpp"
+#include "model/free_format.hpp"
 
 namespace lajefem::meshing {
 
@@ -15,10 +16,11 @@ constexpr const char* how_to_save_41 =
     "save it as MSH 4.1 ASCII (gmsh FILE.geo -2 -format msh41 -o FILE.msh, or "
     "Mesh.MshFileVersion = 4.1 and Mesh.Binary = 0)";
 
-// The lines of the file and the reading position, for messages that name the line.
+// The file read a line at a time: the line last read and its number, for messages that name it.
 struct MshLines {
-  std::vector<std::string> lines;
-  std::size_t next = 0;
+  std::istream& stream;
+  std::string line;
+  std::size_t next = 0;  // lines read so far: the number of `line`
 };
 
 [[noreturn]] void fail_at(const MshLines& in, const std::string& what) {
@@ -34,12 +36,34 @@ std::vector<std::string> split_words(const std::string& line) {
   return result;
 }
 
+// Reads the next line, without its LF or a CR before that; false at the end of the file. A line
+// longer than the data file reader takes is refused before it is held.
+bool read_line(MshLines& in) {
+  std::streambuf& bytes = *in.stream.rdbuf();
+  in.line.clear();
+  int byte = bytes.sbumpc();
+  if (byte == std::char_traits<char>::eof()) {
+    return false;
+  }
+  ++in.next;
+  for (; byte != std::char_traits<char>::eof() && byte != '\n'; byte = bytes.sbumpc()) {
+    if (in.line.size() == longest_line) {
+      fail_at(in, "the line is longer than 32 MiB");
+    }
+    in.line.push_back(static_cast<char>(byte));
+  }
+  if (!in.line.empty() && in.line.back() == '\r') {
+    in.line.pop_back();
+  }
+  return true;
+}
+
 // The next line's words; at least `least` of them.
 std::vector<std::string> next_words(MshLines& in, std::size_t least, const char* what) {
-  if (in.next >= in.lines.size()) {
+  if (!read_line(in)) {
     fail_at(in, std::string("the file ends where ") + what + " should be");
   }
-  std::vector<std::string> words = split_words(in.lines[in.next++]);
+  std::vector<std::string> words = split_words(in.line);
   if (words.size() < least) {
     fail_at(in, std::string(what) + " needs " + std::to_string(least) + " values");
   }
@@ -74,11 +98,12 @@ double real_number(const MshLines& in, const std::string& word) {
   return value;
 }
 
-// A count that bounds the lines that follow: never more than the file has left.
+// A count of the lines that follow. Nothing is reserved for it: what is kept grows with the lines
+// actually read, so a count far beyond the file ends at the end of the file.
 std::size_t count_of(const MshLines& in, const std::string& word) {
   const long count = whole_number(in, word);
-  if (count < 0 || static_cast<std::size_t>(count) > in.lines.size()) {
-    fail_at(in, "count " + word + " does not fit the file");
+  if (count < 0) {
+    fail_at(in, "count " + word + " is negative");
   }
   return static_cast<std::size_t>(count);
 }
@@ -105,7 +130,7 @@ void read_physical_names(MshLines& in, GmshMesh& mesh) {
   const std::size_t count = count_of(in, next_words(in, 1, "the group count")[0]);
   for (std::size_t k = 0; k < count; ++k) {
     const auto words = next_words(in, 3, "a physical name");
-    const std::string& line = in.lines[in.next - 1];
+    const std::string& line = in.line;
     const auto open = line.find('"');
     const auto close = line.rfind('"');
     if (open == std::string::npos || close == open) {
@@ -140,6 +165,7 @@ void read_entities(MshLines& in, GmshMesh& mesh) {
     }
   }
   expect_end(in, "Entities");
+  mesh.has_entities = true;
 }
 
 void read_node_block(MshLines& in, GmshMesh& mesh) {
@@ -198,40 +224,29 @@ void read_elements(MshLines& in, GmshMesh& mesh) {
 // Passes over a section this reader does not use.
 void skip_section(MshLines& in, const std::string& name) {
   const std::string end = "$End" + name.substr(1);
-  while (in.next < in.lines.size() && split_words(in.lines[in.next]) != std::vector{end}) {
-    ++in.next;
-  }
-  if (in.next == in.lines.size()) {
-    fail_at(in, "section " + name + " has no " + end);
-  }
-  ++in.next;
-}
-
-MshLines lines_of(std::istream& in) {
-  MshLines lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
+  const std::size_t start = in.next;
+  while (read_line(in)) {
+    if (split_words(in.line) == std::vector{end}) {
+      return;
     }
-    lines.lines.push_back(std::move(line));
   }
-  return lines;
+  in.next = start;
+  fail_at(in, "section " + name + " has no " + end);
 }
 
 }  // namespace
 
 GmshMesh read_gmsh_mesh(std::istream& stream) {
-  MshLines in = lines_of(stream);
-  if (in.lines.empty() || split_words(in.lines[0]) != std::vector<std::string>{"$MeshFormat"}) {
+  MshLines in{stream, {}, 0};
+  if (!read_line(in) || split_words(in.line) != std::vector<std::string>{"$MeshFormat"}) {
     throw MeshingError("not a gmsh mesh file (it does not begin with $MeshFormat)");
   }
-  ++in.next;
   read_mesh_format(in);
   GmshMesh mesh;
   bool has_nodes = false;
   bool has_elements = false;
-  while (in.next < in.lines.size()) {
-    const auto words = split_words(in.lines[in.next++]);
+  while (read_line(in)) {
+    const auto words = split_words(in.line);
     if (words.empty()) {
       continue;
     }

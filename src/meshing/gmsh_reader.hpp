@@ -32,9 +32,11 @@ struct GmshMesh {
   std::vector<GmshElement> elements;
   std::map<EntityKey, std::vector<int>> entity_groups;  // physical tags of each entity
   std::map<EntityKey, std::string> group_names;         // (dimension, physical tag) -> name
+  bool has_entities = false;  // an $Entities section, which ties entities to physical groups
 };
 
-// Reads the file; MeshingError on anything it cannot read.
+// Reads the file a line at a time, keeping only the mesh; MeshingError on anything it cannot
+// read, a line longer than 32 MiB included.
 GmshMesh read_gmsh_mesh(std::istream& in);
 
 // gmsh's name of an element type: 2 -> "3-node triangle".

@@ -187,6 +187,19 @@ void stiffen(SupportSprings& springs, const SupportSprings& more) {
   springs.theta_y = std::max(springs.theta_y, more.theta_y);
 }
 
+// A group that supports no node would leave the model without the supports asked for.
+[[noreturn]] void throw_empty_group(const GmshMesh& mesh, const std::string& name) {
+  if (!mesh.has_entities) {
+    throw MeshingError("group '" + name +
+                       "' cannot be placed on the mesh: the file has no $Entities section, which "
+                       "ties the elements to the physical groups; save the mesh again from gmsh "
+                       "as MSH 4.1 ASCII without removing that section");
+  }
+  throw MeshingError("group '" + name +
+                     "' holds no element of the mesh, so it supports no node: mesh the points or "
+                     "curves of the group, or save all elements (Mesh.SaveAll = 1)");
+}
+
 }  // namespace
 
 void add_group_supports(ImportedMesh& imported, const GmshMesh& mesh,
@@ -197,7 +210,11 @@ void add_group_supports(ImportedMesh& imported, const GmshMesh& mesh,
   }
   std::map<int, SupportSprings> springs;  // by model node
   for (const GroupSupport& support : supports) {
-    for (const long tag : group_node_tags(mesh, support.group)) {
+    const std::set<long> tags = group_node_tags(mesh, support.group);
+    if (tags.empty()) {
+      throw_empty_group(mesh, support.group);
+    }
+    for (const long tag : tags) {
       const auto node = model_node.find(tag);
       if (node == model_node.end()) {
         throw MeshingError("group '" + support.group + "': node " + std::to_string(tag) +

@@ -35,7 +35,8 @@ struct GroupSupport {
 
 // Adds one support record per node of the named groups, in node order; a node in several groups
 // takes the stiffest spring of each freedom. MeshingError for a group name the mesh does not
-// hold (listing those it holds) or a group node that no quadrangle uses.
+// hold (listing those it holds), a group that holds no node (a file without $Entities, whose
+// elements no group can claim, among them) or a group node that no quadrangle uses.
 void add_group_supports(ImportedMesh& imported, const GmshMesh& mesh,
                         const std::vector<GroupSupport>& supports);
 

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
+
+#include "text/visible_bytes.hpp"
 
 namespace lajefem::meshing {
 
+// Bytes of the file quoted in the sentence are shown, a NUL byte included (see visible_bytes).
 struct MeshingError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit MeshingError(const std::string& what) : std::runtime_error(visible_bytes(what)) {}
 };
 
 }  // namespace lajefem::meshing

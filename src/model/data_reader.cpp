@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/free_format.hpp"
+#include "model/material_rule.hpp"
 #include "text/text_fields.hpp"
 
 namespace lajefem {
@@ -117,18 +118,10 @@ using ValueLines = std::array<long long, 3>;
 // Values that would give non-positive or infinite plate rigidities.
 bool check_material(DataReading& reading, const ValueLines& lines) {
   const ModelStore& store = reading.store;
-  if (!(store.elastic_modulus > 0.0f) || std::isinf(store.elastic_modulus)) {
-    return reject(reading, lines[0], "módulo de elasticidade tem de ser positivo e finito",
-                  "the modulus of elasticity must be positive and finite");
-  }
-  if (!(store.poisson_ratio > -1.0f && store.poisson_ratio < 1.0f)) {
-    return reject(reading, lines[1],
-                  "coeficiente de Poisson fora do intervalo -1..1 (extremos excluídos)",
-                  "Poisson's ratio must lie strictly between -1 and 1");
-  }
-  if (!(store.thickness > 0.0f)) {
-    return reject(reading, lines[2], "espessura tem de ser positiva",
-                  "the thickness must be positive");
+  const auto fault = material_fault(store.elastic_modulus, store.poisson_ratio, store.thickness);
+  if (fault) {
+    return reject(reading, lines[static_cast<std::size_t>(fault->value)], fault->reason,
+                  fault->explanation);
   }
   return true;
 }
@@ -145,7 +138,7 @@ bool read_material(DataReading& reading) {
       !read_noting_line(reading, read_real_item, store.thickness, lines[2])) {
     return false;
   }
-  store.elastic_modulus = store.elastic_modulus * 1e6f;  // GPa to kN/m²
+  store.elastic_modulus = held_modulus(store.elastic_modulus);  // GPa to kN/m²
   return check_material(reading, lines);
 }
 

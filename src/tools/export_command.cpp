@@ -1,14 +1,16 @@
 // lajefem-tools export: analyses a data file in memory and writes ParaView files, SVG contour
 // maps and CSV tables of its results, then prints a summary. Nothing is written when the
-// analysis stops; each file appears complete or not at all.
+// analysis stops; the files appear together or not at all.
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <variant>
 
 #include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
+#include "files/staged_folder.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
@@ -171,15 +173,12 @@ fs::path output_folder(const ExportOptions& options) {
     throw InputError("a file named " + folder.string() +
                      " is in the way of the output folder: name another folder with -o");
   }
-  fs::create_directories(folder, error);
-  if (error || !fs::is_directory(folder)) {
-    throw InputError("cannot make the folder " + folder.string());
-  }
   return folder;
 }
 
-// Each file through a temporary one renamed into place, so a file is never seen half written;
-// the data file itself is never overwritten.
+// The files are written into a temporary folder and put in place together: the output folder
+// appears complete or not at all, and an earlier set stays as it was unless the new one is
+// complete. The data file itself is never replaced.
 void write_output_files(const std::vector<OutputFile>& files, const fs::path& folder,
                         const fs::path& data_file) {
   for (const OutputFile& file : files) {
@@ -188,10 +187,21 @@ void write_output_files(const std::vector<OutputFile>& files, const fs::path& fo
                        " would replace the data file");
     }
   }
+  const std::unique_ptr<StagedFolder> staged = StagedFolder::make(folder);
+  if (!staged) {
+    throw InputError("cannot write in " + folder.string() +
+                     ": check that the folder, or the one it is to be made in, may be written");
+  }
   for (const OutputFile& file : files) {
-    if (!write_file_atomically(folder / file.name, file.write)) {
-      throw InputError("cannot write " + (folder / file.name).string());
+    if (!staged->write(file.name, file.write)) {
+      throw InputError("cannot write " + (folder / file.name).string() +
+                       ": nothing is written (is the disk full?)");
     }
+  }
+  if (!staged->publish()) {
+    throw InputError("cannot put the files in place in " + folder.string() +
+                     " (a folder named as one of them, or a folder that may not be written): "
+                     "nothing is changed");
   }
 }
 

@@ -8,6 +8,7 @@
 #include "analysis/analysis.hpp"
 #include "files/run_files.hpp"
 #include "model/limits.hpp"
+#include "model/material_rule.hpp"
 #include "text/latin1.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -97,8 +98,12 @@ void check_model_options(const ModelOptions& options) {
     throw UsageError("give the material with --material E NU T");
   }
   const auto& [modulus, poisson, thickness] = *options.material;
-  if (!(modulus > 0) || !(poisson > -1 && poisson < 1) || !(thickness > 0)) {
-    throw UsageError("--material: E and T must be positive and NU between -1 and 1");
+  if (const auto fault = material_fault(held_modulus(modulus), poisson, thickness)) {
+    const bool overflows = fault->value == 0 && modulus > 0;
+    throw UsageError(std::string("--material: ") + fault->explanation +
+                     (overflows ? " (lajefem holds it in kN/m2 in single precision: E in GPa "
+                                  "must stay below about 3.4E32)"
+                                : ""));
   }
   if (!(options.spring > 0)) {
     throw UsageError("--spring: the stiffness must be positive");
@@ -184,14 +189,27 @@ std::string model_summary(const PlateModel& model) {
          counted(model.load_cases.size(), "load case");
 }
 
-void write_output_file(const std::string& path, const std::string& input,
-                       const std::function<void(std::ostream&)>& write) {
+std::unique_ptr<StagedFile> stage_output_file(const std::string& path, const std::string& input,
+                                              const std::function<void(std::ostream&)>& write) {
   if (!input.empty() && designates_same_file(path, input)) {
     throw UsageError("will not write over the input file " + input + ": choose another -o");
   }
-  if (!write_file_atomically(path, write)) {
+  std::unique_ptr<StagedFile> staged = stage_file(path, write);
+  if (!staged) {
     throw InputError("cannot write " + path + ": check the folder exists and may be written");
   }
+  return staged;
+}
+
+void publish_output_file(StagedFile& staged, const std::string& path) {
+  if (!staged.publish()) {
+    throw InputError("cannot put " + path + " in place: check the folder may be written");
+  }
+}
+
+void write_output_file(const std::string& path, const std::string& input,
+                       const std::function<void(std::ostream&)>& write) {
+  publish_output_file(*stage_output_file(path, input, write), path);
 }
 
 void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,

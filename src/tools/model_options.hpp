@@ -5,10 +5,12 @@
 #include <array>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "files/run_files.hpp"
 #include "meshing/data_file_writer.hpp"
 #include "meshing/model_limits.hpp"
 #include "meshing/model_loads.hpp"
@@ -59,6 +61,14 @@ std::string model_summary(const PlateModel& model);
 void write_model(const PlateModel& model, const meshing::DataFileHeadings& headings,
                  const std::string& output, const std::string& input, const std::string& summary,
                  ToolStreams& streams);
+
+// A file written in full beside path but not yet in place (see StagedFile): UsageError when path
+// is the input file, InputError when it cannot be written.
+std::unique_ptr<StagedFile> stage_output_file(const std::string& path, const std::string& input,
+                                              const std::function<void(std::ostream&)>& write);
+
+// Puts a staged file in place; InputError when that fails (the file at path is then unchanged).
+void publish_output_file(StagedFile& staged, const std::string& path);
 
 // Writes a file complete or not at all; InputError when it cannot.
 void write_output_file(const std::string& path, const std::string& input,

@@ -1,6 +1,7 @@
 // lajefem-tools renumber: the same data file with its nodes renumbered for the least
 // half-bandwidth found.
 #include <fstream>
+#include <memory>
 #include <ostream>
 
 #include "analysis/analysis.hpp"
@@ -81,14 +82,43 @@ ReadDataFile read_data_file_named(const std::string& path) {
   return {model, meshing::read_data_file_headings(in, model)};
 }
 
-void write_map(const std::string& path, const std::string& input,
-               const meshing::Numbering& numbering) {
-  write_output_file(path, input, [&](std::ostream& out) {
-    out << "old,new\n";
-    for (std::size_t old = 0; old < numbering.size(); ++old) {
-      out << old + 1 << ',' << numbering[old] << '\n';
+void write_map(std::ostream& out, const meshing::Numbering& numbering) {
+  out << "old,new\n";
+  for (std::size_t old = 0; old < numbering.size(); ++old) {
+    out << old + 1 << ',' << numbering[old] << '\n';
+  }
+}
+
+// The data file and the map are both written aside before either is put in place, and the map
+// only once the data file is: a refused or failed run leaves an earlier map as it was.
+void write_renumbered(const PlateModel& model, const meshing::DataFileHeadings& headings,
+                      const RenumberOptions& options, const meshing::Numbering& numbering,
+                      const std::string& summary, ToolStreams& streams) {
+  const auto write_data = [&](std::ostream& out) {
+    meshing::write_data_file(out, model, headings);
+  };
+  std::unique_ptr<StagedFile> data;
+  if (options.output != "-") {
+    data = stage_output_file(options.output, options.input, write_data);
+  }
+  std::unique_ptr<StagedFile> map;
+  if (!options.map.empty()) {
+    map = stage_output_file(options.map, options.input,
+                            [&](std::ostream& out) { write_map(out, numbering); });
+  }
+  if (data) {
+    publish_output_file(*data, options.output);
+  } else {
+    write_data(streams.out);
+    if (!streams.out.flush()) {
+      throw InputError("standard output cannot be written: the data file is incomplete" +
+                       std::string(map ? " and the map is not written" : ""));
     }
-  });
+  }
+  if (map) {
+    publish_output_file(*map, options.map);
+  }
+  (data ? streams.out : streams.err) << summary << '\n';
 }
 
 }  // namespace
@@ -107,13 +137,10 @@ int run_renumber(const Words& words, ToolStreams& streams) {
                ? "no numbering found brings it within the limit: make the mesh coarser"
                : std::string();
   });
-  if (!options.map.empty()) {
-    write_map(options.map, options.input, choice.numbering);
-  }
-  write_model(model, data.headings, options.output, options.input,
-              "half-bandwidth " + std::to_string(choice.half_bandwidth_before) + " -> " +
-                  std::to_string(choice.half_bandwidth_after) + " (" + choice.method + ")",
-              streams);
+  write_renumbered(model, data.headings, options, choice.numbering,
+                   "half-bandwidth " + std::to_string(choice.half_bandwidth_before) + " -> " +
+                       std::to_string(choice.half_bandwidth_after) + " (" + choice.method + ")",
+                   streams);
   return 0;
 }
 

@@ -6,7 +6,9 @@
 #include <map>
 #include <string>
 
+#include "files/process_guards.hpp"
 #include "files/user_guide.hpp"
+#include "tools/standard_output.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -36,17 +38,13 @@ constexpr const char* usage_text =
     "\n"
     "lajefem-tools COMMAND --help describes a command.\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  ToolStreams streams{std::cout, std::cerr};
-  const Words words(argv + 1, argv + argc);
+int run_words(const Words& words, ToolStreams& streams) {
   if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-    (words.empty() ? std::cerr : std::cout) << usage_text << lajefem::user_guide_line();
+    (words.empty() ? streams.err : streams.out) << usage_text << lajefem::user_guide_line();
     return words.empty() ? 2 : 0;
   }
   if (words[0] == "--version") {
-    std::cout << "lajefem-tools " LAJEFEM_VERSION "\n";
+    streams.out << "lajefem-tools " LAJEFEM_VERSION "\n";
     return 0;
   }
   const auto command = commands().find(words[0]);
@@ -65,4 +63,28 @@ int main(int argc, char** argv) {
     std::cerr << "lajefem-tools " << words[0] << ": " << error.what() << "\n";
     return 1;
   }
+}
+
+}  // namespace
+
+// Standard output is written through a checked buffer and sent in one place, at the end: a write
+// that fails (a full disk, /dev/full, a closed output) turns a success into exit status 1.
+int main(int argc, char** argv) {
+  const bool output_closed = standard_output_closed();
+  lajefem::open_closed_standard_descriptors();
+  lajefem::clean_up_on_signals();
+  CheckedOutput output_buffer(output_closed);
+  std::ostream output(&output_buffer);
+  ToolStreams streams{output, std::cerr};
+  const Words words(argv + 1, argv + argc);
+  const int status = run_words(words, streams);
+  const std::string failure = output_buffer.finish();
+  if (failure.empty()) {
+    return status;
+  }
+  const bool named = !words.empty() && commands().count(words[0]) != 0;
+  std::cerr << "lajefem-tools" << (named ? " " + words[0] : "")
+            << ": cannot write to standard output (" << failure
+            << "): what it received is incomplete\n";
+  return status == 0 ? 1 : status;
 }

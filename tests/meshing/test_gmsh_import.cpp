@@ -1,7 +1,11 @@
 // The gmsh reader and the import on small hand-written MSH 4.1 files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <sstream>
+#include <streambuf>
+#include <tuple>
 
 #include "meshing/gmsh_reader.hpp"
 #include "meshing/mesh_import.hpp"
@@ -129,6 +133,92 @@ TEST(GmshImport, DamagedFilesAreRefusedCleanly) {
       import_text(text, {{"left", {1, 0, 0}}});
     } catch (const MeshingError&) {
     }
+  }
+}
+
+// A group that the file lists but whose elements cannot be found supports nothing: refused, as
+// is a group without elements, rather than a model without the supports asked for.
+TEST(GmshImport, GroupsThatHoldNoNodeAreRefused) {
+  const std::string without_entities = two_squares.substr(0, two_squares.find("$Entities")) +
+                                       two_squares.substr(two_squares.find("$Comments"));
+  const std::string without_point = replaced(replaced(two_squares, "0 5 15 1\n11 5\n", ""),
+                                             "$Elements\n3 4 1 12", "$Elements\n2 3 1 12");
+  const std::tuple<std::string, const char*, const char*> rows[] = {
+      {without_entities, "left", "no $Entities section"},
+      {without_point, "pin", "holds no element"},
+  };
+  for (const auto& [text, group, message] : rows) {
+    try {
+      import_text(text, {{group, {1, 0, 0}}});
+      ADD_FAILURE() << "accepted, expected: " << message;
+    } catch (const MeshingError& error) {
+      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  }
+}
+
+// Bytes of the file that a message quotes are shown whole, a NUL byte and what follows it.
+TEST(GmshImport, MessagesShowANulByte) {
+  try {
+    import_text(replaced(two_squares, "$Comments", std::string("$Comm\0nts", 9)));
+    FAIL();
+  } catch (const MeshingError& error) {
+    EXPECT_STREQ(error.what(), "line 16: section $Comm\\0nts has no $EndComm\\0nts");
+  }
+}
+
+// A mesh followed by 5 million empty lines (64 bytes a line kept would be 320 MB): the lines are
+// read, not kept.
+class EmptyLinesAfter : public std::streambuf {
+ public:
+  EmptyLinesAfter(const std::string& text, long long lines) : text_(text), lines_(lines) {
+    setg(text_.data(), text_.data(), text_.data() + text_.size());
+  }
+
+ protected:
+  int_type underflow() override {
+    if (lines_ <= 0) {
+      return traits_type::eof();
+    }
+    const long long now = std::min<long long>(lines_, static_cast<long long>(block_.size()));
+    lines_ -= now;
+    setg(block_.data(), block_.data(), block_.data() + now);
+    return traits_type::to_int_type('\n');
+  }
+
+ private:
+  std::string text_;
+  long long lines_;
+  std::string block_ = std::string(1 << 16, '\n');
+};
+
+long peak_kilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST(GmshImport, ReadsALineAtATime) {
+  const long before = peak_kilobytes();
+  EmptyLinesAfter lines(two_squares, 5'000'000);
+  std::istream in(&lines);
+  EXPECT_EQ(read_gmsh_mesh(in).nodes.size(), 7u);
+  EXPECT_LT(peak_kilobytes() - before, 64 * 1024);
+  // A count far beyond the file reserves nothing: the file ends where the data should be.
+  try {
+    const std::string huge = replaced(two_squares, "0 5 15 1\n", "0 5 15 4000000000000000000\n");
+    import_text(huge.substr(0, huge.find("11 5\n") + 5));
+    FAIL();
+  } catch (const MeshingError& error) {
+    EXPECT_NE(std::string(error.what()).find("the file ends where"), std::string::npos)
+        << error.what();
+  }
+  // A line longer than 32 MiB is refused, not held.
+  try {
+    import_text(replaced(two_squares, "anything at all", std::string((1u << 25) + 1, 'x')));
+    FAIL();
+  } catch (const MeshingError& error) {
+    EXPECT_STREQ(error.what(), "line 17: the line is longer than 32 MiB");
   }
 }
 

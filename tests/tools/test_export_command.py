@@ -5,12 +5,16 @@ equilibrium, the stops and the command-line faults.
 Usage: /usr/bin/python3 test_export_command.py LAJEFEM_TOOLS SOURCE_DIR (Debian's python3, which
 has python3-meshio)."""
 import csv
+import hashlib
 import os
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
@@ -228,6 +232,80 @@ class StopsAndFaults(unittest.TestCase):
             self.assertEqual(run.returncode, 2, run.stderr)
             self.assertEqual(os.listdir(folder), [])
         self.assertEqual(export("--help").returncode, 0)
+
+
+def folder_contents(folder):
+    """file name -> SHA-256 of its bytes, of every entry in folder."""
+    contents = {}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), "rb") as file:
+            contents[name] = hashlib.sha256(file.read()).hexdigest()
+    return contents
+
+
+def limit_file_size():
+    """A disk that fills after 20 KiB in any one file: writes beyond fail instead of signalling."""
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (20 * 1024, 20 * 1024))
+
+
+class WholeSets(unittest.TestCase):
+    """The output folder appears complete or not at all; an earlier set stays unless replaced."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        # Four load cases on 225 nodes: 47 files, long enough to be interrupted.
+        cls.data = os.path.join(cls.folder.name, "laje")
+        made = subprocess.run([TOOLS, "generate", "-o", cls.data, "--size", "8", "8", "--mesh",
+                               "14", "14", "--edges", "SSSS", "--material", "30", "0.2", "0.2",
+                               "--uniform", "-1", "--case", "--uniform", "-2", "--case",
+                               "--uniform", "-3", "--case", "--point", "4", "4", "-10"],
+                              capture_output=True, text=True)
+        assert made.returncode == 0, made.stderr
+        sets = {}
+        for direction in ("--w-up", "--w-down"):
+            target = os.path.join(cls.folder.name, direction)
+            start = time.monotonic()
+            assert export(cls.data, "-o", target, direction).returncode == 0
+            cls.duration = time.monotonic() - start
+            sets[direction] = folder_contents(target)
+        cls.up, cls.down = sets["--w-up"], sets["--w-down"]
+
+    def test_full_disk_leaves_the_folder_as_it_was(self):
+        with tempfile.TemporaryDirectory() as folder:
+            target = os.path.join(folder, "new", "out")
+            run = subprocess.run([TOOLS, "export", self.data, "-o", target],
+                                 capture_output=True, text=True, preexec_fn=limit_file_size)
+            self.assertEqual(run.returncode, 1, run.stderr)
+            self.assertEqual(os.listdir(folder), [])
+            earlier = os.path.join(folder, "earlier")
+            shutil.copytree(os.path.join(self.folder.name, "--w-down"), earlier)
+            run = subprocess.run([TOOLS, "export", self.data, "-o", earlier],
+                                 capture_output=True, text=True, preexec_fn=limit_file_size)
+            self.assertEqual(run.returncode, 1, run.stderr)
+            self.assertEqual(folder_contents(earlier), self.down)
+
+    def test_signals_leave_the_whole_set_or_nothing(self):
+        with tempfile.TemporaryDirectory() as folder:
+            for step in range(16):
+                for earlier in (False, True):
+                    target = os.path.join(folder, "out")
+                    if earlier:
+                        shutil.copytree(os.path.join(self.folder.name, "--w-down"), target)
+                    child = subprocess.Popen([TOOLS, "export", self.data, "-o", target],
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    time.sleep(self.duration * step / 12)
+                    chosen = signal.SIGINT if step % 2 else signal.SIGTERM
+                    child.send_signal(chosen)
+                    status = child.wait()
+                    self.assertIn(status, (0, -chosen), step)
+                    # A signal held while the set is put in place ends the program after it.
+                    contents = folder_contents(target) if os.path.exists(target) else None
+                    before = self.down if earlier else None
+                    self.assertIn(contents, [self.up] if status == 0 else [self.up, before], step)
+                    self.assertEqual(os.listdir(folder), [] if contents is None else ["out"], step)
+                    shutil.rmtree(target, ignore_errors=True)
 
 
 if __name__ == "__main__":
