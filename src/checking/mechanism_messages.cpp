@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "checking/soft_patterns.hpp"
+
 namespace lajefem {
 
 namespace {
@@ -75,6 +77,77 @@ std::string axis_text(const PlateModel& model, const RigidMotion& motion, double
   const double y0 = -motion.a * motion.c / (slope * slope);
   return "the line through " + point_text(x0, y0) + " and " +
          point_text(x0 - motion.c / slope, y0 + motion.b / slope);
+}
+
+// Nodes of the part's w supports and of its supports that hold rotations only (symmetry lines).
+struct SupportNodes {
+  std::vector<int> w;
+  std::vector<int> rotations_only;
+};
+
+SupportNodes support_nodes(const PlateModel& model, const std::vector<int>& supports) {
+  SupportNodes nodes;
+  for (const int s : supports) {
+    const PlateSupport& support = model.supports[s - 1];
+    auto& list = support.spring_w != 0 ? nodes.w : nodes.rotations_only;
+    if (std::find(list.begin(), list.end(), support.node) == list.end()) {
+      list.push_back(support.node);
+    }
+  }
+  return nodes;
+}
+
+double node_distance(const PlateModel& model, int a, int b) {
+  const PlateNode& p = model.nodes[a - 1];
+  const PlateNode& q = model.nodes[b - 1];
+  return std::hypot(double{p.x} - q.x, double{p.y} - q.y);
+}
+
+// Pairs of neighbouring w-supported nodes (each other's nearest, within 1 %) that stand on
+// nodes of one colour of the checkerboard: an even number of elements lies between them.
+std::vector<std::pair<int, int>> even_neighbours(const PlateModel& model,
+                                                 const std::vector<int>& nodes,
+                                                 const std::vector<int>& signs) {
+  std::vector<std::pair<int, int>> pairs;
+  for (const int a : nodes) {
+    double nearest = INFINITY;
+    for (const int b : nodes) {
+      if (b != a) {
+        nearest = std::min(nearest, node_distance(model, a, b));
+      }
+    }
+    for (const int b : nodes) {
+      if (b > a && signs[a] == signs[b] && node_distance(model, a, b) <= 1.01 * nearest) {
+        pairs.emplace_back(a, b);
+      }
+    }
+  }
+  return pairs;
+}
+
+// "nodes 5 and 9, nodes 9 and 13 and 3 more pairs"
+std::string pairs_text(const std::vector<std::pair<int, int>>& pairs) {
+  std::vector<std::string> items;
+  for (std::size_t k = 0; k < pairs.size() && k < 4; ++k) {
+    items.push_back("nodes " + std::to_string(pairs[k].first) + " and " +
+                    std::to_string(pairs[k].second));
+  }
+  if (pairs.size() > 4) {
+    items.push_back(std::to_string(pairs.size() - 4) + " more pairs");
+  }
+  return list_text(items);
+}
+
+// "nodes 3, 4 and 7"
+std::string nodes_text(const std::vector<int>& nodes) {
+  std::vector<std::string> numbers;
+  for (std::size_t k = 0; k < nodes.size() && k < 8; ++k) {
+    numbers.push_back(std::to_string(nodes[k]));
+  }
+  if (nodes.size() > 8) {
+    numbers.push_back(std::to_string(nodes.size() - 8) + " more");
+  }
+  return (nodes.size() == 1 ? "node " : "nodes ") + list_text(numbers);
 }
 
 }  // namespace
@@ -205,6 +278,36 @@ std::string global_message(const std::string& part_name) {
          "plain checkerboard (the run stops with a global mechanism): it arises in strips one "
          "element wide and where elements meet at a single corner; use at least two elements "
          "across every strip, and join elements along whole edges";
+}
+
+std::string soft_spurious_message(const PlateModel& model, const PlatePart& part,
+                                  const std::string& part_name, double ratio) {
+  const std::vector<int> supports = part_supports(model, part);
+  const SupportNodes nodes = support_nodes(model, supports);
+  const std::vector<int> signs = checkerboard_signs(model, part);
+  const auto pairs =
+      signs.empty() ? std::vector<std::pair<int, int>>{} : even_neighbours(model, nodes.w, signs);
+  std::string where = pairs.empty()
+                          ? ""
+                          : "; an even number of elements lies between the neighbouring point "
+                            "supports at " +
+                                pairs_text(pairs);
+  if (!nodes.rotations_only.empty()) {
+    where += "; the supports that hold rotations only, at " + nodes_text(nodes.rotations_only) +
+             ", are symmetry lines, across which the mirrored mesh counts: a symmetry line at "
+             "mid-bay always makes the mirrored bay even";
+  }
+  return "the element's spurious checkerboard pattern (w alternating +1 and −1 from node to "
+         "node) is held in " +
+         part_name + " with " + supports_text(model, supports) +
+         " but soft: under a uniform load the element patterns in its deflection would cost " +
+         number_text(ratio) +
+         " times the energy it stores if the plate made them by smooth bending (flagged above " +
+         number_text(soft_pattern_ratio) + "; sound meshes stay near 1 or below)" + where +
+         ". The run completes, but its deflections carry a large checkerboard; mesh with an odd "
+         "number of elements between neighbouring point supports in both x and y (in the "
+         "mirrored mesh too across symmetry lines, so model whole bays there), or add a "
+         "supported edge of at least two elements";
 }
 
 }  // namespace lajefem

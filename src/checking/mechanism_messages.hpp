@@ -31,4 +31,9 @@ std::string spurious_message(const PlateModel& model, const PlatePart& part,
 
 std::string global_message(const std::string& part_name);
 
+// The checkerboard held but soft in a part, `ratio` its measure (soft_patterns.hpp): which supports
+// leave it soft and what to do.
+std::string soft_spurious_message(const PlateModel& model, const PlatePart& part,
+                                  const std::string& part_name, double ratio);
+
 }  // namespace lajefem

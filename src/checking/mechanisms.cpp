@@ -1,10 +1,13 @@
 #include "checking/mechanisms.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <variant>
 
 #include "analysis/analysis.hpp"
 #include "checking/mechanism_messages.hpp"
 #include "checking/mechanism_modes.hpp"
+#include "checking/soft_patterns.hpp"
 
 namespace lajefem {
 
@@ -22,8 +25,15 @@ Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
   VectorXd scale;
   const MatrixXd a = scaled_stiffness(k, equations, freedoms, scale);
   const MatrixXd scaled_null = null_basis(a, freedoms);
+  const std::string name = part_text(part, part_count);
+  const int element = part_count == 1 ? 0 : part.elements.front();
   if (scaled_null.cols() == 0) {
-    return {};
+    const auto soft = soft_pattern(model, part, freedoms, a, scale);
+    if (!soft || soft->ratio <= soft_pattern_ratio) {
+      return {};
+    }
+    return {{Severity::error, "mechanism-soft-spurious", 0, 0, element, 0,
+             soft_spurious_message(model, part, name, soft->ratio)}};
   }
   // Null motions in the part's measure: w in m, rotations times the part's size.
   VectorXd measure(scale.size());
@@ -34,8 +44,6 @@ Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
   const MatrixXd patterns = motion_patterns(model, part, freedoms, checkerboard_signs(model, part));
   const MatrixXd rigid = shared_combinations(null, patterns.leftCols(3));
   const auto with_checkerboard = shared_combinations(null, patterns).cols();
-  const std::string name = part_text(part, part_count);
-  const int element = part_count == 1 ? 0 : part.elements.front();
   Findings findings;
   if (rigid.cols() > 0) {
     findings.push_back({Severity::error, "mechanism-rigid", 0, 0, element, 0,
@@ -69,6 +77,37 @@ Findings find_mechanisms(const PlateModel& model, const std::vector<double>& sti
     findings.insert(findings.end(), found.begin(), found.end());
   }
   return findings;
+}
+
+double soft_pattern_measure(const PlateModel& model, const std::vector<double>& stiffness) {
+  const int equations = static_cast<int>(3 * model.nodes.size());
+  const std::vector<int> weak = local_freedoms(stiffness, equations);
+  double softest = 0;
+  for (const PlatePart& part : plate_parts(model)) {
+    const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
+    VectorXd scale;
+    const MatrixXd a = scaled_stiffness(stiffness, equations, freedoms, scale);
+    const auto soft = soft_pattern(model, part, freedoms, a, scale);
+    if (soft) {
+      softest = std::max(softest, soft->ratio);
+    }
+  }
+  return softest;
+}
+
+std::string explain_soft_spurious(const PlateModel& model) {
+  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
+  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
+  if (matrix == nullptr) {
+    return "";
+  }
+  std::string text;
+  for (const Finding& finding : find_mechanisms(model, *matrix)) {
+    if (finding.code == "mechanism-soft-spurious") {
+      text += (text.empty() ? "" : "; ") + finding.message;
+    }
+  }
+  return text;
 }
 
 std::string explain_mechanisms(const PlateModel& model) {

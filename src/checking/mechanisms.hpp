@@ -12,9 +12,18 @@
 
 namespace lajefem {
 
-// The findings mechanism-local, mechanism-rigid, mechanism-spurious and mechanism-global of a
+// The findings mechanism-local, mechanism-rigid, mechanism-spurious, mechanism-global and
+// mechanism-soft-spurious (a part without an exact mechanism whose checkerboard is soft) of a
 // model whose stiffness with springs (as assemble_model_stiffness gives it) is `stiffness`.
 Findings find_mechanisms(const PlateModel& model, const std::vector<double>& stiffness);
+
+// The largest measure of the element's soft pattern over the model's parts (soft_patterns.hpp),
+// 0 where none can be taken.
+double soft_pattern_measure(const PlateModel& model, const std::vector<double>& stiffness);
+
+// The mechanism-soft-spurious findings of the model in words, joined by "; ": empty when the
+// stiffness cannot be formed or the element's pattern is nowhere soft.
+std::string explain_soft_spurious(const PlateModel& model);
 
 // Why the model's stiffness is singular, in words: one line per mechanism found, the same
 // messages as the check's. Empty when the stiffness cannot be formed or shows no mechanism.

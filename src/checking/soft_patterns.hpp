@@ -1,0 +1,56 @@
+// The element's checkerboard pattern where it is not free but soft. The element's stiffness
+// leaves the pattern c·(+1, −1, +1, −1) at its corners without energy; point supports hold it
+// only where the mesh puts them on nodes of both colours, and a pattern held by few such
+// supports stays soft: a smooth load then drives a large checkerboard into the deflection.
+//
+// The measure is an energy ratio. Each element's pattern amplitude c in a deflection is priced
+// at what smooth deformation with those corner values would cost (the twist w = 4c·x·y/A, in
+// bending or shear, whichever is cheaper), and that price, summed over the elements, is set
+// against the energy that the deflection actually stores. A smooth deflection keeps the ratio
+// near or below 1 (its patterns are its own twist); a deflection that the spurious pattern
+// carries stores far less than its patterns would cost.
+//
+// The check applies it to the deflection under a uniform pressure of 1 kN/m², so that it does
+// not depend on the model's loads; export applies it to each computed deflection as well.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "analysis/analysis.hpp"
+#include "checking/mechanism_modes.hpp"
+
+namespace lajefem {
+
+// The pattern is soft above this ratio. Calibration (bench/soft_pattern_sweep.sh): the examples,
+// the imported example mesh and generated plates of every edge kind and column layout stay at
+// or below 1.44; even bays between point columns give 10.2 (3 bays of 5, 5 and 4 elements),
+// 31 to 67 (bays of 3, 2 or 4, 3 elements), 214 (5, 4, 5: |w| 2.6 times the 5, 5, 5 mesh's) and
+// 146 to 1141 for quarter models with symmetry lines at mid-bay. The limit sits between, 3.5
+// times above the sound models and 2 times below the mildest faulty one.
+constexpr double soft_pattern_ratio = 5;
+
+// A computed deflection carries the pattern above this ratio (the same measure, over the
+// elements that touch no support and no nodal load, whose concentrated forces a coarse mesh can
+// only show as a local alternation). Sound models stay below 1.02, the faulty ones from 8.3 up.
+constexpr double solution_pattern_ratio_limit = 5;
+
+// The pattern's measure for a part, with the deflection it was taken from.
+struct SoftPattern {
+  double ratio = 0;                // pattern energy over stored energy
+  std::vector<double> deflection;  // w under 1 kN/m² at each node (indexed by node, 1-based)
+};
+
+// The part's measure under a uniform pressure, from its scaled stiffness `a` (with `scale`, as
+// scaled_stiffness gives them); none when the rotations cannot be condensed or the condensed
+// stiffness is singular (an exact mechanism, which the null space finds).
+std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
+                                        const PartFreedoms& freedoms, const Eigen::MatrixXd& a,
+                                        const Eigen::VectorXd& scale);
+
+// The largest measure over the load cases of computed results, from the stiffness with springs
+// (equations × equations, row-major) that stores ½·uᵀ·K·u.
+double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
+                              const AnalysisResults& results);
+
+}  // namespace lajefem
