@@ -110,6 +110,16 @@ std::string explain_soft_spurious(const PlateModel& model) {
   return text;
 }
 
+double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {
+  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
+  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
+  return matrix == nullptr ? 0.0 : solution_pattern_ratio(model, *matrix, results);
+}
+
+double solution_pattern_limit() {
+  return solution_pattern_ratio_limit;
+}
+
 std::string explain_mechanisms(const PlateModel& model) {
   const StiffnessOutcome stiffness = assemble_model_stiffness(model);
   const auto* matrix = std::get_if<std::vector<double>>(&stiffness);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.hpp"
 #include "checking/findings.hpp"
 #include "model/plate_model.hpp"
 
@@ -24,6 +25,11 @@ double soft_pattern_measure(const PlateModel& model, const std::vector<double>& 
 // The mechanism-soft-spurious findings of the model in words, joined by "; ": empty when the
 // stiffness cannot be formed or the element's pattern is nowhere soft.
 std::string explain_soft_spurious(const PlateModel& model);
+
+// The measure of the element's soft pattern in computed results (the largest over the load
+// cases, soft_patterns.hpp), and the limit above which it says that they carry the pattern.
+double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results);
+double solution_pattern_limit();
 
 // Why the model's stiffness is singular, in words: one line per mechanism found, the same
 // messages as the check's. Empty when the stiffness cannot be formed or shows no mechanism.
