@@ -18,12 +18,12 @@ trap 'rm -rf "$work"' EXIT
 
 for edges in SSSS HHHH CCCC SFSF CFFF CSCS HSFC FCFS SSHH; do
   "$tools" generate -o "$work/g-$edges.dat" --size 6 4 --mesh 8 6 --edges "$edges" \
-    --material 30 0.2 0.2 --uniform -10 --point 2 2 -20
+    --material 30 0.2 0.2 --uniform -10 --point 2 2 -20 >/dev/null
 done
 generate_columns() {
   local name=$1
   shift
-  "$tools" generate -o "$work/c-$name.dat" --material 30 0.2 0.2 --uniform -10 "$@"
+  "$tools" generate -o "$work/c-$name.dat" --material 30 0.2 0.2 --uniform -10 "$@" >/dev/null
 }
 generate_columns corners --size 6 6 --mesh 6 6 --edges FFFF --column 0 0 --column 6 0 \
   --column 0 6 --column 6 6
