@@ -7,14 +7,29 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.hpp"
 #include "checking/findings.hpp"
 #include "model/plate_model.hpp"
 
 namespace lajefem {
 
-// The findings mechanism-local, mechanism-rigid, mechanism-spurious and mechanism-global of a
+// The findings mechanism-local, mechanism-rigid, mechanism-spurious, mechanism-global and
+// mechanism-soft-spurious (a part without an exact mechanism whose checkerboard is soft) of a
 // model whose stiffness with springs (as assemble_model_stiffness gives it) is `stiffness`.
 Findings find_mechanisms(const PlateModel& model, const std::vector<double>& stiffness);
+
+// The largest measure of the element's soft pattern over the model's parts (soft_patterns.hpp),
+// 0 where none can be taken.
+double soft_pattern_measure(const PlateModel& model, const std::vector<double>& stiffness);
+
+// The mechanism-soft-spurious findings of the model in words, joined by "; ": empty when the
+// stiffness cannot be formed or the element's pattern is nowhere soft.
+std::string explain_soft_spurious(const PlateModel& model);
+
+// The measure of the element's soft pattern in computed results (the largest over the load
+// cases, soft_patterns.hpp), and the limit above which it says that they carry the pattern.
+double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results);
+double solution_pattern_limit();
 
 // Why the model's stiffness is singular, in words: one line per mechanism found, the same
 // messages as the check's. Empty when the stiffness cannot be formed or shows no mechanism.

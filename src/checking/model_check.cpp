@@ -173,7 +173,9 @@ bool explains_stop(const Finding& finding, const AnalysisStop& stop) {
     case Kind::unknown_load_type:
       return is_error(finding, "load-type");
     case Kind::global_mechanism:
-      return finding.severity == Severity::error && finding.code.rfind("mechanism-", 0) == 0;
+      // A soft pattern is held, only weakly: it does not stop the solver by itself.
+      return finding.severity == Severity::error && finding.code.rfind("mechanism-", 0) == 0 &&
+             finding.code != "mechanism-soft-spurious";
     case Kind::data_error:
       return false;
   }

@@ -549,6 +549,18 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
   return pieces;
 }
 
+// A red band across the middle of the picture, over the plate, with the warning in white.
+void append_warning_banner(std::string& svg, const MapLayout& layout, const std::string& warning) {
+  if (warning.empty()) {
+    return;
+  }
+  const double top = layout.height / 2 - 18;
+  svg += "<rect x=\"0\" y=\"" + px(top) + "\" width=\"" + px(layout.width) +
+         "\" height=\"36\" fill=\"#c62828\" fill-opacity=\"0.9\"/>\n";
+  svg += text_element(layout.width / 2, top + 23, "middle", 15, warning,
+                      " font-weight=\"bold\" fill=\"#ffffff\"");
+}
+
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging) {
   const std::vector<bool> used = mapped_nodes(model);
@@ -578,6 +590,7 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   append_supports(svg, layout, model, used);
   append_extremes(svg, layout, model, used, field);
   append_colour_bar(svg, layout, scale, field.unit);
+  append_warning_banner(svg, layout, heading.warning);
   svg += "</svg>\n";
   out << svg;
 }

@@ -51,10 +51,11 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
                                            const ContourScale& scale);
 
 // The heading of a map: the title line (model title, load case, field, unit) and a line saying
-// what the field is.
+// what the field is; a warning, when there is one, is drawn as a red banner across the plate.
 struct MapHeading {
   std::string title;
   std::string subtitle;
+  std::string warning;
 };
 
 // The whole SVG picture of one nodal field over the mesh, on a diverging or sequential scale.

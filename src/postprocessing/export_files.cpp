@@ -20,7 +20,7 @@ MapHeading map_heading(const PlateModel& model, const std::string& name, std::si
   const std::string title = model.title.empty() ? name : utf8_text(model.title);
   return {title + " \u00b7 load case " + std::to_string(c + 1) + " of " +
               std::to_string(case_count) + " \u00b7 " + field.name + " (" + field.unit + ")",
-          field_meaning(field.name, direction)};
+          field_meaning(field.name, direction), ""};
 }
 
 void add_paraview_files(std::vector<OutputFile>& files, const PlateModel& model,
@@ -36,11 +36,13 @@ void add_paraview_files(std::vector<OutputFile>& files, const PlateModel& model,
 }
 
 void add_maps(std::vector<OutputFile>& files, const PlateModel& model,
-              const std::vector<CaseFields>& cases, const std::string& name, WDirection direction) {
+              const std::vector<CaseFields>& cases, const std::string& name, WDirection direction,
+              const std::string& warning) {
   for (std::size_t c = 0; c < cases.size(); ++c) {
     for (const MappedField& map : mapped_fields()) {
       const Field& field = field_named(cases[c].nodes, map.name);
-      const MapHeading heading = map_heading(model, name, c, cases.size(), field, direction);
+      MapHeading heading = map_heading(model, name, c, cases.size(), field, direction);
+      heading.warning = warning;
       files.push_back({case_file_stem(name, c) + "-" + map.name + ".svg",
                        [&model, &field, heading, diverging = map.diverging](std::ostream& out) {
                          write_contour_map(out, model, field, heading, diverging);
@@ -61,13 +63,13 @@ const std::vector<MappedField>& mapped_fields() {
 
 std::vector<OutputFile> export_files(const PlateModel& model, const std::vector<CaseFields>& cases,
                                      const std::string& name, WDirection direction,
-                                     const ExportKinds& kinds) {
+                                     const ExportKinds& kinds, const std::string& warning) {
   std::vector<OutputFile> files;
   if (kinds.vtu) {
     add_paraview_files(files, model, cases, name);
   }
   if (kinds.svg) {
-    add_maps(files, model, cases, name, direction);
+    add_maps(files, model, cases, name, direction, warning);
   }
   if (kinds.csv) {
     files.push_back({name + "-nodes.csv",

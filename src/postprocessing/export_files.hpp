@@ -35,9 +35,9 @@ struct MappedField {
 const std::vector<MappedField>& mapped_fields();
 
 // The files of an export named after `name`. The writers refer to `model` and `cases`, which must
-// outlive them.
+// outlive them. A non-empty `warning` is drawn as a banner on every map.
 std::vector<OutputFile> export_files(const PlateModel& model, const std::vector<CaseFields>& cases,
                                      const std::string& name, WDirection direction,
-                                     const ExportKinds& kinds);
+                                     const ExportKinds& kinds, const std::string& warning = "");
 
 }  // namespace lajefem

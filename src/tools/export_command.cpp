@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "analysis/analysis.hpp"
+#include "checking/findings.hpp"
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
+    "                            [--allow-spurious]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -44,16 +46,22 @@ constexpr const char* export_help =
     "  --w-down           +w points down, gravity loads are positive: positive moments stretch\n"
     "                     the bottom face\n"
     "  --only LIST        write only these kinds of file: vtu, svg, csv, separated by commas\n"
+    "  --allow-spurious   write the results of a model whose element checkerboard is soft\n"
+    "                     (an even number of elements between point supports), which export\n"
+    "                     refuses otherwise; the summary, standard error and every map then\n"
+    "                     carry a warning\n"
     "  -h, --help         show this text\n"
     "\n"
-    "Exit status: 0 files written, 1 the data file cannot be read or analysed (nothing is\n"
-    "written) or a file cannot be written, 2 a wrong command line.\n";
+    "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
+    "carry the spurious checkerboard (nothing is written), or a file cannot be written, 2 a\n"
+    "wrong command line.\n";
 
 struct ExportOptions {
   fs::path data_file;
   fs::path folder;  // empty: the data file's folder
   WDirection direction = WDirection::up;
   ExportKinds kinds;
+  bool allow_spurious = false;
   bool help = false;
 };
 
@@ -100,6 +108,8 @@ ExportOptions parse_export_options(const Words& words) {
       }
       options.direction = direction;
       direction_given = true;
+    } else if (word == "--allow-spurious") {
+      options.allow_spurious = true;
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -150,17 +160,45 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
-std::vector<CaseFields> analysed_fields(const PlateModel& model, const fs::path& data_file,
-                                        WDirection direction) {
-  const AnalysisOutcome outcome = analyse_plate_model(model);
+AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
+  AnalysisOutcome outcome = analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
+  return std::get<AnalysisResults>(std::move(outcome));
+}
+
+std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
+                                        WDirection direction) {
   std::vector<CaseFields> cases;
-  for (const LoadCaseResults& results : std::get<AnalysisResults>(outcome).cases) {
+  for (const LoadCaseResults& results : analysis.cases) {
     cases.push_back(case_fields(model, results, direction));
   }
   return cases;
+}
+
+// The warning that the results carry the element's spurious checkerboard, empty when they do
+// not: the check's finding on the model, or the pattern's measure in a computed deflection. Without
+// --allow-spurious such results are refused, as a mechanism stops the analysis.
+std::string spurious_warning(const PlateModel& model, const AnalysisResults& results,
+                             const ExportOptions& options) {
+  std::string explanation = explain_soft_spurious(model);
+  if (explanation.empty()) {
+    const double ratio = solution_pattern_measure(model, results);
+    if (ratio > solution_pattern_limit()) {
+      explanation =
+          "the computed deflections carry the element's spurious checkerboard (w "
+          "alternating from node to node): their element patterns would cost " +
+          number_text(ratio) +
+          " times the energy they store if the plate made them by smooth bending; "
+          "mesh with an odd number of elements between neighbouring point supports";
+    }
+  }
+  if (!explanation.empty() && !options.allow_spurious) {
+    throw InputError(options.data_file.string() + ": the analysis gives a spurious checkerboard: " +
+                     explanation + " (give --allow-spurious to write the results with a warning)");
+  }
+  return explanation;
 }
 
 fs::path output_folder(const ExportOptions& options) {
@@ -214,13 +252,20 @@ int run_export(const Words& words, ToolStreams& streams) {
     return 0;
   }
   const PlateModel model = read_model(options.data_file);
-  const std::vector<CaseFields> cases =
-      analysed_fields(model, options.data_file, options.direction);
+  const AnalysisResults results = analysed_results(model, options.data_file);
+  const std::string warning = spurious_warning(model, results, options);
+  const std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
-  const std::vector<OutputFile> files =
-      export_files(model, cases, name, options.direction, options.kinds);
+  const std::vector<OutputFile> files = export_files(
+      model, cases, name, options.direction, options.kinds,
+      warning.empty() ? ""
+                      : "WARNING: spurious checkerboard in these results, do not design from them");
   write_output_files(files, folder, options.data_file);
+  if (!warning.empty()) {
+    streams.err << "lajefem-tools export: warning: " << warning << '\n';
+    streams.out << "WARNING: " << warning << '\n';
+  }
   write_summary(streams.out, model, cases, options.direction);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;

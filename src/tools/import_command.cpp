@@ -4,6 +4,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "checking/mechanisms.hpp"
 #include "meshing/data_file_writer.hpp"
 #include "meshing/gmsh_reader.hpp"
 #include "meshing/mesh_import.hpp"
@@ -26,12 +27,15 @@ constexpr const char* import_help =
     "\n"
     "  --support GROUP=KIND  support every node of the physical group (points, curves): KIND is\n"
     "                        S (w), C (w and both rotations) or KW,KTX,KTY springs in GN/m;\n"
-    "                        repeatable, a node in several groups takes the stiffest springs\n";
+    "                        repeatable, a node in several groups takes the stiffest springs\n"
+    "  --allow-spurious      write the model even though its supports leave the element's\n"
+    "                        checkerboard soft (refused otherwise), with a warning\n";
 
 struct ImportOptions {
   std::string mesh;
   std::vector<meshing::GroupSupport> supports;
   ModelOptions model;
+  bool allow_spurious = false;
 };
 
 // "slab=S", "edge=C", "pin=1E6,0,0"
@@ -76,6 +80,8 @@ ImportOptions parse_import(const Words& words) {
     }
     if (word == "--support") {
       supports.push_back(cursor.value_for(word));
+    } else if (word == "--allow-spurious") {
+      options.allow_spurious = true;
     } else {
       take_input_file(word, options.mesh);
     }
@@ -124,6 +130,21 @@ std::string import_advice(const meshing::LimitBreach& breach) {
   return "split the loads over at most 4 load cases of at most 80 loads";
 }
 
+// The model that the check would find with a soft checkerboard is refused, as export refuses its
+// results; with --allow-spurious it is written with a warning.
+void reject_soft_pattern(const PlateModel& model, const ImportOptions& options,
+                         ToolStreams& streams) {
+  const std::string explanation = explain_soft_spurious(model);
+  if (explanation.empty()) {
+    return;
+  }
+  if (!options.allow_spurious) {
+    throw InputError(options.mesh + ": " + explanation +
+                     " (give --allow-spurious to write the model anyway)");
+  }
+  streams.err << "lajefem-tools import: warning: " << explanation << '\n';
+}
+
 void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
                             const PlateModel& model, ToolStreams& streams) {
   for (const meshing::PlacedPointLoad& load : placed) {
@@ -154,6 +175,7 @@ int run_import(const Words& words, ToolStreams& streams) {
   const meshing::NumberingChoice choice = meshing::best_numbering(imported.model);
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
   reject_beyond_limits(model, import_advice);
+  reject_soft_pattern(model, options, streams);
   const std::string source = std::filesystem::path(options.mesh).filename().string();
   const auto headings =
       meshing::standard_headings("LAJEFEM - malha gmsh " + source + ", " +

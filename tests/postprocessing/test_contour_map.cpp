@@ -104,7 +104,7 @@ TEST(ContourMapPicture, ZeroFieldOneColourAndEscapedHeading) {
   const PlateModel model = test::grid_model({0, 1, 2}, {0, 1});
   const Field field{"Mx_top", "Mx_top", "kN·m/m", false, std::vector<double>(6, 0.0)};
   std::ostringstream out;
-  write_contour_map(out, model, field, {"A<B", "top face"}, false);
+  write_contour_map(out, model, field, {"A<B", "top face", ""}, false);
   const std::string svg = out.str();
   EXPECT_NE(svg.find("A&lt;B"), std::string::npos);
   std::size_t polygons = 0;
@@ -138,7 +138,7 @@ TEST(ContourMapPicture, SupportLegendNamesColumnsAndHardSupports) {
     model.supports = row.supports;
     const Field field{"w", "w", "mm", false, std::vector<double>(9, 0.0)};
     std::ostringstream out;
-    write_contour_map(out, model, field, {"T", "w"}, false);
+    write_contour_map(out, model, field, {"T", "w", ""}, false);
     for (const std::string& name : row.named) {
       EXPECT_NE(out.str().find(name), std::string::npos) << name;
     }

@@ -308,5 +308,53 @@ class WholeSets(unittest.TestCase):
                     shutil.rmtree(target, ignore_errors=True)
 
 
+class SpuriousCheckerboard(unittest.TestCase):
+    """A slab of 3 x 3 bays on columns with an even middle bay (bench/spurious_models.py)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        subprocess.run([sys.executable, os.path.join(SOURCE, "bench/spurious_models.py"),
+                        cls.folder.name], check=True)
+        cls.faulty = os.path.join(cls.folder.name, "flat-5-4-5.dat")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def test_refused_like_a_mechanism(self):
+        target = os.path.join(self.folder.name, "refused")
+        run = export(self.faulty, "-o", target)
+        self.assertEqual(run.returncode, 1)
+        self.assertEqual(run.stdout, "")
+        self.assertEqual(len(run.stderr.splitlines()), 1)
+        self.assertIn("spurious checkerboard", run.stderr)
+        self.assertIn("even number of elements", run.stderr)
+        self.assertIn("--allow-spurious", run.stderr)
+        self.assertFalse(os.path.exists(target))
+
+    def test_allowed_with_a_warning_on_every_output(self):
+        target = os.path.join(self.folder.name, "allowed")
+        run = export(self.faulty, "-o", target, "--allow-spurious")
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertIn("warning: the element's spurious checkerboard", run.stderr)
+        self.assertTrue(run.stdout.startswith("WARNING: "))
+        maps = [name for name in os.listdir(target) if name.endswith(".svg")]
+        self.assertEqual(len(maps), len(MAPS))
+        for name in maps:
+            with open(os.path.join(target, name), encoding="utf-8") as svg:
+                self.assertIn("WARNING: spurious checkerboard", svg.read(), name)
+        render = subprocess.run(["rsvg-convert", os.path.join(target, maps[0]), "-o",
+                                 os.path.join(self.folder.name, "map.png")])
+        self.assertEqual(render.returncode, 0)
+
+    def test_sound_mesh_carries_no_warning(self):
+        run = export(os.path.join(self.folder.name, "flat-5-5-5.dat"), "-o",
+                     os.path.join(self.folder.name, "sound"))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertNotIn("WARNING", run.stdout)
+        self.assertEqual(run.stderr, "")
+
+
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -278,6 +278,28 @@ TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
   EXPECT_EQ(renumbered.load_cases[0].loads[1].node, 21 * 7 + 3);  // node 100 is at (5.25, 0.5)
 }
 
+// A gmsh mesh of 2 × 2 bays on columns with one even bay (even_bay_slab.geo): refused with the
+// check's explanation, written with it as a warning under --allow-spurious.
+TEST_F(MeshCommands, ImportRefusesASoftCheckerboard) {
+  const std::string mesh = (fs::path(__FILE__).parent_path() / "even_bay_slab.msh").string();
+  const Words words{mesh,  "-o",        path("laje"), "--material", "30", "0.2",
+                    "0.2", "--support", "columns=S",  "--uniform",  "-10"};
+  try {
+    run(run_import, words);
+    ADD_FAILURE() << "imported";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("an even number of elements lies between"),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(fs::exists(path("laje")));
+  Words allowed = words;
+  allowed.push_back("--allow-spurious");
+  EXPECT_EQ(run(run_import, allowed), 0);
+  EXPECT_NE(err_.str().find("warning: the element's spurious checkerboard"), std::string::npos);
+  EXPECT_TRUE(fs::exists(path("laje")));
+}
+
 // The shipped gmsh example: a 10 m × 6 m plate with a hole that is a 16-sided polygon of radius 1.
 TEST_F(MeshCommands, ImportedExampleCarriesItsWholeLoad) {
   const std::string mesh =
