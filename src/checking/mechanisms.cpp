@@ -95,14 +95,20 @@ double soft_pattern_measure(const PlateModel& model, const std::vector<double>& 
   return softest;
 }
 
-std::string explain_soft_spurious(const PlateModel& model) {
+namespace {
+
+// The mechanism findings of the model's own stiffness with springs; none when it cannot be formed.
+Findings stiffness_mechanisms(const PlateModel& model) {
   const StiffnessOutcome stiffness = assemble_model_stiffness(model);
   const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
-  if (matrix == nullptr) {
-    return "";
-  }
+  return matrix == nullptr ? Findings() : find_mechanisms(model, *matrix);
+}
+
+}  // namespace
+
+std::string explain_soft_spurious(const PlateModel& model) {
   std::string text;
-  for (const Finding& finding : find_mechanisms(model, *matrix)) {
+  for (const Finding& finding : stiffness_mechanisms(model)) {
     if (finding.code == "mechanism-soft-spurious") {
       text += (text.empty() ? "" : "; ") + finding.message;
     }
@@ -121,13 +127,8 @@ double solution_pattern_limit() {
 }
 
 std::string explain_mechanisms(const PlateModel& model) {
-  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
-  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
-  if (matrix == nullptr) {
-    return "";
-  }
   std::string text;
-  for (const Finding& finding : find_mechanisms(model, *matrix)) {
+  for (const Finding& finding : stiffness_mechanisms(model)) {
     text += (finding.node != 0 ? "node " + std::to_string(finding.node) + ": " : "") +
             finding.message + "\n";
   }

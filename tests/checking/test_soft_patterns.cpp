@@ -43,13 +43,7 @@ int node_at(const std::vector<float>& lines, float x, float y) {
 
 void give_material_and_load(PlateModel& model) {
   model.title = "LAJE";
-  model.elastic_modulus_gpa = 30;
-  model.poisson_ratio = 0.2f;
-  model.thickness = 0.2f;
-  PlateLoad uniform;
-  uniform.type = 2;
-  uniform.values[0] = -10;
-  model.load_cases.push_back({{uniform}});
+  test::give_slab_material_and_load(model);
   model.results_name = "laje.res";
 }
 

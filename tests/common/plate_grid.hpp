@@ -43,10 +43,8 @@ inline int grid_node(int nx, int i, int j) {
   return i + 1 + j * (nx + 1);
 }
 
-// nx × ny elements over lx × ly m, E 30 GPa, ν 0.2, t 0.2 m, one load case of 10 kN/m².
-inline PlateModel grid_plate(int nx, int ny, float lx, float ly) {
-  PlateModel model = grid_model(even_lines(nx, lx), even_lines(ny, ly));
-  model.title = "GRELHA";
+// A concrete slab's material (E 30 GPa, ν 0.2, t 0.2 m) and one load case of 10 kN/m² down.
+inline void give_slab_material_and_load(PlateModel& model) {
   model.elastic_modulus_gpa = 30;
   model.poisson_ratio = 0.2f;
   model.thickness = 0.2f;
@@ -54,6 +52,13 @@ inline PlateModel grid_plate(int nx, int ny, float lx, float ly) {
   uniform.type = 2;
   uniform.values[0] = -10;
   model.load_cases.push_back({{uniform}});
+}
+
+// nx × ny elements over lx × ly m, with the slab's material and load.
+inline PlateModel grid_plate(int nx, int ny, float lx, float ly) {
+  PlateModel model = grid_model(even_lines(nx, lx), even_lines(ny, ly));
+  model.title = "GRELHA";
+  give_slab_material_and_load(model);
   model.results_name = "grelha.res";
   return model;
 }
