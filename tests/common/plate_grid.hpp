@@ -82,4 +82,33 @@ inline void make_grid_mesh(ModelStore& store, const std::vector<float>& xs,
   }
 }
 
+// A square of side a (m), n × n elements, thickness t (m), E 30 GPa, ν 0.3, held on its edges
+// against w and the slope along the edge (θy on the edges along y, θx on those along x: the
+// hard simple support of thin-plate theory), under `cases` uniform loads of −1, −2, ... kN/m².
+inline PlateModel hard_supported_square(int n, float a, float t, int cases) {
+  PlateModel model = grid_model(even_lines(n, a), even_lines(n, a));
+  model.title = "NAVIER";
+  model.elastic_modulus_gpa = 30;
+  model.poisson_ratio = 0.3f;
+  model.thickness = t;
+  for (int j = 0; j <= n; ++j) {
+    for (int i = 0; i <= n; ++i) {
+      const bool x_edge = i == 0 || i == n;
+      const bool y_edge = j == 0 || j == n;
+      if (x_edge || y_edge) {
+        model.supports.push_back(
+            {grid_node(n, i, j), 1e6f, y_edge ? 1e6f : 0.0f, x_edge ? 1e6f : 0.0f});
+      }
+    }
+  }
+  for (int c = 1; c <= cases; ++c) {
+    PlateLoad uniform;
+    uniform.type = 2;
+    uniform.values[0] = -static_cast<float>(c);
+    model.load_cases.push_back({{uniform}});
+  }
+  model.results_name = "navier.res";
+  return model;
+}
+
 }  // namespace lajefem::test

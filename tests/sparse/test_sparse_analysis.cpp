@@ -330,6 +330,28 @@ TEST(SparseAnalysis, AgreesWithTheProgramsSteps) {
   }
 }
 
+// A thin square (t/a = 0.001) held on its edges against w and the slope along them: the centre
+// deflection of thin-plate theory, Navier's series 0.00406235 q a⁴ / D (Timoshenko and
+// Woinowsky-Krieger, §30), and the reactions carry the whole load.
+TEST(SparseAnalysis, ThinSquareMeetsNaviersSeries) {
+  constexpr int n = 200;
+  const PlateModel model = test::hard_supported_square(n, 10.0f, 0.01f, 1);
+  const AnalysisOutcome outcome = sparse::analyse_plate_model_sparse(model);
+  const auto& results = std::get<AnalysisResults>(outcome);
+  const double e = static_cast<double>(model.elastic_modulus_gpa * 1e6f);
+  const double t = model.thickness;
+  const double nu = model.poisson_ratio;
+  const double rigidity = e * t * t * t / (12 * (1 - nu * nu));
+  const double navier = -0.00406235 * 1.0 * std::pow(10.0, 4) / rigidity;
+  const std::size_t centre = static_cast<std::size_t>(test::grid_node(n, n / 2, n / 2) - 1);
+  EXPECT_NEAR(results.cases[0].nodes[centre].w / navier, 1.0, 1e-4);
+  double reactions = 0;
+  for (const SupportReaction& reaction : results.cases[0].supports) {
+    reactions += reaction.force_w;
+  }
+  EXPECT_NEAR(reactions, 100.0, 100.0 * 1e-5);  // 1 kN/m² over 100 m², upwards
+}
+
 // A model that can move without resistance is not positive definite: the factorisation says where.
 TEST(SparseAnalysis, MechanismsStopNamingTheFreedom) {
   const struct {
