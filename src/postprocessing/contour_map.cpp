@@ -283,9 +283,10 @@ void append_edges(std::string& svg, const MapLayout& layout, const PlateModel& m
 
 // How a node is held: all three freedoms (clamped); w alone along a supported line (simply
 // supported) or at a node whose neighbours are free (a column or point support); w and one
-// rotation (a hard simple support: w and the slope along the edge); any other set of springs.
-enum class SupportKind { clamped, simple, point, hard, other };
-constexpr std::size_t support_kind_count = 5;
+// rotation (a hard simple support: w and the slope along the edge); slopes alone (a symmetry
+// line); any other set of springs.
+enum class SupportKind { clamped, simple, point, hard, slope, other };
+constexpr std::size_t support_kind_count = 6;
 
 using HeldFreedoms = std::array<bool, 3>;  // w, θx, θy
 
@@ -332,14 +333,17 @@ std::map<int, SupportKind> support_kinds(const PlateModel& model) {
       kind = SupportKind::hard;
     } else if (freedoms[0]) {
       kind = on_supported_line(model, held, node) ? SupportKind::simple : SupportKind::point;
+    } else if (rotations > 0) {
+      kind = SupportKind::slope;
     }
     kinds[node] = kind;
   }
   return kinds;
 }
 
-// Square for clamped, triangle for simply supported, half-filled triangle for a hard simple
-// support, ringed dot for a column, open diamond for other supports, centred on (x, y).
+// Square for clamped, triangle for simply supported, grey triangle for a hard simple support,
+// ringed dot for a column, open square for slopes alone, open diamond for other supports,
+// centred on (x, y).
 std::string support_symbol(SupportKind kind, double x, double y) {
   const std::string cx = px(x);
   const std::string triangle = cx + "," + px(y - 5.5) + " " + px(x + 5.5) + "," + px(y + 4.5) +
@@ -353,6 +357,10 @@ std::string support_symbol(SupportKind kind, double x, double y) {
     case SupportKind::hard:
       return "<polygon points=\"" + triangle +
              "\" fill=\"#808080\" stroke=\"#000000\" stroke-width=\"1.5\"/>\n";
+    case SupportKind::slope:
+      return "<rect x=\"" + px(x - 4.5) + "\" y=\"" + px(y - 4.5) +
+             "\" width=\"9\" height=\"9\" fill=\"#ffffff\" stroke=\"#000000\" "
+             "stroke-width=\"1.5\"/>\n";
     case SupportKind::point:
       return "<circle cx=\"" + cx + "\" cy=\"" + px(y) +
              "\" r=\"5\" fill=\"#000000\" stroke=\"#ffffff\" stroke-width=\"1.5\"/>\n";
@@ -389,9 +397,9 @@ void append_supports(std::string& svg, const MapLayout& layout, const PlateModel
     present[static_cast<std::size_t>(kind)] = true;
   }
   constexpr std::array<const char*, support_kind_count> names{
-      "clamped (w, \u03b8x, \u03b8y held)", "simply supported (w held)",
-      "column or point support (w held)", "hard simple support (w and one slope held)",
-      "other springs"};
+      "clamped (w, \u03b8x, \u03b8y held)",  "simply supported (w held)",
+      "column or point support (w held)",    "hard simple support (w and one slope held)",
+      "symmetry line (slopes held, w free)", "other springs"};
   // Entries left to right, on a second row when the first is full.
   std::vector<std::size_t> shown;
   double row_width = 0;
@@ -549,7 +557,8 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
   return pieces;
 }
 
-// A red band across the middle of the picture, over the plate, with the warning in white.
+// A red band across the middle of the picture, over the plate, with the warning in white; the
+// extremes' labels are drawn over it.
 void append_warning_banner(std::string& svg, const MapLayout& layout, const std::string& warning) {
   if (warning.empty()) {
     return;
@@ -588,9 +597,9 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   append_bands(svg, layout, model, field, scale);
   append_edges(svg, layout, model);
   append_supports(svg, layout, model, used);
-  append_extremes(svg, layout, model, used, field);
   append_colour_bar(svg, layout, scale, field.unit);
   append_warning_banner(svg, layout, heading.warning);
+  append_extremes(svg, layout, model, used, field);
   svg += "</svg>\n";
   out << svg;
 }

@@ -130,8 +130,9 @@ TEST(ContourMapPicture, SupportLegendNamesColumnsAndHardSupports) {
        {"hard simple support (w and one slope held)"},
        {"other springs", "simply supported"}},
       {{{1, 1, 1, 1}, {5, 1, 0, 0}, {9, 0, 1, 0}},
-       {"clamped", "column or point support", "other springs"},
-       {"hard simple"}},
+       {"clamped", "column or point support", "symmetry line"},
+       {"hard simple", "other springs"}},
+      {{{1, 1, 0, 0}, {9, 0, 1, 0}}, {"column", "symmetry line"}, {"other"}},
   };
   for (const auto& row : rows) {
     PlateModel model = test::grid_model({0, 1, 2}, {0, 1, 2});
