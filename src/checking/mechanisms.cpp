@@ -95,6 +95,10 @@ double soft_pattern_measure(const PlateModel& model, const std::vector<double>& 
   return softest;
 }
 
+double soft_pattern_limit() {
+  return soft_pattern_ratio;
+}
+
 std::string explain_soft_spurious(const PlateModel& model) {
   const StiffnessOutcome stiffness = assemble_model_stiffness(model);
   const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
