@@ -1,5 +1,6 @@
 #include "tools/sound_plate.hpp"
 
+#include <limits>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -86,19 +87,35 @@ PlateRequest with_even(PlateRequest request, const std::vector<Stretch>& even) {
   return request;
 }
 
-// One stretch made even at a time, then two.
+// The stretches made even one at a time, then two, three and so on (in lexicographic order of
+// their indices), up to most_variants in all.
 std::vector<std::vector<Stretch>> variants(const std::vector<Stretch>& stretches) {
   std::vector<std::vector<Stretch>> all;
-  for (const Stretch& one : stretches) {
-    all.push_back({one});
-  }
-  for (std::size_t a = 0; a < stretches.size(); ++a) {
-    for (std::size_t b = a + 1; b < stretches.size(); ++b) {
-      all.push_back({stretches[a], stretches[b]});
+  const std::size_t n = stretches.size();
+  for (std::size_t k = 1; k <= n && all.size() < most_variants; ++k) {
+    std::vector<std::size_t> chosen(k);
+    for (std::size_t i = 0; i < k; ++i) {
+      chosen[i] = i;
     }
-  }
-  if (all.size() > most_variants) {
-    all.resize(most_variants);
+    while (all.size() < most_variants) {
+      std::vector<Stretch> even;
+      for (const std::size_t i : chosen) {
+        even.push_back(stretches[i]);
+      }
+      all.push_back(std::move(even));
+      // The next combination: raise the last index that can still be raised.
+      std::size_t i = k;
+      while (i > 0 && chosen[i - 1] == n - k + i - 1) {
+        --i;
+      }
+      if (i == 0) {
+        break;
+      }
+      ++chosen[i - 1];
+      for (std::size_t j = i; j < k; ++j) {
+        chosen[j] = chosen[j - 1] + 1;
+      }
+    }
   }
   return all;
 }
@@ -110,11 +127,16 @@ GeneratedPlate sound_plate(const PlateRequest& request, const std::array<float, 
   if (request.columns.empty()) {
     return best;
   }
-  const std::optional<double> first = pattern_measure(best, material);
-  if (!first || *first <= soft_pattern_limit()) {
+  // A layout that leaves the pattern free (refused by the caller) may hold it with other counts.
+  const bool free = !meshing::holds_free_patterns(best);
+  if (!free && meshing::find_limit_breach(best.model)) {
     return best;
   }
-  double lowest = *first;
+  const std::optional<double> first = pattern_measure(best, material);
+  if (!free && (!first || *first <= soft_pattern_limit())) {
+    return best;
+  }
+  double lowest = first ? *first : std::numeric_limits<double>::infinity();
   for (const std::vector<Stretch>& even : variants(stretches_of(request))) {
     std::optional<GeneratedPlate> candidate = plate_if_built(with_even(request, even));
     const std::optional<double> measure =
