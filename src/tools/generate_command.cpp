@@ -35,8 +35,8 @@ constexpr const char* generate_help =
     "Grid lines pass through every column and point load. Between neighbouring columns, and\n"
     "between a column and an edge, the number of elements is made odd, so that the element's\n"
     "checkerboard pattern cannot survive the point supports. Where columns off shared grid\n"
-    "lines still hold the pattern only softly (as check measures it), one or two stretches\n"
-    "between columns are made even instead, and the mesh that holds it firmest is kept; a\n"
+    "lines still hold the pattern only softly (as check measures it), some stretches between\n"
+    "columns are made even instead, and the mesh that holds it firmest is kept; a\n"
     "layout that no such mesh makes sound is refused with the check's explanation. Elements\n"
     "across a narrow strip (columns or points close together) are shortened until no side\n"
     "ratio is above 10.\n";

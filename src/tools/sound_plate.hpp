@@ -2,8 +2,9 @@
 // neighbouring columns stop the pattern on columns that share grid lines; columns scattered off
 // shared lines may still hold it only softly (the check's mechanism-soft-spurious), which then
 // depends on which columns the counts put on nodes of either colour. For such a layout the
-// stretches between neighbouring columns are made even instead of odd, one or two of them at a
-// time, and the plate whose pattern is firmest by the check's own measure is kept.
+// stretches between neighbouring columns (or a column and an edge) are made even instead of odd,
+// one of them at a time, then two and more, and the plate whose pattern is firmest by the
+// check's own measure is kept.
 #pragma once
 
 #include <array>
