@@ -31,9 +31,9 @@ generate_columns grid3 --size 18 18 --mesh 14 14 --edges FFFF $(for x in 0 6 12 
   for y in 0 6 12 18; do echo --column $x $y; done
 done)
 generate_columns inner --size 12 8 --mesh 10 8 --edges SFFF --column 6 4 --column 12 8
-# The generator makes the counts odd along each grid line, but the interior column at (3.5, 5)
-# shares no line with the others: this layout still leaves the pattern soft (measure 2e4, a
-# checkerboard of 0.7 m), and the check rightly flags it.
+# The interior column at (3.5, 5) shares no line with the others: with odd counts everywhere the
+# pattern is soft (measure 2e4, a checkerboard of 0.7 m); the generator then makes the counts from
+# the bottom edge to that column and from it to the top edge even, which brings it to 93.
 generate_columns uneven --size 15 10 --mesh 12 8 --edges FFFF --column 0 0 --column 7 0 \
   --column 15 0 --column 0 10 --column 7 10 --column 15 10 --column 3.5 5
 generate_columns edge --size 10 6 --mesh 9 5 --edges FSFF --column 0 0 --column 0 6 --column 5 3

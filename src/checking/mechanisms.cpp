@@ -95,6 +95,10 @@ double soft_pattern_measure(const PlateModel& model, const std::vector<double>& 
   return softest;
 }
 
+double soft_pattern_limit() {
+  return soft_pattern_ratio;
+}
+
 namespace {
 
 // The mechanism findings of the model's own stiffness with springs; none when it cannot be formed.

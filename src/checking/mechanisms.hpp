@@ -22,6 +22,9 @@ Findings find_mechanisms(const PlateModel& model, const std::vector<double>& sti
 // 0 where none can be taken.
 double soft_pattern_measure(const PlateModel& model, const std::vector<double>& stiffness);
 
+// The limit above which the check finds that measure soft (mechanism-soft-spurious).
+double soft_pattern_limit();
+
 // The mechanism-soft-spurious findings of the model in words, joined by "; ": empty when the
 // stiffness cannot be formed or the element's pattern is nowhere soft.
 std::string explain_soft_spurious(const PlateModel& model);

@@ -46,9 +46,10 @@ std::vector<LineStop> line_stops(double length, const std::vector<double>& colum
 }
 
 // Elements in each segment between stops: no longer than length / least_count, and an odd sum
-// over each run of segments between parity ends (one more element in the run's coarsest segment).
+// over each run of segments between parity ends, even for the runs in even_runs (one more element
+// in the run's coarsest segment where the sum is not so).
 std::vector<int> segment_counts(const std::vector<LineStop>& stops, double length, int least_count,
-                                double largest_size) {
+                                double largest_size, const std::vector<int>& even_runs) {
   const double size = std::min(length / least_count, largest_size);
   std::vector<int> counts;
   for (std::size_t s = 0; s + 1 < stops.size(); ++s) {
@@ -59,6 +60,7 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
     return (stops[i + 1].at - stops[i].at) / counts[i];
   };
   std::size_t first = 0;
+  int run = 0;
   for (std::size_t s = 0; s < counts.size(); ++s) {
     if (!stops[s + 1].parity_end) {
       continue;
@@ -71,10 +73,12 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
         coarsest = k;
       }
     }
-    if (sum % 2 == 0) {
+    const bool even = std::find(even_runs.begin(), even_runs.end(), run) != even_runs.end();
+    if ((sum % 2 == 0) != even) {
       ++counts[coarsest];
     }
     first = s + 1;
+    ++run;
   }
   return counts;
 }
@@ -82,9 +86,11 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
 }  // namespace
 
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
-                               std::vector<double> points, double largest_size) {
+                               std::vector<double> points, double largest_size,
+                               const std::vector<int>& even_runs) {
   const std::vector<LineStop> stops = line_stops(length, columns, points);
-  const std::vector<int> counts = segment_counts(stops, length, least_count, largest_size);
+  const std::vector<int> counts =
+      segment_counts(stops, length, least_count, largest_size, even_runs);
   std::vector<double> lines;
   for (std::size_t s = 0; s < counts.size(); ++s) {
     const double start = stops[s].at;
@@ -95,6 +101,12 @@ std::vector<double> grid_lines(double length, int least_count, std::vector<doubl
   }
   lines.push_back(length);
   return lines;
+}
+
+int parity_run_count(double length, const std::vector<double>& columns) {
+  const std::vector<LineStop> stops = line_stops(length, columns, {});
+  return static_cast<int>(std::count_if(stops.begin() + 1, stops.end(),
+                                        [](const LineStop& stop) { return stop.parity_end; }));
 }
 
 namespace {
@@ -312,7 +324,8 @@ std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const Plate
   const auto lines_along = [&](double length, int least_count, double PlanPoint::*axis,
                                double largest_size) {
     return grid_lines(length, least_count, coordinates_of(request.columns, axis),
-                      coordinates_of(request.points, axis), largest_size);
+                      coordinates_of(request.points, axis), largest_size,
+                      axis == &PlanPoint::x ? request.even_runs_x : request.even_runs_y);
   };
   std::vector<double> xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
                                        std::numeric_limits<double>::infinity());

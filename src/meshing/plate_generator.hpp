@@ -30,16 +30,26 @@ struct PlateRequest {
   std::vector<PlanPoint> columns;   // point supports (w held)
   std::vector<PlanPoint> points;    // other points a grid line must pass through (point loads)
   float spring = 1.0e6f;            // GN/m on every held freedom
+  // The stretches between neighbouring parity stops along x and along y (counted from the
+  // origin, see grid_lines) whose element count is made even instead of odd.
+  std::vector<int> even_runs_x;
+  std::vector<int> even_runs_y;
 };
 
 // The coordinates of the grid lines along one side: 0 and length, every column and point in
 // between, at least least_count elements of length / least_count or less, and an odd number of
 // elements between neighbouring columns and between a column and the edges; no element longer
-// than largest_size.
+// than largest_size. The stretches between parity stops (the columns, and the edges when there
+// are columns) are numbered from 0 at the origin; those in even_runs get an even count instead.
 // 6 m, 4, no column -> 0 1.5 3 4.5 6; 12 m, 12, columns 0 6 12 -> seven elements a bay.
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
                                std::vector<double> points,
-                               double largest_size = std::numeric_limits<double>::infinity());
+                               double largest_size = std::numeric_limits<double>::infinity(),
+                               const std::vector<int>& even_runs = {});
+
+// The number of stretches between parity stops along a side of that length with columns at
+// those coordinates: 0 without columns.
+int parity_run_count(double length, const std::vector<double>& columns);
 
 struct MeshCounts {
   int nx = 0;

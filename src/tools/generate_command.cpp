@@ -6,6 +6,8 @@
 #include "meshing/plate_generator.hpp"
 #include "model/limits.hpp"
 #include "tools/model_options.hpp"
+#include "tools/soft_pattern_refusal.hpp"
+#include "tools/sound_plate.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -28,16 +30,23 @@ constexpr const char* generate_help =
     "                        F free, S simply supported (w), H hard simple support (w and the\n"
     "                        slope along the edge), C clamped (w and both rotations)\n"
     "  --column X Y          point support (w held) at (X, Y); repeatable\n"
+    "  --allow-spurious      write the model even though its columns leave the element's\n"
+    "                        checkerboard soft (refused otherwise), with a warning\n"
     "Grid lines pass through every column and point load. Between neighbouring columns, and\n"
     "between a column and an edge, the number of elements is made odd, so that the element's\n"
-    "checkerboard pattern cannot survive the point supports. Elements across a narrow strip\n"
-    "(columns or points close together) are shortened until no side ratio is above 10.\n";
+    "checkerboard pattern cannot survive the point supports. Where columns off shared grid\n"
+    "lines still hold the pattern only softly (as check measures it), some stretches between\n"
+    "columns are made even instead, and the mesh that holds it firmest is kept; a\n"
+    "layout that no such mesh makes sound is refused with the check's explanation. Elements\n"
+    "across a narrow strip (columns or points close together) are shortened until no side\n"
+    "ratio is above 10.\n";
 
 struct GenerateOptions {
   meshing::PlateRequest plate;
   bool size_given = false;
   bool mesh_given = false;
   bool edges_given = false;
+  bool allow_spurious = false;
   ModelOptions model;
 };
 
@@ -90,6 +99,8 @@ GenerateOptions parse_generate(const Words& words) {
     } else if (option == "--column") {
       const double x = cursor.number_for(option);
       options.plate.columns.push_back({x, cursor.number_for(option)});
+    } else if (option == "--allow-spurious") {
+      options.allow_spurious = true;
     } else {
       throw UsageError("unknown option '" + option + "'");
     }
@@ -208,9 +219,9 @@ meshing::DataFileHeadings generate_headings(const meshing::GeneratedPlate& gener
                                     generated.model.load_cases.size());
 }
 
-meshing::GeneratedPlate generate_checked(const meshing::PlateRequest& plate) {
+meshing::GeneratedPlate generate_checked(const GenerateOptions& options) {
   try {
-    return meshing::generate_plate(plate);
+    return sound_plate(options.plate, *options.model.material);
   } catch (const meshing::MeshingError& error) {
     throw InputError(error.what());
   }
@@ -226,7 +237,7 @@ int run_generate(const Words& words, ToolStreams& streams) {
   GenerateOptions options = parse_generate(words);
   check_generate(options);
   reject_evident_breach(options);
-  meshing::GeneratedPlate generated = generate_checked(options.plate);
+  meshing::GeneratedPlate generated = generate_checked(options);
   if (!meshing::holds_free_patterns(generated)) {
     throw InputError(
         "the supports leave the element's checkerboard pattern of w free (with a tilt of the "
@@ -237,6 +248,7 @@ int run_generate(const Words& words, ToolStreams& streams) {
   reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
     return mesh_advice(options.plate, breach);
   });
+  refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
   write_model(model, generate_headings(generated, options.plate), options.model.output, "",
               "mesh " + mesh_text(generated.mesh) + ": " + model_summary(model), streams);
   return 0;

@@ -4,13 +4,13 @@
 #include <fstream>
 #include <ostream>
 
-#include "checking/mechanisms.hpp"
 #include "meshing/data_file_writer.hpp"
 #include "meshing/gmsh_reader.hpp"
 #include "meshing/mesh_import.hpp"
 #include "meshing/meshing_error.hpp"
 #include "meshing/renumbering.hpp"
 #include "tools/model_options.hpp"
+#include "tools/soft_pattern_refusal.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -130,21 +130,6 @@ std::string import_advice(const meshing::LimitBreach& breach) {
   return "split the loads over at most 4 load cases of at most 80 loads";
 }
 
-// The model that the check would find with a soft checkerboard is refused, as export refuses its
-// results; with --allow-spurious it is written with a warning.
-void reject_soft_pattern(const PlateModel& model, const ImportOptions& options,
-                         ToolStreams& streams) {
-  const std::string explanation = explain_soft_spurious(model);
-  if (explanation.empty()) {
-    return;
-  }
-  if (!options.allow_spurious) {
-    throw InputError(options.mesh + ": " + explanation +
-                     " (give --allow-spurious to write the model anyway)");
-  }
-  streams.err << "lajefem-tools import: warning: " << explanation << '\n';
-}
-
 void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
                             const PlateModel& model, ToolStreams& streams) {
   for (const meshing::PlacedPointLoad& load : placed) {
@@ -175,7 +160,7 @@ int run_import(const Words& words, ToolStreams& streams) {
   const meshing::NumberingChoice choice = meshing::best_numbering(imported.model);
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
   reject_beyond_limits(model, import_advice);
-  reject_soft_pattern(model, options, streams);
+  refuse_soft_pattern(model, options.allow_spurious, options.mesh + ": ", "import", streams);
   const std::string source = std::filesystem::path(options.mesh).filename().string();
   const auto headings =
       meshing::standard_headings("LAJEFEM - malha gmsh " + source + ", " +

@@ -156,7 +156,7 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
   const EdgeKind kinds[4] = {EdgeKind::free, EdgeKind::simple, EdgeKind::hard, EdgeKind::clamped};
   std::vector<meshing::PlateRequest> requests;
   for (int code = 0; code < 256; ++code) {
-    meshing::PlateRequest request{6, 4, 6, 4, {}, {}, {}, 1e6f};
+    meshing::PlateRequest request{6, 4, 6, 4, {}, {}, {}, 1e6f, {}, {}};
     for (int side = 0; side < 4; ++side) {
       request.edges[side] = kinds[(code >> (2 * side)) % 4];
     }
@@ -165,9 +165,17 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
     }
   }
   const std::array<EdgeKind, 4> free{};
-  requests.push_back({6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}, {}, 1e6f});
-  requests.push_back(
-      {12, 12, 10, 10, free, {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}}, {}, 1e6f});
+  requests.push_back({6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}, {}, 1e6f, {}, {}});
+  requests.push_back({12,
+                      12,
+                      10,
+                      10,
+                      free,
+                      {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}},
+                      {},
+                      1e6f,
+                      {},
+                      {}});
   requests.push_back({12,
                       8,
                       10,
@@ -175,7 +183,9 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
                       {EdgeKind::simple, EdgeKind::free, EdgeKind::free, EdgeKind::free},
                       {{6, 4}, {12, 8}},
                       {},
-                      1e6f});
+                      1e6f,
+                      {},
+                      {}});
   requests.push_back({10,
                       6,
                       9,
@@ -183,7 +193,9 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
                       {EdgeKind::free, EdgeKind::simple, EdgeKind::free, EdgeKind::free},
                       {{0, 0}, {0, 6}, {5, 3}},
                       {},
-                      1e6f});
+                      1e6f,
+                      {},
+                      {}});
   ASSERT_GT(requests.size(), 100u);
   for (const meshing::PlateRequest& request : requests) {
     PlateModel model = meshing::generate_plate(request).model;

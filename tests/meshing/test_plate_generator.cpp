@@ -2,6 +2,7 @@
 // columns, and the limits with the finest mesh that fits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
 
@@ -97,6 +98,45 @@ TEST(GridLines, ThroughColumnsAndPointsWithAnOddCountBetweenColumns) {
     for (std::size_t k = 0; k < lines.size(); ++k) {
       EXPECT_NEAR(lines[k], row.lines[k], 1e-12);
     }
+  }
+}
+
+// A stretch between parity stops asked to be even gets one element more in its coarsest segment
+// when its count is odd; the others keep their odd counts.
+TEST(GridLines, EvenCountsInTheStretchesAskedFor) {
+  struct EvenCase {
+    double length;
+    int least;
+    std::vector<double> columns;
+    std::vector<int> even_runs;
+    std::vector<int> counts;  // elements between neighbouring parity stops
+    int runs;                 // parity_run_count
+  };
+  const EvenCase rows[] = {
+      {12, 12, {0, 6, 12}, {}, {7, 7}, 2},
+      {12, 12, {0, 6, 12}, {1}, {7, 6}, 2},
+      {12, 12, {0, 6, 12}, {0, 1}, {6, 6}, 2},
+      {10, 5, {3, 7}, {1}, {3, 2, 3}, 3},  // 4 m at 2 m: 2 elements, already even
+      {10, 5, {3, 7}, {0, 2}, {2, 3, 2}, 3},
+      {10, 5, {}, {0}, {5}, 0},  // no columns: no parity stops, nothing to change
+  };
+  for (const EvenCase& row : rows) {
+    const std::vector<double> lines =
+        grid_lines(row.length, row.least, row.columns, {}, std::numeric_limits<double>::infinity(),
+                   row.even_runs);
+    std::vector<double> stops = row.columns;
+    stops.insert(stops.begin(), 0.0);
+    stops.push_back(row.length);
+    std::vector<int> counts;
+    for (std::size_t s = 0; s + 1 < stops.size(); ++s) {
+      if (stops[s + 1] > stops[s]) {
+        counts.push_back(static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](double at) {
+          return at > stops[s] + 1e-9 && at <= stops[s + 1] + 1e-9;
+        })));
+      }
+    }
+    EXPECT_EQ(counts, row.counts) << row.length << " with " << row.columns.size() << " columns";
+    EXPECT_EQ(parity_run_count(row.length, row.columns), row.runs) << row.length;
   }
 }
 

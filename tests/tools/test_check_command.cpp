@@ -1,7 +1,10 @@
 // lajefem-tools check: exit status and output form for each kind of command line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
@@ -119,17 +122,122 @@ TEST(CheckCommand, GeneratedPlatesCheckClean) {
     EXPECT_EQ(result.status, 0) << request[1] << " " << request[7];
     EXPECT_EQ(result.out, file + ": no findings\n") << request[1] << " " << request[7];
   }
-  // Four columns on no common grid line: the counts between them along each line are odd, yet
-  // the pattern stays soft (a checkerboard of ±3 m under 10 kN/m²), and the check says so.
-  Words scattered = {"--size",  "8",    "5",         "--mesh", "6",          "4",
-                     "--edges", "FFFF", "--column",  "1.3",    "0.7",        "--column",
-                     "7.1",     "0.9",  "--column",  "6.6",    "4.2",        "--column",
-                     "0.4",     "4.9",  "-o",        file,     "--material", "30",
-                     "0.2",     "0.2",  "--uniform", "-10"};
+}
+
+struct GenerateRun {
+  bool written = false;
+  std::string refusal;  // the InputError's message when not written
+  std::string err;
+};
+
+GenerateRun generate_to(Words words, const std::string& file) {
+  const Words common = {"-o", file, "--material", "30", "0.2", "0.2", "--uniform", "-10"};
+  words.insert(words.end(), common.begin(), common.end());
+  std::filesystem::remove(file);
   std::ostringstream out, err;
   ToolStreams streams{out, err};
-  ASSERT_EQ(run_generate(scattered, streams), 0);
+  GenerateRun result;
+  try {
+    result.written = run_generate(words, streams) == 0;
+  } catch (const InputError& error) {
+    result.refusal = error.what();
+  }
+  result.err = err.str();
+  return result;
+}
+
+Words columns_at(Words words, const std::vector<std::pair<const char*, const char*>>& columns) {
+  for (const auto& [x, y] : columns) {
+    words.insert(words.end(), {"--column", x, y});
+  }
+  return words;
+}
+
+// Four columns on no common grid line hold the checkerboard only by the plate's twist whatever
+// the counts between them (a checkerboard of ±3 m under 10 kN/m² with odd counts everywhere):
+// generate refuses the layout with the check's explanation, and writes it with a warning, which
+// the check confirms, only when asked to.
+TEST(CheckCommand, GenerateRefusesScatteredColumnsThatStaySoft) {
+  const std::string file = ::testing::TempDir() + "scattered.dat";
+  const Words scattered =
+      columns_at({"--size", "8", "5", "--mesh", "6", "4", "--edges", "FFFF"},
+                 {{"1.3", "0.7"}, {"7.1", "0.9"}, {"6.6", "4.2"}, {"0.4", "4.9"}});
+  const GenerateRun refused = generate_to(scattered, file);
+  EXPECT_FALSE(refused.written);
+  EXPECT_NE(refused.refusal.find("checkerboard"), std::string::npos) << refused.refusal;
+  EXPECT_NE(refused.refusal.find("--allow-spurious"), std::string::npos) << refused.refusal;
+  EXPECT_FALSE(std::filesystem::exists(file));
+
+  Words allowed = scattered;
+  allowed.push_back("--allow-spurious");
+  const GenerateRun written = generate_to(allowed, file);
+  ASSERT_TRUE(written.written) << written.refusal;
+  EXPECT_NE(written.err.find("lajefem-tools generate: warning: the element's spurious"),
+            std::string::npos)
+      << written.err;
   EXPECT_NE(run({file}).out.find("[mechanism-soft-spurious]"), std::string::npos);
+}
+
+// Columns off shared grid lines, on plates with and without supported edges: generate either
+// writes a model that the check finds clean or refuses the layout for the checkerboard, never
+// writes one that the check flags. `written` records which, so that a change of the rule shows.
+TEST(CheckCommand, GeneratedScatteredColumnsCheckCleanOrAreRefused) {
+  struct Row {
+    Words plate;
+    std::vector<std::pair<const char*, const char*>> columns;
+    bool written;
+  };
+  const Words plate_8x6 = {"--size", "8", "6", "--mesh", "6", "4", "--edges"};
+  const Words plate_12 = {"--size", "12", "12", "--mesh", "6", "6", "--edges"};
+  const auto on = [](Words plate, const char* edges) {
+    plate.push_back(edges);
+    return plate;
+  };
+  const std::vector<Row> rows = {
+      {on(plate_8x6, "SFFF"), {{"5.3", "3.7"}}, true},
+      {on(plate_8x6, "FFFF"), {{"1.1", "0.6"}, {"6.9", "1.4"}, {"3.7", "5.2"}}, false},
+      {on(plate_8x6, "FSFF"), {{"2.2", "1.3"}, {"5.9", "4.4"}}, true},
+      {on(plate_8x6, "FFCF"), {{"1.4", "0.8"}, {"6.3", "1.7"}}, true},
+      {on(plate_8x6, "FFFF"),
+       {{"0.7", "0.9"}, {"7.2", "0.4"}, {"6.1", "5.3"}, {"1.6", "4.6"}, {"4.3", "2.8"}},
+       true},
+      {on(plate_12, "FFFF"),
+       {{"0.5", "0.8"}, {"11.2", "1.3"}, {"10.6", "11.4"}, {"1.2", "10.9"}, {"6.3", "5.7"}},
+       true},
+      {on(plate_12, "FFFF"),
+       {{"1", "1"},
+        {"6.4", "0.6"},
+        {"11.3", "1.9"},
+        {"0.8", "11"},
+        {"5.7", "11.6"},
+        {"11.1", "10.4"}},
+       true},
+      {on(plate_12, "SSFF"), {{"7.7", "8.3"}}, true},
+      {on(plate_12, "FHFH"), {{"4.1", "6.6"}, {"8.3", "5.2"}, {"6.2", "9.7"}}, true},
+      {on(plate_12, "FFFF"),
+       {{"0.3", "0.4"}, {"11.7", "0.2"}, {"11.5", "11.8"}, {"0.6", "11.4"}},
+       true},
+      {{"--size", "8", "5", "--mesh", "6", "4", "--edges", "FFFF"},
+       {{"1.3", "0.7"}, {"7.1", "0.9"}, {"6.6", "4.2"}, {"0.4", "4.9"}},
+       false},
+      {{"--size", "15", "10", "--mesh", "12", "8", "--edges", "FFFF"},
+       {{"0", "0"}, {"7", "0"}, {"15", "0"}, {"0", "10"}, {"7", "10"}, {"15", "10"}, {"3.5", "5"}},
+       true},
+  };
+  const std::string file = ::testing::TempDir() + "scattered_row.dat";
+  for (const Row& row : rows) {
+    const GenerateRun generated = generate_to(columns_at(row.plate, row.columns), file);
+    const std::string name = row.plate[1] + " x " + row.plate[2] + " " + row.plate[7] + " on " +
+                             std::to_string(row.columns.size()) + " columns";
+    EXPECT_EQ(generated.written, row.written) << name << ": " << generated.refusal;
+    if (generated.written) {
+      const CheckRun checked = run({file});
+      EXPECT_EQ(checked.out, file + ": no findings\n") << name;
+    } else {
+      EXPECT_NE(generated.refusal.find("checkerboard"), std::string::npos)
+          << name << ": " << generated.refusal;
+    }
+  }
 }
 
 }  // namespace
