@@ -22,13 +22,7 @@ AnalysisStop element_stop(AnalysisStop::Kind kind, int e) {
 // Corners listed clockwise, or a degenerate element, would enter the stiffness with a negative
 // or non-finite determinant: the run stops before such an element is formed.
 bool has_valid_geometry(const ModelStore& store, const CornerValues& x, const CornerValues& y) {
-  for (int point = 1; point <= sampling_points; ++point) {
-    const double determinant = form_point_jacobian(store, x, y, point).determinant;
-    if (!(std::isfinite(determinant) && determinant > 0.0)) {
-      return false;
-    }
-  }
-  return true;
+  return has_valid_geometry(sampling_tables_of(store), x, y);
 }
 
 void element_corners(const ModelStore& store, int e, CornerValues& x, CornerValues& y) {

@@ -1,5 +1,7 @@
 #include "element/plate_element.hpp"
 
+#include <cmath>
+
 #include "element/point_jacobian.hpp"
 
 namespace lajefem {
@@ -169,6 +171,17 @@ PointJacobian point_jacobian(const SamplingTables& tables, const CornerValues& x
     jac.j22 += y(a) * tables.deta(point, a);
   jac.determinant = jac.j22 * jac.j11 - jac.j21 * jac.j12;
   return jac;
+}
+
+bool has_valid_geometry(const SamplingTables& tables, const CornerValues& x,
+                        const CornerValues& y) {
+  for (int point = 1; point <= sampling_points; ++point) {
+    const double determinant = point_jacobian(tables, x, y, point).determinant;
+    if (!(std::isfinite(determinant) && determinant > 0.0)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 PointJacobian form_point_jacobian(const ModelStore& store, const CornerValues& x,

@@ -20,6 +20,10 @@ struct PointJacobian {
 PointJacobian point_jacobian(const SamplingTables& tables, const CornerValues& x,
                              const CornerValues& y, int point);
 
+// Whether the Jacobian determinant is finite and positive at all five sampling points: corners
+// listed clockwise, or a degenerate element, fail.
+bool has_valid_geometry(const SamplingTables& tables, const CornerValues& x, const CornerValues& y);
+
 // The same from the store's tables.
 PointJacobian form_point_jacobian(const ModelStore& store, const CornerValues& x,
                                   const CornerValues& y, int point);

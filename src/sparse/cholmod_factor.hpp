@@ -11,10 +11,11 @@
 namespace lajefem::sparse {
 
 // How a factorisation ended: factored, or the 0-based equation at which the matrix showed itself
-// not positive definite. Springs of a penalty stiffness (10¹² against element stiffnesses of 10³)
-// leave the factor's condition estimate far below any useful threshold on sound models, so a
-// pivot that fails is the only sign of a singular matrix taken here; the model check finds the
-// soft ones.
+// singular: a pivot that is not positive, or one that the elimination cancelled to round-off of
+// its diagonal (a mechanism that round-off turns positive). Springs of a penalty stiffness
+// (10¹² against element stiffnesses of 10³) leave the factor's condition estimate far below any
+// useful threshold on sound models, so the pivots are measured against their own diagonals; the
+// model check finds the soft patterns.
 struct Factorisation {
   bool factored = false;
   std::int64_t failing_equation = -1;

@@ -1,7 +1,9 @@
 // The analysis of a plate model of any size: its stiffness assembled into a sparse matrix from
 // the program's own element kernels, factorised once by a sparse Cholesky factorisation and
-// solved for every load case at once; element resultants and support reactions by the program's
-// own formulas. The same stops as the program's steps, where they apply at any size.
+// solved for every load case at once; element resultants by the program's stress-recovery
+// kernel, support reactions as the elements' forces at the supported freedoms less the loads
+// (the program's K·U − F, summed element by element). The same stops as the program's steps,
+// where they apply at any size.
 #pragma once
 
 #include "analysis/analysis.hpp"

@@ -1,7 +1,6 @@
 #include "sparse/sparse_assembly.hpp"
 
 #include <array>
-#include <cmath>
 
 #include "element/point_jacobian.hpp"
 
@@ -11,16 +10,6 @@ namespace {
 
 constexpr int plate_element_type = 1;
 constexpr double least_diagonal = 0.1;
-
-bool has_valid_geometry(const CornerValues& x, const CornerValues& y) {
-  for (int point = 1; point <= sampling_points; ++point) {
-    const double determinant = point_jacobian(sampling_tables(), x, y, point).determinant;
-    if (!(std::isfinite(determinant) && determinant > 0.0)) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // (node 0-based, freedom 0..2) of element freedom r (1-based).
 struct NodeFreedom {
@@ -84,7 +73,7 @@ std::optional<AnalysisStop> element_stop(const PlateModel& model) {
     CornerValues x;
     CornerValues y;
     corner_coordinates(model, element, x, y);
-    if (!has_valid_geometry(x, y)) {
+    if (!has_valid_geometry(sampling_tables(), x, y)) {
       stop.kind = AnalysisStop::Kind::invalid_geometry;
       return stop;
     }

@@ -56,6 +56,9 @@ int run_check(const Words& words, ToolStreams& streams) {
   }
   std::ifstream file = open_input_file(data_file);
   const Findings findings = check_data_file(file, data_file);
+  if (file.bad()) {
+    throw InputError("cannot read '" + data_file + "': the file could not be read to its end");
+  }
   if (json) {
     write_findings_json(streams.out, findings);
   } else {

@@ -116,7 +116,13 @@ void write_renumbered(const PlateModel& model, const meshing::DataFileHeadings& 
     }
   }
   if (map) {
-    publish_output_file(*map, options.map);
+    try {
+      publish_output_file(*map, options.map);
+    } catch (const InputError& error) {
+      throw InputError(std::string(error.what()) +
+                       " (the renumbered data file is written; the map "
+                       "beside it is the earlier one)");
+    }
   }
   (data ? streams.out : streams.err) << summary << '\n';
 }

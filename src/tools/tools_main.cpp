@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <new>
 #include <string>
 
 #include "files/process_guards.hpp"
@@ -49,18 +50,26 @@ int run_words(const Words& words, ToolStreams& streams) {
   }
   const auto command = commands().find(words[0]);
   if (command == commands().end()) {
-    std::cerr << "lajefem-tools: unknown command '" << words[0]
-              << "' (lajefem-tools --help lists them)\n";
+    streams.err << "lajefem-tools: unknown command '" << words[0]
+                << "' (lajefem-tools --help lists them)\n";
     return 2;
   }
   try {
     return command->second(Words(words.begin() + 1, words.end()), streams);
   } catch (const UsageError& error) {
-    std::cerr << "lajefem-tools " << words[0] << ": " << error.what() << " (lajefem-tools "
-              << words[0] << " --help)\n";
+    streams.err << "lajefem-tools " << words[0] << ": " << error.what() << " (lajefem-tools "
+                << words[0] << " --help)\n";
     return 2;
   } catch (const InputError& error) {
-    std::cerr << "lajefem-tools " << words[0] << ": " << error.what() << "\n";
+    streams.err << "lajefem-tools " << words[0] << ": " << error.what() << "\n";
+    return 1;
+  } catch (const std::bad_alloc&) {
+    streams.err << "lajefem-tools " << words[0]
+                << ": out of memory: the model is too large for this machine\n";
+    return 1;
+  } catch (const std::exception& error) {
+    // A fault of the program or the machine, not of the input: said, and a failure.
+    streams.err << "lajefem-tools " << words[0] << ": internal error: " << error.what() << "\n";
     return 1;
   }
 }

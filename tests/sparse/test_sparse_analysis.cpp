@@ -309,8 +309,9 @@ TEST(SparseAnalysis, AgreesWithTheProgramsSteps) {
     }
     const auto* sparse_stop = std::get_if<AnalysisStop>(&sparse);
     if (stop.kind == Kind::global_mechanism && sparse_stop == nullptr) {
-      // The banded solver's pivot tolerance is absolute: a very flexible plate that it calls
-      // singular (r028: E 0.53 GPa, t 0.8 mm) factors here. Real mechanisms are tested below.
+      // The banded solver's pivot tolerance is absolute: the one very flexible plate that it
+      // calls singular (r028: E 0.53 GPa, t 0.8 mm) factors here. Every mechanism stops both.
+      EXPECT_EQ(name, "r028.dat") << "a mechanism that the sparse engine solves";
       continue;
     }
     ASSERT_NE(sparse_stop, nullptr) << name << ": the program stops: " << describe_stop(stop);
@@ -320,8 +321,8 @@ TEST(SparseAnalysis, AgreesWithTheProgramsSteps) {
     }
     ++stopped;
   }
-  EXPECT_GT(complete, 5);
-  EXPECT_GT(stopped, 0);
+  EXPECT_GE(complete, 5);  // the examples that complete
+  EXPECT_GE(stopped, 1);   // placa1, a mechanism
   // The examples are sound models: they agree to 1e-10 of the largest displacement. Of the
   // corpus's random models at the edges of single precision, a quarter agree only to their
   // conditioning (1e-10 to 17 times the largest apart, r033 the worst).
