@@ -10,6 +10,7 @@
 #include "element/geometry_tables.hpp"
 #include "model/data_reader.hpp"
 #include "model/group_size.hpp"
+#include "model/material_rule.hpp"
 #include "model/model_store.hpp"
 #include "steps/analysis_steps.hpp"
 #include "steps/results_name.hpp"
@@ -84,7 +85,7 @@ PlateModel model_from_store(const ModelStore& store) {
 
 void load_model_into_store(const PlateModel& model, ModelStore& store) {
   store.title = padded(model.title);
-  store.elastic_modulus = model.elastic_modulus_gpa * 1e6f;
+  store.elastic_modulus = held_modulus(model.elastic_modulus_gpa);
   store.poisson_ratio = model.poisson_ratio;
   store.thickness = model.thickness;
   store.node_count = static_cast<int>(model.nodes.size());

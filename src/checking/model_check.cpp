@@ -9,6 +9,7 @@
 #include "checking/decimal_commas.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_checks.hpp"
+#include "files/run_files.hpp"
 #include "meshing/renumbering.hpp"
 #include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
@@ -263,9 +264,9 @@ std::string unwritable_results_reason(const std::filesystem::path& folder,
   std::error_code error;
   const fs::file_status existing = fs::status(results, error);
   if (fs::exists(existing)) {
-    const bool writable_file = fs::is_regular_file(existing) &&
-                               (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
-    return writable_file ? "" : fs::is_directory(existing) ? "it is a folder" : "it is read-only";
+    return is_replaceable_file(existing) ? ""
+           : fs::is_directory(existing)  ? "it is a folder"
+                                         : "it is read-only";
   }
   return fs::is_directory(results.parent_path(), error) ? "" : "its folder does not exist";
 }

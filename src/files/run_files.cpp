@@ -211,6 +211,11 @@ bool StagedFile::publish() {
   return true;
 }
 
+bool is_replaceable_file(const fs::file_status& status) {
+  return fs::is_regular_file(status) &&
+         (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
 std::unique_ptr<StagedFile> stage_file(const fs::path& path,
                                        const std::function<void(std::ostream&)>& write) {
   const fs::path target = through_links(path);
@@ -219,12 +224,8 @@ std::unique_ptr<StagedFile> stage_file(const fs::path& path,
   }
   std::error_code error;
   const fs::file_status existing = fs::status(target, error);
-  if (fs::exists(existing)) {
-    const bool writable_file = fs::is_regular_file(existing) &&
-                               (existing.permissions() & fs::perms::owner_write) != fs::perms::none;
-    if (!writable_file) {
-      return nullptr;
-    }
+  if (fs::exists(existing) && !is_replaceable_file(existing)) {
+    return nullptr;
   }
   std::unique_ptr<StagedFile> staged;
   fs::path written_at;

@@ -62,6 +62,9 @@ class StagedFile {
   std::unique_ptr<TemporaryNameGuard> guard_;
 };
 
+// Whether an existing file may be replaced by a written one: a plain file its owner may write.
+bool is_replaceable_file(const std::filesystem::file_status& status);
+
 // Writes a file for path without touching path itself. A path that is a link, dangling or not, is
 // written through to the file it leads to (created when absent), so that the link stays a link;
 // the file keeps the permissions of the one it will replace. nullptr on any failure (the target

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "element/point_jacobian.hpp"
+#include "model/material_rule.hpp"
 
 namespace lajefem::sparse {
 
@@ -82,8 +83,8 @@ std::optional<AnalysisStop> element_stop(const PlateModel& model) {
 }
 
 MaterialRigidity model_material(const PlateModel& model) {
-  const float modulus = model.elastic_modulus_gpa * 1e6f;  // GPa to kN/m², held in single precision
-  return material_rigidity(modulus, model.poisson_ratio, model.thickness);
+  return material_rigidity(held_modulus(model.elastic_modulus_gpa), model.poisson_ratio,
+                           model.thickness);
 }
 
 ElementMatrices element_matrices(const PlateModel& model, const MaterialRigidity& material,

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "files/process_guards.hpp"
+#include "tests/common/temp_folder.hpp"
 
 namespace lajefem {
 namespace {
@@ -23,23 +24,13 @@ namespace fs = std::filesystem;
 // A file in a fresh folder of its own, removed with the folder.
 class TemporaryFile {
  public:
-  TemporaryFile() {
-    std::string pattern = (fs::temp_directory_path() / "lajefem-guard-XXXXXX").string();
-    folder_ = mkdtemp(pattern.data());
-    std::ofstream(path()) << "partial report\n";
-  }
-  ~TemporaryFile() {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  TemporaryFile() { std::ofstream(path()) << "partial report\n"; }
 
-  fs::path path() const { return folder_ / ".d01.res.tmp"; }
-  fs::path marker() const { return folder_ / "reached"; }
+  fs::path path() const { return folder_.path() / ".d01.res.tmp"; }
+  fs::path marker() const { return folder_.path() / "reached"; }
 
  private:
-  fs::path folder_;
+  testing::TempFolder folder_;
 };
 
 // Runs body in a child process with the three signals at their default actions; the child's

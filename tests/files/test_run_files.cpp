@@ -12,40 +12,14 @@
 #include <string>
 
 #include "files/run_files.hpp"
+#include "tests/common/temp_folder.hpp"
 
 namespace lajefem {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Folder {
- public:
-  Folder() {
-    std::string pattern = (fs::temp_directory_path() / "lajefem-files-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~Folder() {
-    std::error_code error;
-    fs::permissions(path_, fs::perms::owner_all, error);
-    fs::remove_all(path_, error);
-  }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
-  // The names in the folder, hidden ones included.
-  std::set<std::string> names() const {
-    std::set<std::string> found;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      found.insert(entry.path().filename().string());
-    }
-    return found;
-  }
-
- private:
-  fs::path path_;
-};
+using Folder = testing::TempFolder;
 
 std::string contents(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -11,39 +11,9 @@
 #include <vector>
 
 #include "run/run_program.hpp"
+#include "tests/common/temp_folder.hpp"
 
 namespace lajefem::testing {
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lajefem-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code error;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, error);
-    std::filesystem::remove_all(path_, error);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
-  void write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
-  }
-
-  std::string read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
-
- private:
-  std::filesystem::path path_;
-};
 
 struct RunResult {
   int status = -1;
