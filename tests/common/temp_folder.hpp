@@ -1,5 +1,5 @@
-// A fresh folder for one test, removed with everything in it (write permission restored first,
-// for tests that take it away).
+// The text of a file, and a fresh folder for one test, removed with everything in it (write
+// permission restored first, for tests that take it away).
 #pragma once
 
 #include <stdlib.h>
@@ -11,6 +11,12 @@
 #include <string>
 
 namespace lajefem::testing {
+
+// The whole of a file, as bytes; empty when it cannot be read.
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class TempFolder {
  public:
@@ -33,10 +39,7 @@ class TempFolder {
     std::ofstream(path_ / name, std::ios::binary) << content;
   }
 
-  std::string read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string read(const std::string& name) const { return read_file(path_ / name); }
 
   bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 

@@ -21,11 +21,6 @@ namespace fs = std::filesystem;
 
 using Folder = testing::TempFolder;
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void write_plain(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
@@ -51,7 +46,7 @@ TEST(AtomicWrite, FailureKeepsTheOldFileWhole) {
     write_plain(folder / "d01.res", "old report\n");
     fs::permissions(folder / "d01.res", row.permissions);
     EXPECT_FALSE(write_file_atomically(folder / "d01.res", row.write)) << row.what;
-    EXPECT_EQ(contents(folder / "d01.res"), "old report\n") << row.what;
+    EXPECT_EQ(testing::read_file(folder / "d01.res"), "old report\n") << row.what;
     EXPECT_EQ(folder.names(), std::set<std::string>{"d01.res"}) << row.what;
   }
 }
@@ -80,15 +75,15 @@ TEST(AtomicWrite, TargetAppearsOnlyWhenComplete) {
       out << "new report\n";
       out.flush();
       EXPECT_EQ(fs::exists(target), existing);
-      EXPECT_EQ(contents(target), before);
+      EXPECT_EQ(testing::read_file(target), before);
     };
     stage_file(target, write_and_look).reset();
-    EXPECT_EQ(contents(target), before) << existing;
+    EXPECT_EQ(testing::read_file(target), before) << existing;
     EXPECT_EQ(folder.names().size(), existing ? 1u : 0u) << existing;
     auto staged = stage_file(target, write_and_look);
     ASSERT_TRUE(staged);
     ASSERT_TRUE(staged->publish());
-    EXPECT_EQ(contents(target), "new report\n");
+    EXPECT_EQ(testing::read_file(target), "new report\n");
     EXPECT_EQ(folder.names(), std::set<std::string>{"d01.res"});
     if (existing) {
       EXPECT_EQ(fs::status(target).permissions(),
@@ -116,7 +111,7 @@ TEST(AtomicWrite, LinksAreWrittenThrough) {
                        folder / "d01.res");
     ASSERT_TRUE(write_file_atomically(folder / "d01.res", new_text)) << row.what;
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(folder / "d01.res"))) << row.what;
-    EXPECT_EQ(contents(folder / "out" / "real.res"), "new report\n") << row.what;
+    EXPECT_EQ(testing::read_file(folder / "out" / "real.res"), "new report\n") << row.what;
   }
   const Folder folder;
   fs::create_symlink("b.res", folder / "a.res");

@@ -19,19 +19,13 @@
 #include "sparse/sparse_assembly.hpp"
 #include "sparse/stiffness_pattern.hpp"
 #include "tests/common/plate_grid.hpp"
+#include "tests/common/temp_folder.hpp"
 
 namespace lajefem {
 namespace {
 
 namespace fs = std::filesystem;
 using Kind = AnalysisStop::Kind;
-
-std::string file_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The data files to compare on: the examples, and the corpus's when it is at hand.
 std::vector<fs::path> data_files() {
@@ -56,7 +50,7 @@ std::vector<fs::path> data_files() {
 std::vector<std::pair<std::string, PlateModel>> readable_models() {
   std::vector<std::pair<std::string, PlateModel>> models;
   for (const fs::path& file : data_files()) {
-    std::istringstream data(file_text(file));
+    std::istringstream data(testing::read_file(file));
     ModelReading reading = read_plate_model(data);
     if (auto* model = std::get_if<PlateModel>(&reading)) {
       models.emplace_back(file.filename().string(), std::move(*model));
