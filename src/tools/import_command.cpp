@@ -159,7 +159,7 @@ int run_import(const Words& words, ToolStreams& streams) {
   note_moved_point_loads(placed, imported.model, streams);
   const meshing::NumberingChoice choice = meshing::best_numbering(imported.model);
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
-  reject_beyond_limits(model, import_advice);
+  const auto breach = allowed_breach(model, options.model.large, import_advice);
   refuse_soft_pattern(model, options.allow_spurious, options.mesh + ": ", "import", streams);
   const std::string source = std::filesystem::path(options.mesh).filename().string();
   const auto headings =
@@ -169,7 +169,7 @@ int run_import(const Words& words, ToolStreams& streams) {
   write_model(model, headings, options.model.output, options.mesh,
               source + ": " + std::to_string(imported.reversed_elements) +
                   " clockwise quadrangles reversed, " + std::to_string(imported.dropped_nodes) +
-                  " unused nodes dropped: " + model_summary(model),
+                  " unused nodes dropped: " + model_summary(model) + beyond_limits_note(breach),
               streams);
   return 0;
 }
