@@ -65,8 +65,8 @@ void time_plate(int n) {
       "factorisation %.2f s (%.3g flop, %.1f GFLOP/s), whole analysis %.2f s, peak %.0f MiB; "
       "centre w %.6g m, Navier %.6g m, ratio %.6f\n",
       n, n, model.nodes.size(), pattern.rows.size(), pattern_time, assembly_time,
-      cost.ordering_seconds, cost.factor_seconds, cost.flops, cost.flops / cost.factor_seconds / 1e9,
-      whole_time, peak_mebibytes(), w, navier, w / navier);
+      cost.ordering_seconds, cost.factor_seconds, cost.flops,
+      cost.flops / cost.factor_seconds / 1e9, whole_time, peak_mebibytes(), w, navier, w / navier);
 }
 
 }  // namespace
