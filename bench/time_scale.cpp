@@ -1,5 +1,5 @@
 // Times the companion's path at scale without the data file: a simply supported square plate of
-// n × n nodes as generate meshes it (10 m, 10 mm thick), four uniform load cases, the sparse
+// n × n nodes as generate meshes it (10 m, 0.2 m thick), four uniform load cases, the sparse
 // engine, the result fields and the export's writers, each phase timed, with the factorisation's
 // flop count and rate and the peak memory. Usage: time_scale N [vtu,svg,csv] [FOLDER]; e.g.
 // time_scale 316 vtu /tmp/scale. Also times the text and binary forms of one case's grid.
@@ -52,7 +52,7 @@ PlateModel generated_square(int nodes_per_side) {
   PlateModel model = meshing::generate_plate(request).model;
   model.elastic_modulus_gpa = 30;
   model.poisson_ratio = 0.2f;
-  model.thickness = 0.01f;
+  model.thickness = 0.2f;
   using Kind = meshing::LoadRequest::Kind;
   meshing::add_load_cases(model, {{{Kind::uniform, 0, 0, -1}},
                                   {{Kind::uniform, 0, 0, -5}},
