@@ -29,13 +29,18 @@ std::string node_place(const PlateModel& model, int node) {
   return "(" + meshing::real_text(at.x) + ", " + meshing::real_text(at.y) + ")";
 }
 
-// "the point supports at (6, 0) and (12, 0) are 4 elements apart, at (0, 6) and ..."
+// "the point supports at (6, 0) and (12, 0) are 4 elements apart, at (0, 6) and ... and 2 more
+// pairs, along the element sides, an even number"
 std::string pairs_text(const PlateModel& model, const std::vector<meshing::SupportPair>& pairs) {
+  constexpr std::size_t most_told = 4;
   std::string text = "the point supports";
-  for (std::size_t k = 0; k < pairs.size(); ++k) {
+  for (std::size_t k = 0; k < pairs.size() && k < most_told; ++k) {
     text += (k == 0 ? " at " : ", at ") + node_place(model, pairs[k].first) + " and " +
             node_place(model, pairs[k].second) + " are " + std::to_string(pairs[k].elements) +
             " elements apart";
+  }
+  if (pairs.size() > most_told) {
+    text += " and " + std::to_string(pairs.size() - most_told) + " more pairs";
   }
   return text + " along the element sides, an even number";
 }
@@ -71,11 +76,8 @@ bool check_odd_rule(const PlateModel& model, const std::vector<int>& points, boo
                    "supports as a whole\n";
     return false;
   }
-  const std::string text = unheld + "; " + pairs +
-                           ", and the model check does not find the element's checkerboard held "
-                           "by the supports as a whole: mesh an odd number of elements between "
-                           "neighbouring point supports (in gmsh, Transfinite Curve with an even "
-                           "number of nodes)";
+  const std::string text =
+      pairs + ", and the model check does not find the element's checkerboard held: " + unheld;
   if (!allow_spurious) {
     throw InputError(subject + text + " (give --allow-spurious to write the model anyway)");
   }
