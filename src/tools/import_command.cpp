@@ -39,7 +39,9 @@ constexpr const char* import_help =
     "                        (both as consistent nodal loads, one per node and load case, in\n"
     "                        the load case being given; repeatable)\n"
     "  --allow-spurious      write the model even though its supports leave the element's\n"
-    "                        checkerboard soft (refused otherwise), with a warning\n"
+    "                        checkerboard soft (refused otherwise), with a warning\n";
+
+constexpr const char* odd_rule_help =
     "Point supports (physical points) that are neighbours, no other within the circle on the\n"
     "two as diameter, must be an odd number of elements apart along the element sides; an\n"
     "even pair is refused unless the model check finds the element's checkerboard held by the\n"
@@ -238,8 +240,12 @@ std::string import_advice(const meshing::LimitBreach& breach) {
   if (breach.what == "half-bandwidth") {
     return "no numbering found brings it within the limit: make the mesh coarser";
   }
-  return "split the loads over at most 4 load cases of at most 80 loads (a patch or line load "
-         "puts one nodal load on each node it touches: coarsen the mesh under it)";
+  if (breach.what == "load cases") {
+    return "split the loads over at most 4 load cases of at most 80 loads";
+  }
+  return "a patch or line load puts one nodal load on each node it touches (loads of one case "
+         "that share a node are merged): coarsen the mesh under it, or split the loads over "
+         "more load cases";
 }
 
 void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
@@ -261,7 +267,8 @@ void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
 
 int run_import(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << import_help << model_options_help("--support, --patch, --line, ");
+    streams.out << import_help << model_options_help("--support, --patch, --line, ")
+                << odd_rule_help;
     return 0;
   }
   const ImportOptions options = parse_import(words);
