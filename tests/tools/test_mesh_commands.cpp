@@ -97,7 +97,8 @@ TEST_F(MeshCommands, DefaultNamesFromTheOutputFile) {
 TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
   ASSERT_EQ(run(run_import, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--column"), std::string::npos);
-  EXPECT_NE(out_.str().find("Options other than --support, --uniform"), std::string::npos);
+  EXPECT_NE(out_.str().find("Options other than --support, --patch, --line, --uniform"),
+            std::string::npos);
   ASSERT_EQ(run(run_generate, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--support"), std::string::npos);
   EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
