@@ -382,7 +382,8 @@ NodalForces curve_line_forces(const ImportedMesh& imported, const GmshMesh& mesh
   try {
     return line_nodal_forces(imported.model, sides, p);
   } catch (const MeshingError& error) {
-    throw MeshingError("group '" + group + "': " + error.what());
+    throw MeshingError("group '" + group + "': " + error.what() +
+                       " (mesh the curve with the surface: Curve{...} In Surface{...})");
   }
 }
 
