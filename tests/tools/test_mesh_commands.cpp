@@ -229,6 +229,46 @@ TEST_F(MeshCommands, LargeWritesAModelBeyondTheLimits) {
   EXPECT_TRUE(analyses(read("big")));
 }
 
+// A fan of 99 elements round one node (298 nodes): every numbering leaves that node's elements
+// spread over half the nodes, a half-bandwidth above 120 that renumber refuses without --large.
+TEST_F(MeshCommands, RenumberLargeWritesABandBeyondTheLimit) {
+  PlateModel fan;
+  fan.nodes.push_back({0, 0});
+  for (int e = 0; e < 99; ++e) {
+    const float angle = 0.0634f * static_cast<float>(e);
+    for (int k = 1; k <= 3; ++k) {
+      fan.nodes.push_back(
+          {static_cast<float>(k) * std::cos(angle + 0.01f * static_cast<float>(k)),
+           static_cast<float>(k) * std::sin(angle + 0.01f * static_cast<float>(k))});
+    }
+    fan.elements.push_back({1, {1, 3 * e + 2, 3 * e + 3, 3 * e + 4}});
+  }
+  fan.supports.push_back({1, 1e6f, 1e6f, 1e6f});
+  fan.elastic_modulus_gpa = 30;
+  fan.poisson_ratio = 0.2f;
+  fan.thickness = 0.2f;
+  fan.results_name = "leque.res";
+  fan.load_cases = {{{{2, 0, {-5}}}}};
+  {
+    std::ofstream out(path("leque"));
+    meshing::write_data_file(out, fan, meshing::standard_headings("leque", "", 1));
+  }
+  try {
+    run(run_renumber, {path("leque"), "-o", path("novo")});
+    ADD_FAILURE() << "renumbered";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("above the limit of 120"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("give --large to write it"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(path("novo")));
+  ASSERT_EQ(run(run_renumber, {path("leque"), "-o", path("novo"), "--large"}), 0);
+  EXPECT_NE(out_.str().find(", above the limit of 120): lajefem cannot run it, lajefem-tools "
+                            "export can\n"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_TRUE(fs::exists(path("novo")));
+}
+
 TEST_F(MeshCommands, RefusedRequests) {
   const Words base = {"--size", "2", "2", "--material", "30", "0.2", "0.2", "--uniform", "-1"};
   const Words grid = {"--mesh", "2", "2", "--edges", "SSSS"};
