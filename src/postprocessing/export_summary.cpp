@@ -56,9 +56,13 @@ void write_field_line(std::ostream& out, const PlateModel& model, const Field& f
   out << line.str() << '\n';
 }
 
-void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields,
-                   std::size_t c) {
-  const double load = applied_vertical_load(model, c);
+void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
+  double load = 0;
+  for (std::size_t c = 0; c < fields.case_factors.size(); ++c) {
+    if (fields.case_factors[c] != 0) {
+      load += fields.case_factors[c] * applied_vertical_load(model, c);
+    }
+  }
   const double reactions = reaction_sum(fields);
   const double out_of_balance = load + reactions;
   out << "  applied vertical load   " << value_of(load) << " kN\n"
@@ -110,14 +114,15 @@ double reaction_sum(const CaseFields& fields) {
 void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
                    WDirection direction) {
   out << utf8_text(model.title) << ": " << model.nodes.size() << " nodes, " << model.elements.size()
-      << " elements, " << cases.size() << " load case" << (cases.size() == 1 ? "" : "s") << "; "
+      << " elements, " << model.load_cases.size() << " load case"
+      << (model.load_cases.size() == 1 ? "" : "s") << "; "
       << (direction == WDirection::up ? "+w up, bottom face on the -w side"
                                       : "+w down, bottom face on the +w side")
       << '\n';
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    const FieldTable& nodes = cases[c].nodes;
-    out << "Load case " << c + 1 << '\n';
-    write_balance(out, model, cases[c], c);
+  for (const CaseFields& fields : cases) {
+    const FieldTable& nodes = fields.nodes;
+    out << fields.title << '\n';
+    write_balance(out, model, fields);
     write_largest_deflection(out, model, field_named(nodes, "w"));
     for (const char* name : {"Mx", "My", "Mxy", "M1", "M2"}) {
       write_field_line(out, model, field_named(nodes, name), true, true);

@@ -171,8 +171,9 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
 std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
                                         WDirection direction) {
   std::vector<CaseFields> cases;
-  for (const LoadCaseResults& results : analysis.cases) {
-    cases.push_back(case_fields(model, results, direction));
+  for (std::size_t c = 0; c < analysis.cases.size(); ++c) {
+    cases.push_back(
+        load_case_fields(model, analysis.cases[c], c, analysis.cases.size(), direction));
   }
   return cases;
 }
