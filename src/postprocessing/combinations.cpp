@@ -45,9 +45,14 @@ void check_name(const std::string& name, const std::string& definition) {
   const std::string lower = lowercase(name);
   const bool case_like =
       all_digits(name) || (lower.rfind("case", 0) == 0 && all_digits(lower.substr(4)));
-  if (case_like || lower == "envelope") {
-    throw CombinationError("combination name '" + name + "' would name the files of " +
-                           (case_like ? "a load case" : "the envelope") + ": choose another");
+  const std::string envelope = "envelope";
+  const bool envelope_like =
+      lower == envelope ||
+      (lower.size() > envelope.size() &&
+       lower.compare(lower.size() - envelope.size() - 1, std::string::npos, "-" + envelope) == 0);
+  if (case_like || envelope_like) {
+    throw CombinationError("combination name '" + name + "' would name the files or rows of " +
+                           (case_like ? "a load case" : "an envelope") + ": choose another");
   }
 }
 
@@ -74,6 +79,9 @@ std::size_t case_number_of(const std::string& text, const std::string& term) {
 }
 
 CombinationTerm term_of(const std::string& text) {
+  if (text.empty() || text == "-") {
+    throw CombinationError("a '+' or '-' with no term after it");
+  }
   const std::size_t mark = text.find_first_of("*?");
   if (mark == std::string::npos) {
     throw CombinationError("term '" + text + "' is neither FACTOR*CASE nor FACTOR?CASE");
@@ -132,9 +140,20 @@ void check_combinations(const std::vector<Combination>& combinations, std::size_
   for (std::size_t k = 0; k < combinations.size(); ++k) {
     const Combination& combination = combinations[k];
     for (std::size_t j = 0; j < k; ++j) {
-      if (combinations[j].name == combination.name) {
-        throw CombinationError("combination name " + combination.name + " is given twice");
+      if (lowercase(combinations[j].name) == lowercase(combination.name)) {
+        throw CombinationError("combination name " + combination.name + " is given twice" +
+                               (combinations[j].name == combination.name
+                                    ? ""
+                                    : " (as " + combinations[j].name +
+                                          ": names that differ only in capitals name the same "
+                                          "files on some systems)"));
       }
+    }
+    const auto patterns = std::count_if(combination.terms.begin(), combination.terms.end(),
+                                        [](const CombinationTerm& term) { return term.pattern; });
+    if (patterns > static_cast<long>(max_pattern_terms)) {
+      throw CombinationError("combination " + combination.name + " has more than " +
+                             std::to_string(max_pattern_terms) + " pattern terms");
     }
     for (const CombinationTerm& term : combination.terms) {
       if (term.case_number > case_count) {

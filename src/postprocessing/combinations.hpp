@@ -35,16 +35,18 @@ struct CombinationError : std::runtime_error {
 };
 
 constexpr std::size_t combination_name_length = 16;
+constexpr std::size_t max_pattern_terms = 63;  // per combination
 
 // "ULS=1.35*1+1.5*2" -> ULS with terms 1.35 × case 1 and 1.5 × case 2. Terms are separated by
 // '+' or by the sign of the next factor ("1*1-0.5*2" has the term "-0.5*2"). Refuses a name that
-// is empty, too long, of other characters, or one that would name a load case's files or the
-// envelope's ("2", "case2", "envelope"), a factor that is not a finite number, a case number that
-// is not a whole number from 1.
+// is empty, too long, of other characters, or one that would name a load case's files or rows or
+// an envelope's ("2", "case2", "envelope", "ULS-envelope"), a factor that is not a finite number,
+// a case number that is not a whole number from 1.
 Combination parse_combination(const std::string& definition);
 
-// CombinationError naming the first term of a case the model does not have, or a name that an
-// earlier combination already has.
+// CombinationError naming the first term of a case the model does not have, a name that an
+// earlier combination already has (capitals aside), or a combination of more than max_pattern_terms
+// pattern terms.
 void check_combinations(const std::vector<Combination>& combinations, std::size_t case_count);
 
 // True when a term is a pattern term.

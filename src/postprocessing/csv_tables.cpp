@@ -63,4 +63,24 @@ void write_point_table(std::ostream& out, const PlateModel& model,
   }
 }
 
+void write_envelope_table(std::ostream& out, const PlateModel& model, const Envelope& envelope) {
+  out << "node,x,y";
+  for (const EnvelopeField& field : envelope.fields) {
+    out << ',' << field.column << "_max," << field.column << "_max_by," << field.column << "_min,"
+        << field.column << "_min_by";
+  }
+  out << '\n';
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    std::string line = std::to_string(n + 1) + ',' + float_text(model.nodes[n].x) + ',' +
+                       float_text(model.nodes[n].y);
+    for (const EnvelopeField& field : envelope.fields) {
+      line += ',' + envelope_value_text(field, field.greatest[n]) + ',' +
+              envelope.governing[field.greatest_by[n]] + ',' +
+              envelope_value_text(field, field.least[n]) + ',' +
+              envelope.governing[field.least_by[n]];
+    }
+    out << line << '\n';
+  }
+}
+
 }  // namespace lajefem

@@ -1,16 +1,33 @@
 #include "postprocessing/envelopes.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <stdexcept>
+
+#include "postprocessing/number_text.hpp"
 
 namespace lajefem {
 
 namespace {
 
-constexpr std::size_t max_pattern_terms = 63;
-
 using PatternMask = std::uint64_t;  // bit t: pattern term t is taken
+
+// Two sets whose values differ by less than this part of the field's largest magnitude are equal
+// (a combination and a pattern that realises the same sum differ by round-off): the first governs.
+constexpr double tie_tolerance = 1e-12;
+
+double largest_magnitude(const std::vector<Envelope>& parts, std::size_t f) {
+  double largest = 0;
+  for (const Envelope& part : parts) {
+    for (const std::vector<double>* values : {&part.fields[f].greatest, &part.fields[f].least}) {
+      for (const double value : *values) {
+        largest = std::max(largest, std::fabs(value));
+      }
+    }
+  }
+  return largest;
+}
 
 // Node fields formed from the moments at the node rather than summed over the loads.
 bool is_formed_from_moments(const std::string& name) {
@@ -38,7 +55,7 @@ std::vector<EnvelopeField> empty_fields(const FieldTable& nodes) {
   std::vector<EnvelopeField> fields;
   for (const Field& field : nodes) {
     if (field.name != "M1_angle") {
-      fields.push_back({field.name, field.column, field.unit, {}, {}, {}, {}});
+      fields.push_back({field.name, field.column, field.unit, field.single, {}, {}, {}, {}});
     }
   }
   return fields;
@@ -165,6 +182,10 @@ std::string pattern_label(const Combination& combination, const PatternParts& pa
 
 }  // namespace
 
+std::string envelope_value_text(const EnvelopeField& field, double value) {
+  return field.single ? float_text(static_cast<float>(value)) : double_text(value);
+}
+
 const EnvelopeField& envelope_field(const Envelope& envelope, const std::string& name) {
   for (const EnvelopeField& field : envelope.fields) {
     if (field.name == name) {
@@ -172,6 +193,32 @@ const EnvelopeField& envelope_field(const Envelope& envelope, const std::string&
     }
   }
   throw std::out_of_range("no envelope field " + name);
+}
+
+Field extreme_field(const EnvelopeField& field, bool greatest) {
+  const std::string suffix = greatest ? "_max" : "_min";
+  return {field.name + suffix, field.column + suffix, field.unit, field.single,
+          greatest ? field.greatest : field.least};
+}
+
+CaseFields envelope_set(const Envelope& envelope) {
+  CaseFields set;
+  set.label = envelope.label;
+  set.tag = envelope.tag;
+  set.key = envelope.label;
+  set.heading = envelope.heading;
+  for (const EnvelopeField& field : envelope.fields) {
+    for (const bool greatest : {true, false}) {
+      set.nodes.push_back(extreme_field(field, greatest));
+      const std::vector<std::size_t>& by = greatest ? field.greatest_by : field.least_by;
+      Field numbers{set.nodes.back().name + "_by", set.nodes.back().column + "_by", "", false, {}};
+      for (const std::size_t index : by) {
+        numbers.values.push_back(static_cast<double>(index + 1));
+      }
+      set.nodes.push_back(std::move(numbers));
+    }
+  }
+  return set;
 }
 
 Envelope single_set_envelope(const CaseFields& fields) {
@@ -206,16 +253,20 @@ Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& 
   }
   for (std::size_t f = 0; f < envelope.fields.size(); ++f) {
     EnvelopeField& field = envelope.fields[f];
+    const double tolerance = tie_tolerance * largest_magnitude(parts, f);
+    for (const Envelope& part : parts) {
+      field.single = field.single && part.fields[f].single;
+    }
     for (std::size_t n = 0; n < field.greatest.size(); ++n) {
       field.greatest_by[n] = index[0][parts[0].fields[f].greatest_by[n]];
       field.least_by[n] = index[0][parts[0].fields[f].least_by[n]];
       for (std::size_t k = 1; k < parts.size(); ++k) {
         const EnvelopeField& other = parts[k].fields[f];
-        if (other.greatest[n] > field.greatest[n]) {
+        if (other.greatest[n] > field.greatest[n] + tolerance) {
           field.greatest[n] = other.greatest[n];
           field.greatest_by[n] = index[k][other.greatest_by[n]];
         }
-        if (other.least[n] < field.least[n]) {
+        if (other.least[n] < field.least[n] - tolerance) {
           field.least[n] = other.least[n];
           field.least_by[n] = index[k][other.least_by[n]];
         }

@@ -23,6 +23,7 @@ struct EnvelopeField {
   std::string name;    // the node field's name: "w", "Mx_bottom"
   std::string column;  // its table column: "w_mm"
   std::string unit;
+  bool single = false;  // every value is a program's single-precision result (load cases alone)
   std::vector<double> greatest;          // per node
   std::vector<double> least;             // per node
   std::vector<std::size_t> greatest_by;  // per node, index in Envelope::governing
@@ -38,14 +39,25 @@ struct Envelope {
   std::vector<EnvelopeField> fields;   // every node field but M1_angle, in the sets' order
 };
 
+// The shortest text that reads back to the value at the field's precision, never −0.
+std::string envelope_value_text(const EnvelopeField& field, double value);
+
 // The field of that name; std::out_of_range when there is none.
 const EnvelopeField& envelope_field(const Envelope& envelope, const std::string& name);
+
+// The envelope as a set of node fields for the writers: FIELD_max, FIELD_min and FIELD_max_by,
+// FIELD_min_by (the governing set's number in Envelope::governing, from 1) for every field; no
+// element fields and no deflection vector.
+CaseFields envelope_set(const Envelope& envelope);
+
+// A field of greatest (or least) values, named "Mx_bottom_max" ("w_min"), for a map.
+Field extreme_field(const EnvelopeField& field, bool greatest);
 
 // One set's values as an envelope of one: greatest = least = the value, governed by its label.
 Envelope single_set_envelope(const CaseFields& fields);
 
-// The envelope over several envelopes (a set each, or a pattern combination's); at equal values
-// the first governs.
+// The envelope over several envelopes (a set each, or a pattern combination's); at values equal to
+// 1e-12 of the field's largest magnitude the first governs.
 Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& label,
                          const std::string& tag, const std::string& heading);
 

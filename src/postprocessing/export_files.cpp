@@ -50,7 +50,53 @@ void add_maps(std::vector<OutputFile>& files, const PlateModel& model,
   }
 }
 
+// "ENCASTRADA · envelope of ULS, SLS · greatest Mx_bottom (kN·m/m)"
+MapHeading envelope_heading(const PlateModel& model, const std::string& name,
+                            const Envelope& envelope, const EnvelopeMap& map,
+                            WDirection direction) {
+  const std::string title = model.title.empty() ? name : utf8_text(model.title);
+  const EnvelopeField& field = envelope_field(envelope, map.name);
+  return {title + " \u00b7 " + envelope.heading + " \u00b7 " +
+              (map.greatest ? "greatest " : "least ") + field.name + " (" + field.unit + ")",
+          field_meaning(field.name, direction), ""};
+}
+
+void add_envelope_files(std::vector<OutputFile>& files, const PlateModel& model,
+                        const Envelope& envelope, const std::string& name, WDirection direction,
+                        const ExportKinds& kinds, const std::string& warning) {
+  const std::string stem = name + "-" + envelope.tag;
+  if (kinds.vtu) {
+    files.push_back({stem + ".vtu", [&model, &envelope](std::ostream& out) {
+                       write_vtu(out, model, envelope_set(envelope));
+                     }});
+  }
+  if (kinds.svg) {
+    for (const EnvelopeMap& map : envelope_maps(direction)) {
+      MapHeading heading = envelope_heading(model, name, envelope, map, direction);
+      heading.warning = warning;
+      Field field = extreme_field(envelope_field(envelope, map.name), map.greatest);
+      files.push_back({stem + "-" + field.name + ".svg",
+                       [&model, field = std::move(field), heading](std::ostream& out) {
+                         write_contour_map(out, model, field, heading, false);
+                       }});
+    }
+  }
+  if (kinds.csv) {
+    files.push_back({stem + ".csv", [&model, &envelope](std::ostream& out) {
+                       write_envelope_table(out, model, envelope);
+                     }});
+  }
+}
+
 }  // namespace
+
+std::vector<EnvelopeMap> envelope_maps(WDirection direction) {
+  return {{"w", direction == WDirection::down},
+          {"Mx_bottom", true},
+          {"My_bottom", true},
+          {"Mx_top", false},
+          {"My_top", false}};
+}
 
 const std::vector<MappedField>& mapped_fields() {
   static const std::vector<MappedField> maps{
@@ -61,6 +107,7 @@ const std::vector<MappedField>& mapped_fields() {
 }
 
 std::vector<OutputFile> export_files(const PlateModel& model, const std::vector<CaseFields>& cases,
+                                     const std::vector<Envelope>& envelopes,
                                      const std::string& name, WDirection direction,
                                      const ExportKinds& kinds, const std::string& warning) {
   std::vector<OutputFile> files;
@@ -76,6 +123,9 @@ std::vector<OutputFile> export_files(const PlateModel& model, const std::vector<
     files.push_back({name + "-points.csv", [&model, &cases](std::ostream& out) {
                        write_point_table(out, model, cases);
                      }});
+  }
+  for (const Envelope& envelope : envelopes) {
+    add_envelope_files(files, model, envelope, name, direction, kinds, warning);
   }
   return files;
 }

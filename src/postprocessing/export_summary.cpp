@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "postprocessing/export_files.hpp"
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
 #include "text/latin1.hpp"
@@ -133,6 +134,27 @@ void write_summary(std::ostream& out, const PlateModel& model, const std::vector
     for (const char* name : {"Mx_top", "My_top"}) {
       write_field_line(out, model, field_named(nodes, name), false, true);
     }
+  }
+}
+
+void write_envelope_summary(std::ostream& out, const PlateModel& model, const Envelope& envelope,
+                            WDirection direction) {
+  out << "Envelope: " << envelope.heading << '\n';
+  for (const EnvelopeMap& map : envelope_maps(direction)) {
+    const EnvelopeField& field = envelope_field(envelope, map.name);
+    const std::vector<double>& values = map.greatest ? field.greatest : field.least;
+    std::size_t row = 0;
+    for (std::size_t n = 1; n < values.size(); ++n) {
+      if (map.greatest ? values[n] > values[row] : values[n] < values[row]) {
+        row = n;
+      }
+    }
+    const std::size_t by = map.greatest ? field.greatest_by[row] : field.least_by[row];
+    std::ostringstream line;
+    line << "  " << std::left << std::setw(10) << field.name << std::setw(8) << field.unit << "  "
+         << (map.greatest ? "max " : "min ") << value_of(values[row]) << " at "
+         << node_place(model, row) << " by " << envelope.governing[by];
+    out << line.str() << '\n';
   }
 }
 
