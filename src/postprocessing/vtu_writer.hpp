@@ -17,9 +17,9 @@ constexpr std::size_t most_text_vtu_nodes = 20000;
 
 // Points at (x, y, 0), node n as point n − 1; one VTK_QUAD per element in corner order; every
 // node field as point data (with `displacement` = (0, 0, w in m) after theta_y), every element
-// field as cell data. Single-precision results as Float32, derived values as Float64, each in
-// the shortest text that reads back to the same value, or for a model of more than
-// most_text_vtu_nodes nodes the same values in binary.
+// field as cell data (none when the set has no element fields, as an envelope). Single-precision
+// results as Float32, derived values as Float64, each in the shortest text that reads back to the
+// same value, or for a model of more than most_text_vtu_nodes nodes the same values in binary.
 void write_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields);
 
 // The text form whatever the model's size.
