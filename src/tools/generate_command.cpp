@@ -1,4 +1,7 @@
 // lajefem-tools generate: the data file of a rectangular plate on edge supports and columns.
+#include <algorithm>
+#include <charconv>
+#include <optional>
 #include <ostream>
 
 #include "meshing/data_file_writer.hpp"
@@ -22,24 +25,31 @@ constexpr const char* generate_help =
     "Usage: lajefem-tools generate -o FILE --size A B --mesh NX NY --edges BRTL\n"
     "                              --material E NU T [options]\n"
     "Writes the data file of an A x B m rectangular plate (corner at the origin, x along A)\n"
-    "meshed with at least NX x NY equal quadrilaterals.\n"
+    "meshed with at least NX x NY quadrilaterals.\n"
     "\n"
     "  --size A B            plate sides along x and y, m\n"
     "  --mesh NX NY          least element counts along x and y\n"
     "  --edges BRTL          bottom (y = 0), right (x = A), top (y = B), left (x = 0) edges:\n"
     "                        F free, S simply supported (w), H hard simple support (w and the\n"
-    "                        slope along the edge), C clamped (w and both rotations)\n"
-    "  --column X Y          point support (w held) at (X, Y); repeatable\n"
+    "                        slope along the edge), C clamped (w and both rotations), Y line of\n"
+    "                        symmetry (the slope across the edge held, w free)\n"
+    "  --column X Y [B H]    point support (w held) at (X, Y); with B H, a column of B x H m\n"
+    "                        centred there, every node on it held (w); repeatable\n"
+    "  --wall X0 Y0 X1 Y1 [K]  line support along x or y from (X0, Y0) to (X1, Y1), K one of\n"
+    "                        S (default), H (also the slope along the wall), C; repeatable\n"
+    "  --opening X0 Y0 X1 Y1  no elements inside the rectangle; its sides are free; repeatable\n"
     "  --allow-spurious      write the model even though its columns leave the element's\n"
     "                        checkerboard soft (refused otherwise), with a warning\n"
-    "Grid lines pass through every column and point load. Between neighbouring columns, and\n"
-    "between a column and an edge, the number of elements is made odd, so that the element's\n"
-    "checkerboard pattern cannot survive the point supports. Where columns off shared grid\n"
-    "lines still hold the pattern only softly (as check measures it), some stretches between\n"
-    "columns are made even instead, and the mesh that holds it firmest is kept; a\n"
-    "layout that no such mesh makes sound is refused with the check's explanation. Elements\n"
-    "across a narrow strip (columns or points close together) are shortened until no side\n"
-    "ratio is above 10.\n";
+    "Grid lines pass through every column (and the faces of a column of a size), wall,\n"
+    "opening and load. Between neighbouring point columns, and between such a column and an\n"
+    "edge, the number of elements is made odd, so that the element's checkerboard pattern\n"
+    "cannot survive the point supports. Where columns off shared grid lines still hold the\n"
+    "pattern only softly (as check measures it), some stretches between columns are made even\n"
+    "instead, and the mesh that holds it firmest is kept; a layout that no such mesh makes\n"
+    "sound is refused with the check's explanation. A line of symmetry (Y) with point columns\n"
+    "must run through a column line: mirrored, a stretch from a column to it doubles to an even\n"
+    "count. Elements across a narrow strip (columns or points close together) are shortened\n"
+    "until no side ratio is above 10.\n";
 
 struct GenerateOptions {
   meshing::PlateRequest plate;
@@ -60,9 +70,61 @@ EdgeKind edge_kind(char letter) {
       return EdgeKind::hard;
     case 'C':
       return EdgeKind::clamped;
+    case 'Y':
+      return EdgeKind::symmetry;
     default:
-      throw UsageError(std::string("--edges: '") + letter + "' is not one of F, S, H, C");
+      throw UsageError(std::string("--edges: '") + letter + "' is not one of F, S, H, C, Y");
   }
+}
+
+// X0 Y0 X1 Y1 in either order of the corners.
+meshing::PlanRectangle rectangle_for(ArgumentCursor& cursor, const std::string& option) {
+  const double x0 = cursor.number_for(option);
+  const double y0 = cursor.number_for(option);
+  const double x1 = cursor.number_for(option);
+  const double y1 = cursor.number_for(option);
+  return {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+}
+
+// Whether the next word is a number: the optional values of --column and --wall.
+bool number_follows(const ArgumentCursor& cursor) {
+  const std::optional<std::string> word = cursor.peek();
+  if (!word) {
+    return false;
+  }
+  double value = 0;
+  const char* end = word->data() + word->size();
+  const auto [stop, error] = std::from_chars(word->data(), end, value);
+  return !word->empty() && error == std::errc() && stop == end;
+}
+
+meshing::Wall wall_for(ArgumentCursor& cursor, const std::string& option) {
+  meshing::Wall wall{rectangle_for(cursor, option), EdgeKind::simple};
+  const std::optional<std::string> word = cursor.peek();
+  if (word && word->size() == 1 && std::string("FSHCY").find((*word)[0]) != std::string::npos) {
+    const char letter = cursor.value_for(option)[0];
+    if (letter == 'F' || letter == 'Y') {
+      throw UsageError(std::string("--wall: '") + letter +
+                       "' holds no w: a wall is S, H (w and the slope along the wall) or C");
+    }
+    wall.kind = edge_kind(letter);
+  }
+  return wall;
+}
+
+void take_column(ArgumentCursor& cursor, const std::string& option, meshing::PlateRequest& plate) {
+  const double x = cursor.number_for(option);
+  const double y = cursor.number_for(option);
+  if (!number_follows(cursor)) {
+    plate.columns.push_back({x, y});
+    return;
+  }
+  const double b = cursor.number_for(option);
+  const double h = cursor.number_for(option);
+  if (!(b > 0) || !(h > 0)) {
+    throw UsageError("--column X Y B H: the sides B and H must be positive");
+  }
+  plate.column_heads.push_back({x - b / 2, y - h / 2, x + b / 2, y + h / 2});
 }
 
 void take_edges(const std::string& letters, GenerateOptions& options) {
@@ -97,8 +159,11 @@ GenerateOptions parse_generate(const Words& words) {
       cursor.take_once(option);
       take_edges(cursor.value_for(option), options);
     } else if (option == "--column") {
-      const double x = cursor.number_for(option);
-      options.plate.columns.push_back({x, cursor.number_for(option)});
+      take_column(cursor, option, options.plate);
+    } else if (option == "--wall") {
+      options.plate.walls.push_back(wall_for(cursor, option));
+    } else if (option == "--opening") {
+      options.plate.openings.push_back(rectangle_for(cursor, option));
     } else if (option == "--allow-spurious") {
       options.allow_spurious = true;
     } else {
@@ -118,11 +183,57 @@ void check_on_plate(const PlanPoint& point, const meshing::PlateRequest& plate,
 
 bool has_support(const meshing::PlateRequest& plate) {
   for (const EdgeKind edge : plate.edges) {
-    if (edge != EdgeKind::free) {
+    if (edge != EdgeKind::free && edge != EdgeKind::symmetry) {
       return true;
     }
   }
-  return !plate.columns.empty();
+  return !plate.columns.empty() || !plate.column_heads.empty() || !plate.walls.empty();
+}
+
+std::string rectangle_text(const meshing::PlanRectangle& r) {
+  const auto text = [](double value) { return meshing::real_text(static_cast<float>(value)); };
+  return "(" + text(r.x0) + ", " + text(r.y0) + ") to (" + text(r.x1) + ", " + text(r.y1) + ")";
+}
+
+void check_rectangle_on_plate(const meshing::PlanRectangle& r, const meshing::PlateRequest& plate,
+                              const std::string& what) {
+  if (r.x0 < 0 || r.y0 < 0 || r.x1 > plate.length_x || r.y1 > plate.length_y) {
+    throw UsageError(what + " " + rectangle_text(r) + " is not on the plate");
+  }
+}
+
+void check_openings(const meshing::PlateRequest& plate) {
+  for (const meshing::PlanRectangle& opening : plate.openings) {
+    if (!(opening.x1 > opening.x0) || !(opening.y1 > opening.y0)) {
+      throw UsageError("--opening " + rectangle_text(opening) + " has no area");
+    }
+    check_rectangle_on_plate(opening, plate, "--opening");
+  }
+}
+
+void check_walls(const meshing::PlateRequest& plate) {
+  for (const meshing::Wall& wall : plate.walls) {
+    const meshing::PlanRectangle& r = wall.line;
+    if ((r.x0 != r.x1) == (r.y0 != r.y1)) {
+      throw UsageError("--wall " + rectangle_text(r) +
+                       ": a wall runs along x or along y (X0 = X1 or Y0 = Y1) and has a length");
+    }
+    check_rectangle_on_plate(r, plate, "--wall");
+  }
+}
+
+// Points that must lie on the plate and on an element: columns and point loads.
+void check_on_elements(const PlanPoint& point, const meshing::PlateRequest& plate,
+                       const std::string& what) {
+  check_on_plate(point, plate, what);
+  for (const meshing::PlanRectangle& opening : plate.openings) {
+    if (point.x > opening.x0 && point.x < opening.x1 && point.y > opening.y0 &&
+        point.y < opening.y1) {
+      throw UsageError(what + " (" + meshing::real_text(static_cast<float>(point.x)) + ", " +
+                       meshing::real_text(static_cast<float>(point.y)) +
+                       ") lies inside the opening " + rectangle_text(opening));
+    }
+  }
 }
 
 void check_generate(GenerateOptions& options) {
@@ -139,16 +250,22 @@ void check_generate(GenerateOptions& options) {
         "rotations that no support stops)");
   }
   if (!has_support(plate)) {
-    throw UsageError("the plate has no support: give an edge other than F or a --column");
+    throw UsageError(
+        "the plate has no support: give an edge other than F or Y, a --wall or a --column");
   }
   check_model_options(options.model);
+  check_openings(plate);
+  check_walls(plate);
   for (const PlanPoint& column : plate.columns) {
-    check_on_plate(column, plate, "column");
+    check_on_elements(column, plate, "column");
+  }
+  for (const meshing::PlanRectangle& head : plate.column_heads) {
+    check_on_elements({(head.x0 + head.x1) / 2, (head.y0 + head.y1) / 2}, plate, "column");
   }
   for (const auto& load_case : options.model.cases) {
     for (const auto& load : load_case) {
       if (load.kind == meshing::LoadRequest::Kind::point) {
-        check_on_plate({load.x, load.y}, plate, "point load");
+        check_on_elements({load.x, load.y}, plate, "point load");
         options.plate.points.push_back({load.x, load.y});
       }
     }
@@ -156,8 +273,8 @@ void check_generate(GenerateOptions& options) {
   if (!meshing::holds_rigid_motions(plate)) {
     throw UsageError(
         "the supports cannot hold the plate: they all lie on one line (a single column, one "
-        "simply supported edge, columns in a row), about which it would turn: support another "
-        "edge, clamp this one or add a column off that line");
+        "simply supported edge or wall, columns in a row), about which it would turn: support "
+        "another edge, clamp this one or add a column off that line");
   }
   options.plate.spring = options.model.spring;
 }
@@ -199,7 +316,7 @@ void reject_evident_breach(const GenerateOptions& options) {
 std::string edge_letters(const meshing::PlateRequest& plate) {
   std::string letters;
   for (const EdgeKind edge : plate.edges) {
-    letters += "FSHC"[static_cast<int>(edge)];
+    letters += "FSHCY"[static_cast<int>(edge)];
   }
   return letters;
 }
@@ -214,7 +331,7 @@ meshing::DataFileHeadings generate_headings(const meshing::GeneratedPlate& gener
       "LAJEFEM - placa rectangular " + meshing::real_text(static_cast<float>(plate.length_x)) +
       " m x " + meshing::real_text(static_cast<float>(plate.length_y)) + " m, malha " +
       mesh_text(generated.mesh) + ", bordos (inf, dir, sup, esq) " + edge_letters(plate) + ", " +
-      std::to_string(plate.columns.size()) + " pilares";
+      std::to_string(plate.columns.size() + plate.column_heads.size()) + " pilares";
   return meshing::standard_headings(first, "gerado por lajefem-tools generate",
                                     generated.model.load_cases.size());
 }
@@ -231,11 +348,13 @@ meshing::GeneratedPlate generate_checked(const GenerateOptions& options) {
 
 int run_generate(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << generate_help << model_options_help("--column, ");
+    streams.out << generate_help << model_options_help("--column, --wall, --opening, ");
     return 0;
   }
   GenerateOptions options = parse_generate(words);
   check_generate(options);
+  refuse_spurious(meshing::symmetry_fault(options.plate), options.allow_spurious, "", "generate",
+                  streams);
   reject_evident_breach(options);
   meshing::GeneratedPlate generated = generate_checked(options);
   if (!meshing::holds_free_patterns(generated)) {
