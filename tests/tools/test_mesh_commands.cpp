@@ -100,7 +100,8 @@ TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
   EXPECT_NE(out_.str().find("Options other than --support, --uniform"), std::string::npos);
   ASSERT_EQ(run(run_generate, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--support"), std::string::npos);
-  EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
+  EXPECT_NE(out_.str().find("Options other than --column, --wall, --opening, --uniform"),
+            std::string::npos);
 }
 
 TEST_F(MeshCommands, DefaultNamesKeepDotsThatAreNoExtension) {
@@ -174,6 +175,16 @@ TEST_F(MeshCommands, RefusedRequests) {
       {{"--mesh", "2", "2", "--edges", "SSSS", "--edges", "CCCC"}, "--edges given twice"},
       {{"-o", "y"}, "-o given twice"},
       {{"--material", "30", "0.2", "0.2"}, "--material given twice"},
+      {{"--wall", "0", "0", "1", "1"}, "along x or along y"},
+      {{"--wall", "1", "1", "1", "1"}, "along x or along y"},
+      {{"--wall", "0", "1", "2", "1", "Y"}, "holds no w"},
+      {{"--wall", "0", "1", "3", "1"}, "not on the plate"},
+      {{"--opening", "0", "0", "0", "1"}, "no area"},
+      {{"--opening", "1", "1", "3", "1.5"}, "not on the plate"},
+      {{"--column", "1", "1", "0", "0.5"}, "must be positive"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--column", "1", "1"}, "inside the opening"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--point", "1", "1.2", "3"}, "inside the opening"},
+      {{"--mesh", "2", "2", "--edges", "FFYY"}, "no support"},
   };
   for (const auto& row : rows) {
     Words words = base;
@@ -211,6 +222,36 @@ TEST_F(MeshCommands, RefusedRequests) {
         << error.what();
   }
   EXPECT_FALSE(fs::exists(path("x")));
+}
+
+// A quarter of a slab of 3 x 3 bays is cut mid-bay: refused, unless --allow-spurious asks for
+// it with a warning; the quarter of 2 x 2 bays, cut through the middle column lines, is written.
+TEST_F(MeshCommands, LinesOfSymmetryMidBayAreRefused) {
+  const Words quarter = {"--size",    "9",    "9",          "--mesh",     "9",   "9",
+                         "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                         "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                         "6",         "0",    "--column",   "0",          "6",   "--column",
+                         "6",         "6",    "-o",         path("q.dat")};
+  try {
+    run(run_generate, quarter);
+    ADD_FAILURE() << "a symmetry line mid-bay was written";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("model the whole slab"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(fs::exists(path("q.dat")));
+  Words allowed = quarter;
+  allowed.push_back("--allow-spurious");
+  EXPECT_EQ(run(run_generate, allowed), 0);
+  EXPECT_NE(err_.str().find("warning: the line of symmetry on the right edge"), std::string::npos)
+      << err_.str();
+  const Words sound = {"--size",    "6",    "6",          "--mesh",     "6",   "6",
+                       "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                       "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                       "6",         "0",    "--column",   "0",          "6",   "--column",
+                       "6",         "6",    "-o",         path("s.dat")};
+  ASSERT_EQ(run(run_generate, sound), 0);
+  EXPECT_TRUE(analyses(read("s.dat")));
 }
 
 TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
