@@ -38,6 +38,10 @@ constexpr const char* generate_help =
     "  --wall X0 Y0 X1 Y1 [K]  line support along x or y from (X0, Y0) to (X1, Y1), K one of\n"
     "                        S (default), H (also the slope along the wall), C; repeatable\n"
     "  --opening X0 Y0 X1 Y1  no elements inside the rectangle; its sides are free; repeatable\n"
+    "  --patch X0 Y0 X1 Y1 Q  load Q (kN/m2) over the rectangle, in the load case being given\n"
+    "  --line X0 Y0 X1 Y1 P   load P (kN/m) along a line along x or y, in the load case being\n"
+    "                        given; both become consistent nodal loads (the element's shape\n"
+    "                        functions integrated over the loaded part), with the sign given\n"
     "  --allow-spurious      write the model even though its columns leave the element's\n"
     "                        checkerboard soft (refused otherwise), with a warning\n"
     "Grid lines pass through every column (and the faces of a column of a size), wall,\n"
@@ -48,7 +52,8 @@ constexpr const char* generate_help =
     "instead, and the mesh that holds it firmest is kept; a layout that no such mesh makes\n"
     "sound is refused with the check's explanation. A line of symmetry (Y) with point columns\n"
     "must run through a column line: mirrored, a stretch from a column to it doubles to an even\n"
-    "count. Elements across a narrow strip (columns or points close together) are shortened\n"
+    "count. Loads of a case beyond the 80 the program takes are merged where they share a\n"
+    "node. Elements across a narrow strip (columns or points close together) are shortened\n"
     "until no side ratio is above 10.\n";
 
 struct GenerateOptions {
@@ -112,6 +117,14 @@ meshing::Wall wall_for(ArgumentCursor& cursor, const std::string& option) {
   return wall;
 }
 
+// --patch X0 Y0 X1 Y1 Q or --line X0 Y0 X1 Y1 P, in the load case being given.
+meshing::LoadRequest area_load_for(ArgumentCursor& cursor, const std::string& option) {
+  using Kind = meshing::LoadRequest::Kind;
+  const meshing::PlanRectangle r = rectangle_for(cursor, option);
+  const float value = cursor.real_for(option);
+  return {option == "--patch" ? Kind::patch : Kind::line, r.x0, r.y0, value, r.x1, r.y1};
+}
+
 void take_column(ArgumentCursor& cursor, const std::string& option, meshing::PlateRequest& plate) {
   const double x = cursor.number_for(option);
   const double y = cursor.number_for(option);
@@ -164,6 +177,8 @@ GenerateOptions parse_generate(const Words& words) {
       options.plate.walls.push_back(wall_for(cursor, option));
     } else if (option == "--opening") {
       options.plate.openings.push_back(rectangle_for(cursor, option));
+    } else if (option == "--patch" || option == "--line") {
+      options.model.cases.back().push_back(area_load_for(cursor, option));
     } else if (option == "--allow-spurious") {
       options.allow_spurious = true;
     } else {
@@ -208,6 +223,31 @@ void check_openings(const meshing::PlateRequest& plate) {
       throw UsageError("--opening " + rectangle_text(opening) + " has no area");
     }
     check_rectangle_on_plate(opening, plate, "--opening");
+  }
+}
+
+// Patch and line loads on the plate, their corners and ends made grid points.
+void check_area_loads(GenerateOptions& options) {
+  using Kind = meshing::LoadRequest::Kind;
+  for (const auto& load_case : options.model.cases) {
+    for (const auto& load : load_case) {
+      if (load.kind != Kind::patch && load.kind != Kind::line) {
+        continue;
+      }
+      const meshing::PlanRectangle r{load.x, load.y, load.x1, load.y1};
+      const std::string option = load.kind == Kind::patch ? "--patch" : "--line";
+      if (load.kind == Kind::patch && (!(r.x1 > r.x0) || !(r.y1 > r.y0))) {
+        throw UsageError("--patch " + rectangle_text(r) + " has no area");
+      }
+      if (load.kind == Kind::line && (r.x0 != r.x1) == (r.y0 != r.y1)) {
+        throw UsageError("--line " + rectangle_text(r) +
+                         ": a line load runs along x or along y (X0 = X1 or Y0 = Y1) and has a "
+                         "length");
+      }
+      check_rectangle_on_plate(r, options.plate, option);
+      options.plate.points.push_back({r.x0, r.y0});
+      options.plate.points.push_back({r.x1, r.y1});
+    }
   }
 }
 
@@ -270,6 +310,7 @@ void check_generate(GenerateOptions& options) {
       }
     }
   }
+  check_area_loads(options);
   if (!meshing::holds_rigid_motions(plate)) {
     throw UsageError(
         "the supports cannot hold the plate: they all lie on one line (a single column, one "
@@ -279,9 +320,22 @@ void check_generate(GenerateOptions& options) {
   options.plate.spring = options.model.spring;
 }
 
-std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::LimitBreach& breach) {
-  if (breach.what.rfind("load", 0) == 0) {
+// The nodes that the nodal loads of the case a breach names touch ("loads in load case 2").
+std::size_t loaded_nodes(const PlateModel& model, const meshing::LimitBreach& breach) {
+  const std::size_t c = std::stoul(breach.what.substr(breach.what.rfind(' ') + 1)) - 1;
+  return meshing::loaded_node_count(model.load_cases[c]);
+}
+
+std::string mesh_advice(const meshing::PlateRequest& plate, const PlateModel& model,
+                        const meshing::LimitBreach& breach) {
+  if (breach.what == "load cases") {
     return "split the loads over at most 4 load cases of at most 80 loads";
+  }
+  if (breach.what.rfind("loads", 0) == 0) {
+    return "they touch " + std::to_string(loaded_nodes(model, breach)) +
+           " nodes, one nodal load each (patch and line loads put one on every node they "
+           "touch): give a load over the whole plate as --uniform, coarsen the mesh under the "
+           "patch and line loads, or put fewer loads in the case";
   }
   const auto finest = meshing::finest_fitting_mesh(plate);
   if (!finest) {
@@ -294,10 +348,11 @@ std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::Limit
 }
 
 // The limits that the options go beyond whatever the grid (the elements asked for, more columns
-// than support records, the loads), found before a grid too large to hold is built.
+// than support records, more load cases), found before a grid too large to hold is built. The
+// loads of a case are counted on the model, once those sharing a node are merged.
 void reject_evident_breach(const GenerateOptions& options) {
   const auto advice = [&](const meshing::LimitBreach& breach) {
-    return mesh_advice(options.plate, breach);
+    return mesh_advice(options.plate, {}, breach);
   };
   const long long elements = 1LL * options.plate.least_nx * options.plate.least_ny;
   if (elements > limits::max_elements) {
@@ -307,9 +362,7 @@ void reject_evident_breach(const GenerateOptions& options) {
   }
   PlateModel counts;
   counts.supports.resize(options.plate.columns.size());
-  for (const auto& load_case : options.model.cases) {
-    counts.load_cases.push_back({std::vector<PlateLoad>(load_case.size())});
-  }
+  counts.load_cases.resize(options.model.cases.size());
   reject_beyond_limits(counts, advice);
 }
 
@@ -344,11 +397,23 @@ meshing::GeneratedPlate generate_checked(const GenerateOptions& options) {
   }
 }
 
+// The loads of every case put on the model, those of a case beyond the program's 80 merged where
+// they share a node.
+void complete_area_loads(PlateModel& model, const ModelOptions& options, ToolStreams& streams) {
+  try {
+    complete_model(model, options, "plate", "generate", streams);
+  } catch (const meshing::MeshingError& error) {
+    throw InputError(error.what());
+  }
+  meshing::merge_crowded_cases(model);
+}
+
 }  // namespace
 
 int run_generate(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << generate_help << model_options_help("--column, --wall, --opening, ");
+    streams.out << generate_help
+                << model_options_help("--column, --wall, --opening, --patch, --line, ");
     return 0;
   }
   GenerateOptions options = parse_generate(words);
@@ -363,9 +428,9 @@ int run_generate(const Words& words, ToolStreams& streams) {
         "plate): add a column, or support an edge");
   }
   PlateModel& model = generated.model;
-  complete_model(model, options.model, "plate", "generate", streams);
+  complete_area_loads(model, options.model, streams);
   reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
-    return mesh_advice(options.plate, breach);
+    return mesh_advice(options.plate, model, breach);
   });
   refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
   write_model(model, generate_headings(generated, options.plate), options.model.output, "",

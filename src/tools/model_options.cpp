@@ -19,6 +19,8 @@ std::string model_options_help(const std::string& repeatable) {
          "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
          "  --uniform Q           uniform load over the whole plate, kN/m2\n"
          "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
+         "  --self-weight RHO     the plate's weight, density RHO in kN/m3 (25 for concrete):\n"
+         "                        a uniform load of -RHO x T (down, as gravity)\n"
          "  --case                start the next load case (the first needs none)\n"
          "  --title T             title, 12 characters at most (default: the output's base name)\n"
          "  --results NAME        results file lajefem writes, 12 characters at most\n"
@@ -28,7 +30,7 @@ std::string model_options_help(const std::string& repeatable) {
          "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
          "Options other than " +
          repeatable +
-         "--uniform, --point and --case are given once.\n"
+         "--uniform, --point, --self-weight and --case are given once.\n"
          "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
          "command line.\n";
 }
@@ -73,6 +75,12 @@ bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelO
     const double x = cursor.number_for(option);
     const double y = cursor.number_for(option);
     add_load(options, {Kind::point, x, y, cursor.real_for(option)});
+  } else if (option == "--self-weight") {
+    const float density = cursor.real_for(option);
+    if (!(density > 0)) {
+      throw UsageError("--self-weight: the density (kN/m3) must be positive");
+    }
+    add_load(options, {Kind::self_weight, 0, 0, density});
   } else if (option == "--case") {
     options.cases.emplace_back();
   } else if (option == "--title") {
@@ -111,7 +119,7 @@ void check_model_options(const ModelOptions& options) {
   for (std::size_t c = 0; c < options.cases.size(); ++c) {
     if (options.cases[c].empty()) {
       throw UsageError("load case " + std::to_string(c + 1) +
-                       " has no load: give --uniform Q or --point X Y P");
+                       " has no load: give --uniform Q, --point X Y P or another load");
     }
   }
 }
