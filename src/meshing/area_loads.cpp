@@ -5,6 +5,7 @@
 #include <string>
 
 #include "element/sampling_tables.hpp"
+#include "meshing/data_file_writer.hpp"
 #include "meshing/meshing_error.hpp"
 #include "model/equation_numbering.hpp"
 #include "results/load_vectors.hpp"
@@ -72,8 +73,11 @@ NodalForces line_nodal_forces(const PlateModel& model, const std::vector<Element
   NodalForces forces;
   for (const ElementSide& side : sides) {
     if (known.count(side) == 0) {
-      throw MeshingError("nodes " + std::to_string(side.first) + " and " +
-                         std::to_string(side.second) + " are not the ends of an element side");
+      const PlateNode& a = node_of(model, side.first);
+      const PlateNode& b = node_of(model, side.second);
+      throw MeshingError("the segment from (" + real_text(a.x) + ", " + real_text(a.y) + ") to (" +
+                         real_text(b.x) + ", " + real_text(b.y) +
+                         ") is not a side of any element: a line load runs along element sides");
     }
     const double half = p * side_length(model, side) / 2.0;
     forces[side.first] += half;
