@@ -85,18 +85,52 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
 
 }  // namespace
 
+namespace {
+
+// The sizes of a segment's n elements, in proportion: growing by `ratio` from each end that is a
+// support, towards the middle of the segment (equal when neither end is one, or ratio is 1).
+std::vector<double> graded_sizes(int n, bool from_start, bool from_end, double ratio) {
+  std::vector<double> sizes;
+  for (int k = 0; k < n; ++k) {
+    int steps = n;  // from the nearest support end
+    if (from_start) {
+      steps = k;
+    }
+    if (from_end) {
+      steps = std::min(steps, n - 1 - k);
+    }
+    sizes.push_back(steps == n ? 1.0 : std::pow(ratio, steps));
+  }
+  return sizes;
+}
+
+}  // namespace
+
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
                                std::vector<double> points, double largest_size,
-                               const std::vector<int>& even_runs) {
+                               const std::vector<int>& even_runs, const LineGrading& grading) {
+  points.insert(points.end(), grading.supports.begin(), grading.supports.end());
   const std::vector<LineStop> stops = line_stops(length, columns, points);
   const std::vector<int> counts =
       segment_counts(stops, length, least_count, largest_size, even_runs);
+  const auto is_support = [&](double at) {
+    return std::any_of(grading.supports.begin(), grading.supports.end(),
+                       [&](double support) { return std::abs(support - at) <= 1e-9 * length; });
+  };
   std::vector<double> lines;
   for (std::size_t s = 0; s < counts.size(); ++s) {
     const double start = stops[s].at;
     const double span = stops[s + 1].at - start;
+    const std::vector<double> sizes =
+        graded_sizes(counts[s], is_support(start), is_support(stops[s + 1].at), grading.ratio);
+    double total = 0;
+    for (const double size : sizes) {
+      total += size;
+    }
+    double passed = 0;
     for (int k = 0; k < counts[s]; ++k) {
-      lines.push_back(start + span * k / counts[s]);
+      lines.push_back(start + span * passed / total);
+      passed += sizes[static_cast<std::size_t>(k)];
     }
   }
   lines.push_back(length);
@@ -490,6 +524,41 @@ std::string symmetry_fault(const PlateRequest& request) {
   return {};
 }
 
+namespace {
+
+// The coordinates along x (along_x) or y of the supports that the elements grow from: the held
+// edges across that side (S, H, C), the walls across it, the columns and the faces of column
+// heads.
+std::vector<double> support_lines(const PlateRequest& request, bool along_x) {
+  const auto held = [](EdgeKind kind) {
+    return kind != EdgeKind::free && kind != EdgeKind::symmetry;
+  };
+  std::vector<double> lines;
+  if (held(request.edges[along_x ? left : bottom])) {
+    lines.push_back(0.0);
+  }
+  if (held(request.edges[along_x ? right : top])) {
+    lines.push_back(along_x ? request.length_x : request.length_y);
+  }
+  for (const Wall& wall : request.walls) {
+    const PlanRectangle& r = wall.line;
+    if (along_x ? r.x0 == r.x1 : r.y0 == r.y1) {
+      lines.push_back(along_x ? r.x0 : r.y0);
+    }
+  }
+  for (const PlanPoint& column : request.columns) {
+    lines.push_back(along_x ? column.x : column.y);
+  }
+  for (const PlanRectangle& head : request.column_heads) {
+    const PlanRectangle r = on_plate(head, request);
+    lines.push_back(along_x ? r.x0 : r.y0);
+    lines.push_back(along_x ? r.x1 : r.y1);
+  }
+  return lines;
+}
+
+}  // namespace
+
 double narrowest_spacing(const std::vector<double>& lines) {
   double narrowest = lines.back() - lines.front();
   for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
@@ -507,11 +576,14 @@ double narrowest_spacing(const std::vector<double>& lines) {
 std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const PlateRequest& request) {
   constexpr double largest_side_ratio = 9.99;
   const std::vector<PlanPoint> points = stop_points(request);
+  const LineGrading grading_x{request.grade, support_lines(request, true)};
+  const LineGrading grading_y{request.grade, support_lines(request, false)};
   const auto lines_along = [&](double length, int least_count, double PlanPoint::*axis,
                                double largest_size) {
+    const bool x = axis == &PlanPoint::x;
     return grid_lines(length, least_count, coordinates_of(request.columns, axis),
                       coordinates_of(points, axis), largest_size,
-                      axis == &PlanPoint::x ? request.even_runs_x : request.even_runs_y);
+                      x ? request.even_runs_x : request.even_runs_y, x ? grading_x : grading_y);
   };
   std::vector<double> xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
                                        std::numeric_limits<double>::infinity());

@@ -54,6 +54,16 @@ struct PlateRequest {
   // origin, see grid_lines) whose element count is made even instead of odd.
   std::vector<int> even_runs_x;
   std::vector<int> even_runs_y;
+  // The most by which an element may be larger than its neighbour nearer a support; 1: the
+  // elements between grid lines through features are equal.
+  double grade = 1;
+};
+
+// The grading of one side's elements: between two stops, the elements grow by `ratio` from each
+// stop that is one of the supports, towards the middle; the counts, and so the odd rule, stay.
+struct LineGrading {
+  double ratio = 1;
+  std::vector<double> supports;  // coordinates of the supports across the side
 };
 
 // The coordinates of the grid lines along one side: 0 and length, every column and point in
@@ -61,11 +71,15 @@ struct PlateRequest {
 // elements between neighbouring columns and between a column and the edges; no element longer
 // than largest_size. The stretches between parity stops (the columns, and the edges when there
 // are columns) are numbered from 0 at the origin; those in even_runs get an even count instead.
-// 6 m, 4, no column -> 0 1.5 3 4.5 6; 12 m, 12, columns 0 6 12 -> seven elements a bay.
+// The supports of `grading` are stops as the points are; between stops the elements grow from
+// the supports (see LineGrading).
+// 6 m, 4, no column -> 0 1.5 3 4.5 6; 12 m, 12, columns 0 6 12 -> seven elements a bay;
+// 6 m, 3, supports 0 and 6 graded 2 -> 0 1.5 4.5 6.
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
                                std::vector<double> points,
                                double largest_size = std::numeric_limits<double>::infinity(),
-                               const std::vector<int>& even_runs = {});
+                               const std::vector<int>& even_runs = {},
+                               const LineGrading& grading = {});
 
 // The number of stretches between parity stops along a side of that length with columns at
 // those coordinates: 0 without columns.

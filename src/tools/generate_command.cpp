@@ -42,6 +42,9 @@ constexpr const char* generate_help =
     "  --line X0 Y0 X1 Y1 P   load P (kN/m) along a line along x or y, in the load case being\n"
     "                        given; both become consistent nodal loads (the element's shape\n"
     "                        functions integrated over the loaded part), with the sign given\n"
+    "  --grade R             elements that grow by the ratio R (1 to 2) from every support\n"
+    "                        (held edge, wall, column) towards the middle of each span, the\n"
+    "                        counts kept (default: equal elements)\n"
     "  --allow-spurious      write the model even though its columns leave the element's\n"
     "                        checkerboard soft (refused otherwise), with a warning\n"
     "Grid lines pass through every column (and the faces of a column of a size), wall,\n"
@@ -179,6 +182,14 @@ GenerateOptions parse_generate(const Words& words) {
       options.plate.openings.push_back(rectangle_for(cursor, option));
     } else if (option == "--patch" || option == "--line") {
       options.model.cases.back().push_back(area_load_for(cursor, option));
+    } else if (option == "--grade") {
+      cursor.take_once(option);
+      options.plate.grade = cursor.number_for(option);
+      if (!(options.plate.grade >= 1) || options.plate.grade > 2) {
+        throw UsageError(
+            "--grade: the ratio of neighbouring elements is from 1 (equal) to 2 (steeper "
+            "grading makes slivers at the supports)");
+      }
     } else if (option == "--allow-spurious") {
       options.allow_spurious = true;
     } else {

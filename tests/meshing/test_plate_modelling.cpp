@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
+#include <set>
 #include <variant>
 
 #include "analysis/analysis.hpp"
@@ -198,6 +200,69 @@ TEST(PlateModelling, SymmetryLinesBetweenColumnsAreFaults) {
     request.columns = row.columns;
     EXPECT_EQ(!symmetry_fault(request).empty(), row.fault) << row.edges << row.columns.size();
   }
+}
+
+TEST(GradedGridLines, GrowFromTheSupportsTowardsTheSpans) {
+  const struct {
+    double length;
+    int least;
+    std::vector<double> columns;
+    std::vector<double> supports;
+    double ratio;
+    std::vector<double> lines;
+  } rows[] = {
+      {6, 3, {}, {0, 6}, 2, {0, 1.5, 4.5, 6}},
+      {7, 3, {}, {0}, 2, {0, 1, 3, 7}},  // from the one held edge
+      {7, 3, {}, {7}, 2, {0, 4, 6, 7}},
+      {6, 3, {}, {}, 2, {0, 2, 4, 6}},             // no support: equal
+      {8, 4, {}, {0, 8}, 1, {0, 2, 4, 6, 8}},      // ratio 1: equal
+      {6, 4, {}, {0, 6}, 2, {0, 1, 3, 5, 6}},      // an even count: the middle two alike
+      {8, 2, {}, {3}, 2, {0, 3, 3 + 5.0 / 3, 8}},  // one element to the support, then growing
+      {12, 6, {0, 6, 12}, {0, 6, 12}, 2, {0, 1.5, 4.5, 6, 7.5, 10.5, 12}},
+  };
+  for (const auto& row : rows) {
+    const std::vector<double> lines =
+        grid_lines(row.length, row.least, row.columns, {}, std::numeric_limits<double>::infinity(),
+                   {}, {row.ratio, row.supports});
+    ASSERT_EQ(lines.size(), row.lines.size()) << row.length << " " << row.least;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      EXPECT_NEAR(lines[k], row.lines[k], 1e-12) << row.length << " " << row.least << " line " << k;
+    }
+  }
+}
+
+// On a whole plate the grading keeps the counts of the equal mesh, so the odd rule between
+// columns holds, and no element is more than R times its neighbour (every stop here is a
+// support, so the elements on either side of one are the small ones).
+TEST(GradedGridLines, KeepTheCountsAndTheRatio) {
+  PlateRequest request;
+  request.length_x = 12;
+  request.length_y = 9;
+  request.least_nx = 10;
+  request.least_ny = 8;
+  request.edges = edges_of("CFSF");
+  request.columns = {{0, 4.5}, {6, 4.5}, {12, 4.5}};
+  const GeneratedPlate equal = generate_plate(request);
+  request.grade = 1.3;
+  const GeneratedPlate graded = generate_plate(request);
+  EXPECT_EQ(graded.mesh.nx, equal.mesh.nx);
+  EXPECT_EQ(graded.mesh.ny, equal.mesh.ny);
+  EXPECT_TRUE(holds_free_patterns(graded));
+  std::set<float> xs;
+  std::set<float> ys;
+  for (const PlateNode& node : graded.model.nodes) {
+    xs.insert(node.x);
+    ys.insert(node.y);
+  }
+  for (const std::set<float>* lines : {&xs, &ys}) {
+    const std::vector<double> at(lines->begin(), lines->end());
+    for (std::size_t k = 2; k < at.size(); ++k) {
+      const double ratio = (at[k] - at[k - 1]) / (at[k - 1] - at[k - 2]);
+      EXPECT_LE(std::max(ratio, 1 / ratio), 1.3 * (1 + 1e-5)) << "at " << at[k - 1];
+    }
+  }
+  const std::vector<double> x_lines(xs.begin(), xs.end());
+  EXPECT_LT(x_lines[1] - x_lines[0], 12.0 / equal.mesh.nx);  // finer at the clamped edge
 }
 
 PlateModel loaded(PlateModel model) {

@@ -191,6 +191,8 @@ TEST_F(MeshCommands, RefusedRequests) {
       {{"--patch", "0", "0", "2", "3", "-1"}, "not on the plate"},
       {{"--line", "0", "0", "2", "1", "-1"}, "along x or along y"},
       {{"--self-weight", "0"}, "must be positive"},
+      {{"--grade", "0.8"}, "from 1 (equal) to 2"},
+      {{"--grade", "2.5"}, "from 1 (equal) to 2"},
   };
   for (const auto& row : rows) {
     Words words = base;
