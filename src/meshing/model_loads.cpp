@@ -130,7 +130,7 @@ std::vector<PlacedPointLoad> add_load_cases(PlateModel& model,
           break;
         case Kind::self_weight:
           load_case.loads.push_back(
-              distributed(static_cast<float>(-static_cast<double>(asked.value) * model.thickness)));
+              distributed(static_cast<float>(static_cast<double>(asked.value) * model.thickness)));
           break;
         case Kind::patch:
           append_nodal_loads(load_case,

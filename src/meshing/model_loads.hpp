@@ -15,7 +15,7 @@ struct LoadRequest {
   double x = 0;     // m, point loads; the first corner or end of patch and line loads
   double y = 0;     // m
   float value = 0;  // kN/m² (uniform, patch), kN (point), kN/m (line), with the data file's
-                    // sign; kN/m³ (self-weight, the density, positive)
+                    // sign; kN/m³ (self-weight: the density, with the sign of gravity)
   double x1 = 0;    // m, the other corner or end of patch and line loads
   double y1 = 0;    // m
 };
@@ -34,10 +34,10 @@ struct PlacedPointLoad {
 int nearest_node(const PlateModel& model, double x, double y);
 
 // Appends the load cases to the model and returns where each point load went, in order. A uniform
-// load is type 2; the self-weight too, -ρ·t (the data file's sign: down) with the model's
-// thickness; a point load is type 1 on the nearest node; a patch or a line load is one type 1
-// load on each node it touches, its consistent nodal force (see area_loads). MeshingError for a
-// patch that covers no element or a line that runs along no element side.
+// load is type 2; the self-weight too, ρ·t with the model's thickness (ρ signed as gravity); a
+// point load is type 1 on the nearest node; a patch or a line load is one type 1 load on each node
+// it touches, its consistent nodal force (see area_loads). MeshingError for a patch that covers no
+// element or a line that runs along no element side.
 std::vector<PlacedPointLoad> add_load_cases(PlateModel& model,
                                             const std::vector<LoadCaseRequest>& cases);
 

@@ -106,7 +106,7 @@ TEST(AreaLoads, APatchOverThePlateDeflectsItAsTheDistributedLoad) {
 
 TEST(AreaLoads, SelfWeightIsTheWeightOfTheThicknessDown) {
   PlateModel model = uneven_plate({});
-  add_load_cases(model, {{{Kind::self_weight, 0, 0, 25}}});
+  add_load_cases(model, {{{Kind::self_weight, 0, 0, -25}}});  // +w up: gravity is -w
   ASSERT_EQ(model.load_cases[0].loads.size(), 1u);
   EXPECT_EQ(model.load_cases[0].loads[0].type, 2);
   EXPECT_FLOAT_EQ(model.load_cases[0].loads[0].values[0], -25 * 0.2f);

@@ -279,6 +279,7 @@ TEST_F(MeshCommands, AreaLoadsAreCarriedWhole) {
        -25 * 0.2 * (48 - 1.5) - 4 * 3.5},
       {{"--patch", "0", "0", "8", "3", "-10", "--patch", "0", "2", "8", "6", "-5"},
        -10 * 24 - 5 * (32 - 1.5)},  // 81 nodal loads merged into one per node
+      {{"--w-down", "--self-weight", "25", "--point", "2", "2", "10"}, 25 * 0.2 * (48 - 1.5) + 10},
   };
   for (const auto& row : rows) {
     Words words = plate;
