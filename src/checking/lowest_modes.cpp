@@ -84,8 +84,8 @@ MatrixXd dense_matrix(const UpperMatrix& a) {
   const Index n = a.pattern.equations;
   MatrixXd dense = MatrixXd::Zero(n, n);
   for (Index column = 0; column < n; ++column) {
-    for (std::int64_t at = a.pattern.column_starts[column]; at < a.pattern.column_starts[column + 1];
-         ++at) {
+    for (std::int64_t at = a.pattern.column_starts[column];
+         at < a.pattern.column_starts[column + 1]; ++at) {
       dense(a.pattern.rows[at], column) = a.values[static_cast<std::size_t>(at)];
       dense(column, a.pattern.rows[at]) = a.values[static_cast<std::size_t>(at)];
     }
@@ -122,9 +122,134 @@ MatrixXd next_null_modes(const UpperMatrix& a, const sparse::CholeskyFactor& fac
   return vectors(Eigen::all, null);
 }
 
+// The principal submatrix of `a` on the rows whose position is not −1 (positions ascending).
+UpperMatrix principal_submatrix(const UpperMatrix& a, const std::vector<int>& position) {
+  UpperMatrix sub;
+  sub.pattern.column_starts.push_back(0);
+  for (std::int64_t column = 0; column < a.pattern.equations; ++column) {
+    if (position[static_cast<std::size_t>(column)] < 0) {
+      continue;
+    }
+    for (std::int64_t at = a.pattern.column_starts[column];
+         at < a.pattern.column_starts[column + 1]; ++at) {
+      const int row = position[static_cast<std::size_t>(a.pattern.rows[at])];
+      if (row >= 0) {
+        sub.pattern.rows.push_back(row);
+        sub.values.push_back(a.values[static_cast<std::size_t>(at)]);
+      }
+    }
+    sub.pattern.column_starts.push_back(static_cast<std::int64_t>(sub.pattern.rows.size()));
+    ++sub.pattern.equations;
+  }
+  return sub;
+}
+
+// The stiffness with the rotations condensed out, S = Aww − Awθ·Aθθ⁻¹·Aθw, as products: the
+// check's dense path finds the null motions of this matrix, and so does this one where it can.
+class CondensedStiffness {
+ public:
+  using Scalar = double;
+  CondensedStiffness(const UpperMatrix& a, const std::vector<Index>& w,
+                     const std::vector<Index>& theta, const sparse::CholeskyFactor& rotations)
+      : a_(a), w_(w), theta_(theta), rotations_(rotations) {}
+  Index rows() const { return static_cast<Index>(w_.size()); }
+  Index cols() const { return rows(); }
+  void perform_op(const double* x_in, double* y_out) const {
+    VectorXd::Map(y_out, rows()) = product(VectorXd::Map(x_in, rows()));
+  }
+  VectorXd product(const VectorXd& x) const {
+    VectorXd full = VectorXd::Zero(a_.pattern.equations);
+    full(w_) = x;
+    const VectorXd ax = symmetric_product(a_, full);
+    const VectorXd coupling = ax(theta_);
+    const std::vector<double> solved =
+        rotations_.solve(std::vector<double>(coupling.begin(), coupling.end()), 1);
+    full.setZero();
+    full(theta_) = VectorXd::Map(solved.data(), static_cast<Index>(theta_.size()));
+    return ax(w_) - symmetric_product(a_, full)(w_);
+  }
+  // The rotations that follow w at least energy: −Aθθ⁻¹·Aθw·w.
+  VectorXd following_rotations(const VectorXd& x) const {
+    VectorXd full = VectorXd::Zero(a_.pattern.equations);
+    full(w_) = x;
+    const VectorXd coupling = symmetric_product(a_, full)(theta_);
+    const std::vector<double> solved =
+        rotations_.solve(std::vector<double>(coupling.begin(), coupling.end()), 1);
+    return -VectorXd::Map(solved.data(), static_cast<Index>(theta_.size()));
+  }
+
+ private:
+  const UpperMatrix& a_;
+  const std::vector<Index>& w_;
+  const std::vector<Index>& theta_;
+  const sparse::CholeskyFactor& rotations_;
+};
+
+template <typename Operation>
+double largest_eigenvalue_of(Operation& operation) {
+  const Index n = operation.rows();
+  Spectra::SymEigsSolver<Operation> eigen(operation, 1, std::min<Index>(n, 20));
+  eigen.init();
+  eigen.compute(Spectra::SortRule::LargestAlge, 1000, 1e-6);
+  return eigen.info() == Spectra::CompInfo::Successful ? eigen.eigenvalues()(0) : 0.0;
+}
+
+// The candidates (null modes of `a`) narrowed as the dense path narrows them: the motions
+// [w; −Aθθ⁻¹·Aθw·w] for the directions w of the candidates' w parts whose eigenvalue in the
+// condensed stiffness is at most null_eigenvalue times its largest. The candidates as they are
+// when the rotations cannot be condensed or the motions do not pass for null ones.
+MatrixXd condensed_null_modes(const UpperMatrix& a, const std::vector<bool>& is_w,
+                              const MatrixXd& candidates) {
+  std::vector<Index> w, theta;
+  std::vector<int> position(is_w.size(), -1);
+  for (std::size_t row = 0; row < is_w.size(); ++row) {
+    if (is_w[row]) {
+      w.push_back(static_cast<Index>(row));
+    } else {
+      position[row] = static_cast<int>(theta.size());
+      theta.push_back(static_cast<Index>(row));
+    }
+  }
+  if (w.size() < 2 || theta.empty()) {
+    return candidates;
+  }
+  const UpperMatrix rotation_block = principal_submatrix(a, position);
+  const sparse::CholeskyFactor rotations(rotation_block.pattern, rotation_block.values);
+  if (!rotations.outcome().factored) {
+    return candidates;
+  }
+  CondensedStiffness condensed(a, w, theta, rotations);
+  const double largest = largest_eigenvalue_of(condensed);
+  const MatrixXd directions = orthonormal_columns(candidates(w, Eigen::all));
+  MatrixXd projected(directions.cols(), directions.cols());
+  MatrixXd images(directions.rows(), directions.cols());
+  for (Index k = 0; k < directions.cols(); ++k) {
+    images.col(k) = condensed.product(directions.col(k));
+  }
+  projected = directions.transpose() * images;
+  const Eigen::SelfAdjointEigenSolver<MatrixXd> ritz((projected + projected.transpose()) / 2);
+  const Index kept = (ritz.eigenvalues().array() <= null_eigenvalue * largest).count();
+  const MatrixXd null_w = directions * ritz.eigenvectors().leftCols(kept);
+  MatrixXd motions = MatrixXd::Zero(a.pattern.equations, kept);
+  for (Index k = 0; k < kept; ++k) {
+    motions(w, k) = null_w.col(k);
+    motions(theta, k) = condensed.following_rotations(null_w.col(k));
+  }
+  if (kept == 0) {
+    return motions;
+  }
+  const MatrixXd basis = orthonormal_columns(motions);
+  for (Index k = 0; k < kept; ++k) {
+    if (symmetric_product(a, basis.col(k)).norm() > 10 * null_eigenvalue) {
+      return candidates;
+    }
+  }
+  return basis;
+}
+
 }  // namespace
 
-NullModes null_modes(const UpperMatrix& a) {
+NullModes null_modes(const UpperMatrix& a, const std::vector<bool>& is_w) {
   NullModes modes;
   const Index n = a.pattern.equations;
   if (n <= dense_part_size) {
@@ -160,7 +285,7 @@ NullModes null_modes(const UpperMatrix& a) {
     joined << found, next;
     found = orthonormal_columns(joined);
   }
-  modes.basis = found;
+  modes.basis = found.cols() == 0 ? found : condensed_null_modes(a, is_w, found);
   return modes;
 }
 

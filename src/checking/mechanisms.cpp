@@ -6,8 +6,8 @@
 #include <variant>
 
 #include "analysis/analysis.hpp"
-#include "checking/mechanism_messages.hpp"
 #include "checking/lowest_modes.hpp"
+#include "checking/mechanism_messages.hpp"
 #include "checking/mechanism_modes.hpp"
 #include "checking/soft_patterns.hpp"
 #include "model/limits.hpp"
@@ -20,9 +20,22 @@ namespace {
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
 
+std::vector<bool> w_rows(const PartFreedoms& freedoms) {
+  std::vector<bool> is_w;
+  for (const int equation : freedoms.equations) {
+    is_w.push_back(equation % 3 == 0);
+  }
+  return is_w;
+}
+
 Finding soft_spurious_finding(const PlateModel& model, const PlatePart& part,
                               const std::string& name, int element, double ratio) {
-  return {Severity::error, "mechanism-soft-spurious", 0, 0, element, 0,
+  return {Severity::error,
+          "mechanism-soft-spurious",
+          0,
+          0,
+          element,
+          0,
           soft_spurious_message(model, part, name, ratio)};
 }
 
@@ -30,8 +43,7 @@ Finding soft_spurious_finding(const PlateModel& model, const PlatePart& part,
 // (not empty), told apart by the motion patterns.
 Findings classified_mechanisms(const PlateModel& model, const PlatePart& part,
                                const PartFreedoms& freedoms, const VectorXd& scale,
-                               const MatrixXd& scaled_null, const std::string& name,
-                               int element) {
+                               const MatrixXd& scaled_null, const std::string& name, int element) {
   // Null motions in the part's measure: w in m, rotations times the part's size.
   VectorXd measure(scale.size());
   for (Eigen::Index row = 0; row < scale.size(); ++row) {
@@ -94,12 +106,12 @@ Findings sparse_part_mechanisms(const PlateModel& model, const UpperMatrix& k,
   }
   VectorXd scale;
   const UpperMatrix a = scaled_part_stiffness(k, freedoms, scale);
-  const NullModes modes = null_modes(a);
+  const NullModes modes = null_modes(a, w_rows(freedoms));
   const std::string name = part_text(part, part_count);
   const int element = part_count == 1 ? 0 : part.elements.front();
   if (modes.basis.cols() == 0) {
-    const auto soft = modes.factor ? soft_pattern(model, part, freedoms, scale, *modes.factor)
-                                   : std::nullopt;
+    const auto soft =
+        modes.factor ? soft_pattern(model, part, freedoms, a, scale, *modes.factor) : std::nullopt;
     if (!soft || soft->ratio <= soft_pattern_ratio) {
       return {};
     }
@@ -121,9 +133,9 @@ double soft_pattern_measure(const PlateModel& model, const UpperMatrix& k) {
     }
     VectorXd scale;
     const UpperMatrix a = scaled_part_stiffness(k, freedoms, scale);
-    const NullModes modes = null_modes(a);
+    const NullModes modes = null_modes(a, w_rows(freedoms));
     if (modes.basis.cols() == 0 && modes.factor) {
-      if (const auto soft = soft_pattern(model, part, freedoms, scale, *modes.factor)) {
+      if (const auto soft = soft_pattern(model, part, freedoms, a, scale, *modes.factor)) {
         softest = std::max(softest, soft->ratio);
       }
     }

@@ -198,7 +198,8 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
 
 // The full scaled system with the load on the w rows alone gives the same w as the condensed one.
 std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
-                                        const PartFreedoms& freedoms, const VectorXd& scale,
+                                        const PartFreedoms& freedoms, const UpperMatrix& a,
+                                        const VectorXd& scale,
                                         const sparse::CholeskyFactor& factor) {
   std::vector<Eigen::Index> w, theta;
   split_rows(freedoms, w, theta);
@@ -210,7 +211,16 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
   for (std::size_t k = 0; k < w.size(); ++k) {
     full[static_cast<std::size_t>(w[k])] = load(static_cast<Eigen::Index>(k));
   }
-  const std::vector<double> solved = factor.solve(full, 1);
+  std::vector<double> solved = factor.solve(full, 1);
+  // One step of refinement against the residual, for the penalty springs' conditioning.
+  const VectorXd residual =
+      VectorXd::Map(full.data(), static_cast<Eigen::Index>(full.size())) -
+      symmetric_product(a, VectorXd::Map(solved.data(), static_cast<Eigen::Index>(solved.size())));
+  const std::vector<double> correction =
+      factor.solve(std::vector<double>(residual.begin(), residual.end()), 1);
+  for (std::size_t k = 0; k < solved.size(); ++k) {
+    solved[k] += correction[k];
+  }
   VectorXd u(static_cast<Eigen::Index>(w.size()));
   for (std::size_t k = 0; k < w.size(); ++k) {
     u(static_cast<Eigen::Index>(k)) = solved[static_cast<std::size_t>(w[k])];

@@ -61,7 +61,8 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
 // The same measure from a factor of the part's scaled sparse stiffness (scaled_part_stiffness):
 // the full scaled system under the load on its w rows, whose w is that of the condensed one.
 std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
-                                        const PartFreedoms& freedoms, const Eigen::VectorXd& scale,
+                                        const PartFreedoms& freedoms, const UpperMatrix& a,
+                                        const Eigen::VectorXd& scale,
                                         const sparse::CholeskyFactor& factor);
 
 // The largest measure over the load cases of computed results, from the stiffness with springs

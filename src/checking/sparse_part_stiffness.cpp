@@ -63,8 +63,8 @@ UpperMatrix scaled_part_stiffness(const UpperMatrix& k, const PartFreedoms& free
 Eigen::VectorXd symmetric_product(const UpperMatrix& a, const Eigen::VectorXd& x) {
   Eigen::VectorXd y = Eigen::VectorXd::Zero(x.size());
   for (std::int64_t column = 0; column < a.pattern.equations; ++column) {
-    for (std::int64_t at = a.pattern.column_starts[column]; at < a.pattern.column_starts[column + 1];
-         ++at) {
+    for (std::int64_t at = a.pattern.column_starts[column];
+         at < a.pattern.column_starts[column + 1]; ++at) {
       const std::int64_t row = a.pattern.rows[at];
       const double value = a.values[static_cast<std::size_t>(at)];
       y(row) += value * x(column);
