@@ -12,6 +12,7 @@
 
 #include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
+#include "checking/model_check.hpp"
 #include "checking/soft_patterns.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "tests/common/plate_grid.hpp"
@@ -247,6 +248,56 @@ TEST(SparseMechanisms, LargeSlabsSoftPatternIsMeasured) {
   const double soft = soft_pattern_measure(two_bays(61, 60));
   EXPECT_GT(soft, soft_pattern_limit());
   EXPECT_GT(soft, 50 * soft_pattern_measure(two_bays(61, 61)));
+}
+
+struct BeyondStoreCase {
+  const char* layout;
+  PlateModel model;
+  CheckSolver solver;
+  std::vector<std::string> codes;  // severity and code
+};
+
+std::vector<std::string> severity_codes(const Findings& findings) {
+  std::vector<std::string> codes;
+  for (const Finding& finding : findings) {
+    codes.push_back(std::string(severity_name(finding.severity)) + " " + finding.code);
+  }
+  return codes;
+}
+
+// 20 × 20 elements (441 nodes): lajefem stops on them, the check says so and checks the rest with
+// the sparse engine; under the banded solver the limit is an error.
+TEST(CheckBeyondTheStore, WarnsOfTheLimitAndChecksTheRestAtItsSize) {
+  PlateModel duplicated = simply_supported(20);
+  duplicated.supports.push_back(duplicated.supports.front());
+  const BeyondStoreCase cases[] = {
+      {"simply supported", simply_supported(20), CheckSolver::automatic, {"warning limit"}},
+      {"simply supported, banded",
+       simply_supported(20),
+       CheckSolver::banded,
+       {"error limit"}},
+      {"corner columns",
+       corner_columns(20),
+       CheckSolver::sparse,
+       {"warning limit", "error mechanism-spurious"}},
+      {"no supports",
+       grid_plate(20, 20, 6, 6),
+       CheckSolver::automatic,
+       {"warning limit", "error mechanism-rigid", "error mechanism-spurious"}},
+      {"a support twice", duplicated, CheckSolver::automatic,
+       {"warning limit", "note duplicate-support"}},
+  };
+  for (const BeyondStoreCase& c : cases) {
+    const Findings findings = check_model_beyond_store(c.model, "441 nodes, above the limit of 300",
+                                                       c.solver);
+    EXPECT_EQ(severity_codes(findings), c.codes) << c.layout;
+    EXPECT_NE(findings.front().message.find("441 nodes, above the limit of 300"),
+              std::string::npos);
+  }
+  // The global mechanism that the sparse engine's factorisation meets is explained, not repeated.
+  const Findings free = check_model_beyond_store(grid_plate(20, 20, 6, 6), "441 nodes",
+                                                 CheckSolver::sparse);
+  EXPECT_NE(free[1].message.find("run stops with a global mechanism"), std::string::npos);
 }
 
 }  // namespace
