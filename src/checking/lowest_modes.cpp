@@ -18,6 +18,9 @@ constexpr Index dense_part_size = 64;
 // Modes asked of each Lanczos run, and the most null modes looked for in a part.
 constexpr Index modes_per_run = 6;
 constexpr Index most_null_modes = 48;
+// The largest eigenvalue sets the null limit alone: a residual of 1e-3 of it leaves it some 1e-6
+// off, where the null modes and the softest held ones lie orders of magnitude apart.
+constexpr double largest_tolerance = 1e-3;
 // The shift, a share of the largest eigenvalue, under which a singular matrix is factorised.
 constexpr double singular_shift = 1e-8;
 
@@ -66,7 +69,7 @@ double largest_eigenvalue(const UpperMatrix& a) {
   const Index n = a.pattern.equations;
   Spectra::SymEigsSolver<Product> eigen(product, 1, std::min<Index>(n, 20));
   eigen.init();
-  eigen.compute(Spectra::SortRule::LargestAlge, 1000, 1e-6);
+  eigen.compute(Spectra::SortRule::LargestAlge, 1000, largest_tolerance);
   // A unit diagonal bounds the largest eigenvalue below by 1.
   return eigen.info() == Spectra::CompInfo::Successful ? std::max(eigen.eigenvalues()(0), 1.0)
                                                        : 1.0;
@@ -190,7 +193,7 @@ double largest_eigenvalue_of(Operation& operation) {
   const Index n = operation.rows();
   Spectra::SymEigsSolver<Operation> eigen(operation, 1, std::min<Index>(n, 20));
   eigen.init();
-  eigen.compute(Spectra::SortRule::LargestAlge, 1000, 1e-6);
+  eigen.compute(Spectra::SortRule::LargestAlge, 1000, largest_tolerance);
   return eigen.info() == Spectra::CompInfo::Successful ? eigen.eigenvalues()(0) : 0.0;
 }
 
