@@ -237,7 +237,12 @@ Finding pivot_stop_finding(const PlateModel& model) {
 // A stop of the sparse engine's factorisation that no mechanism explains: a pivot not positive,
 // or cancelled to below 1e-12 of its diagonal, at a freedom that the supports seem to hold.
 Finding sparse_pivot_stop_finding(const AnalysisStop& stop) {
-  return {Severity::error, "solver-pivot", 0, equation_owner(stop.equation).node, 0, 0,
+  return {Severity::error,
+          "solver-pivot",
+          0,
+          equation_owner(stop.equation).node,
+          0,
+          0,
           describe_stop(stop) +
               ", although no mechanism is found: the sparse engine's factorisation finds a "
               "pivot there that is not positive or that cancels to below 1e-12 of its "
@@ -327,13 +332,23 @@ Finding store_limit_finding(const std::string& breach, CheckSolver solver) {
       " (the program's store holds at most 300 nodes, 400 elements, 60 supports, 4 load cases, "
       "80 loads per case and a half-bandwidth of 120)";
   if (solver == CheckSolver::banded) {
-    return {Severity::error, "limit", 0, 0, 0, 0,
+    return {Severity::error,
+            "limit",
+            0,
+            0,
+            0,
+            0,
             "the model exceeds the program's limits: " + breach + limits +
                 ", and --solver banded runs the program's own steps, which cannot hold it: "
                 "check it with --solver sparse (the default beyond the limits), which analyses "
                 "it as lajefem-tools export does, or make the model smaller"};
   }
-  return {Severity::warning, "limit", 0, 0, 0, 0,
+  return {Severity::warning,
+          "limit",
+          0,
+          0,
+          0,
+          0,
           "lajefem stops on this model: " + breach + limits +
               "; lajefem-tools export analyses it with the sparse engine, and the findings "
               "below are that engine's"};
@@ -363,9 +378,8 @@ Findings check_model_beyond_store(const PlateModel& model, const std::string& br
   Findings findings{store_limit_finding(breach, solver)};
   Findings model_findings = check_plate_model(model);
   // The band is one of the store's limits, which the finding above names.
-  model_findings.erase(
-      std::remove_if(model_findings.begin(), model_findings.end(), is_band_limit),
-      model_findings.end());
+  model_findings.erase(std::remove_if(model_findings.begin(), model_findings.end(), is_band_limit),
+                       model_findings.end());
   findings.insert(findings.end(), model_findings.begin(), model_findings.end());
   check_with_sparse_engine(model, findings);
   return findings;

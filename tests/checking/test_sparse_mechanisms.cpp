@@ -272,10 +272,7 @@ TEST(CheckBeyondTheStore, WarnsOfTheLimitAndChecksTheRestAtItsSize) {
   duplicated.supports.push_back(duplicated.supports.front());
   const BeyondStoreCase cases[] = {
       {"simply supported", simply_supported(20), CheckSolver::automatic, {"warning limit"}},
-      {"simply supported, banded",
-       simply_supported(20),
-       CheckSolver::banded,
-       {"error limit"}},
+      {"simply supported, banded", simply_supported(20), CheckSolver::banded, {"error limit"}},
       {"corner columns",
        corner_columns(20),
        CheckSolver::sparse,
@@ -284,19 +281,21 @@ TEST(CheckBeyondTheStore, WarnsOfTheLimitAndChecksTheRestAtItsSize) {
        grid_plate(20, 20, 6, 6),
        CheckSolver::automatic,
        {"warning limit", "error mechanism-rigid", "error mechanism-spurious"}},
-      {"a support twice", duplicated, CheckSolver::automatic,
+      {"a support twice",
+       duplicated,
+       CheckSolver::automatic,
        {"warning limit", "note duplicate-support"}},
   };
   for (const BeyondStoreCase& c : cases) {
-    const Findings findings = check_model_beyond_store(c.model, "441 nodes, above the limit of 300",
-                                                       c.solver);
+    const Findings findings =
+        check_model_beyond_store(c.model, "441 nodes, above the limit of 300", c.solver);
     EXPECT_EQ(severity_codes(findings), c.codes) << c.layout;
     EXPECT_NE(findings.front().message.find("441 nodes, above the limit of 300"),
               std::string::npos);
   }
   // The global mechanism that the sparse engine's factorisation meets is explained, not repeated.
-  const Findings free = check_model_beyond_store(grid_plate(20, 20, 6, 6), "441 nodes",
-                                                 CheckSolver::sparse);
+  const Findings free =
+      check_model_beyond_store(grid_plate(20, 20, 6, 6), "441 nodes", CheckSolver::sparse);
   EXPECT_NE(free[1].message.find("run stops with a global mechanism"), std::string::npos);
 }
 
