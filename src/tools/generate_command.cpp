@@ -162,7 +162,7 @@ void check_generate(GenerateOptions& options) {
   options.plate.spring = options.model.spring;
 }
 
-std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::LimitBreach& breach) {
+std::string mesh_advice(const meshing::PlateRequest& plate, const StoreLimitBreach& breach) {
   if (breach.what.rfind("load", 0) == 0) {
     return "split the loads over at most 4 load cases of at most 80 loads";
   }
@@ -179,14 +179,13 @@ std::string mesh_advice(const meshing::PlateRequest& plate, const meshing::Limit
 // The limits that the options go beyond whatever the grid (the elements asked for, more columns
 // than support records, the loads), found before a grid too large to hold is built.
 void reject_evident_breach(const GenerateOptions& options) {
-  const auto advice = [&](const meshing::LimitBreach& breach) {
+  const auto advice = [&](const StoreLimitBreach& breach) {
     return mesh_advice(options.plate, breach);
   };
   const long long elements = 1LL * options.plate.least_nx * options.plate.least_ny;
   if (elements > limits::max_elements) {
-    const meshing::LimitBreach breach{"elements", elements, limits::max_elements};
-    throw InputError("the model has at least " + meshing::describe_breach(breach) + ": " +
-                     advice(breach));
+    const StoreLimitBreach breach{"elements", elements, limits::max_elements};
+    throw InputError("the model has at least " + describe_breach(breach) + ": " + advice(breach));
   }
   PlateModel counts;
   counts.supports.resize(options.plate.columns.size());
@@ -245,9 +244,8 @@ int run_generate(const Words& words, ToolStreams& streams) {
   }
   PlateModel& model = generated.model;
   complete_model(model, options.model, "plate", "generate", streams);
-  reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
-    return mesh_advice(options.plate, breach);
-  });
+  reject_beyond_limits(
+      model, [&](const StoreLimitBreach& breach) { return mesh_advice(options.plate, breach); });
   refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
   write_model(model, generate_headings(generated, options.plate), options.model.output, "",
               "mesh " + mesh_text(generated.mesh) + ": " + model_summary(model), streams);

@@ -164,13 +164,13 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
 }
 
 void reject_beyond_limits(const PlateModel& model,
-                          const std::function<std::string(const meshing::LimitBreach&)>& advice) {
-  const auto breach = meshing::find_limit_breach(model);
+                          const std::function<std::string(const StoreLimitBreach&)>& advice) {
+  const auto breach = store_limit_breach(model);
   if (!breach) {
     return;
   }
   const std::string more = advice ? advice(*breach) : std::string();
-  throw InputError("the model has " + meshing::describe_breach(*breach) +
+  throw InputError("the model has " + describe_breach(*breach) +
                    (more.empty() ? std::string() : ": " + more));
 }
 

@@ -12,9 +12,9 @@
 
 #include "files/run_files.hpp"
 #include "meshing/data_file_writer.hpp"
-#include "meshing/model_limits.hpp"
 #include "meshing/model_loads.hpp"
 #include "model/plate_model.hpp"
+#include "model/store_limits.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -51,7 +51,7 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
 // InputError naming the limit the model goes beyond, followed by advice(breach) when it has any.
 void reject_beyond_limits(
     const PlateModel& model,
-    const std::function<std::string(const meshing::LimitBreach&)>& advice = nullptr);
+    const std::function<std::string(const StoreLimitBreach&)>& advice = nullptr);
 
 // "36 nodes, 25 elements, 20 support records, half-bandwidth 27, 1 load case"
 std::string model_summary(const PlateModel& model);

@@ -138,7 +138,7 @@ int run_renumber(const Words& words, ToolStreams& streams) {
   const ReadDataFile data = read_data_file_named(options.input);
   const meshing::NumberingChoice choice = meshing::best_numbering(data.model);
   const PlateModel model = meshing::renumbered(data.model, choice.numbering);
-  reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
+  reject_beyond_limits(model, [&](const StoreLimitBreach& breach) {
     return breach.what == "half-bandwidth"
                ? "no numbering found brings it within the limit: make the mesh coarser"
                : std::string();
