@@ -154,9 +154,20 @@ TEST(SoftPatterns, ComputedDeflectionOfTheEvenBayIsPatterned) {
 TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
   using meshing::EdgeKind;
   const EdgeKind kinds[4] = {EdgeKind::free, EdgeKind::simple, EdgeKind::hard, EdgeKind::clamped};
+  const auto plate = [](double a, double b, int nx, int ny, std::array<EdgeKind, 4> edges,
+                        std::vector<meshing::PlanPoint> columns) {
+    meshing::PlateRequest request;
+    request.length_x = a;
+    request.length_y = b;
+    request.least_nx = nx;
+    request.least_ny = ny;
+    request.edges = edges;
+    request.columns = std::move(columns);
+    return request;
+  };
   std::vector<meshing::PlateRequest> requests;
   for (int code = 0; code < 256; ++code) {
-    meshing::PlateRequest request{6, 4, 6, 4, {}, {}, {}, 1e6f, {}, {}};
+    meshing::PlateRequest request = plate(6, 4, 6, 4, {}, {});
     for (int side = 0; side < 4; ++side) {
       request.edges[side] = kinds[(code >> (2 * side)) % 4];
     }
@@ -165,37 +176,15 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
     }
   }
   const std::array<EdgeKind, 4> free{};
-  requests.push_back({6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}, {}, 1e6f, {}, {}});
-  requests.push_back({12,
-                      12,
-                      10,
-                      10,
-                      free,
-                      {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
-  requests.push_back({12,
-                      8,
-                      10,
-                      8,
-                      {EdgeKind::simple, EdgeKind::free, EdgeKind::free, EdgeKind::free},
-                      {{6, 4}, {12, 8}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
-  requests.push_back({10,
-                      6,
-                      9,
-                      5,
-                      {EdgeKind::free, EdgeKind::simple, EdgeKind::free, EdgeKind::free},
-                      {{0, 0}, {0, 6}, {5, 3}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
+  requests.push_back(plate(6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}));
+  requests.push_back(
+      plate(12, 12, 10, 10, free, {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}}));
+  requests.push_back(plate(12, 8, 10, 8,
+                           {EdgeKind::simple, EdgeKind::free, EdgeKind::free, EdgeKind::free},
+                           {{6, 4}, {12, 8}}));
+  requests.push_back(plate(10, 6, 9, 5,
+                           {EdgeKind::free, EdgeKind::simple, EdgeKind::free, EdgeKind::free},
+                           {{0, 0}, {0, 6}, {5, 3}}));
   ASSERT_GT(requests.size(), 100u);
   for (const meshing::PlateRequest& request : requests) {
     PlateModel model = meshing::generate_plate(request).model;
