@@ -12,9 +12,11 @@
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "postprocessing/combinations.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/result_sets.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -28,7 +30,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
-    "                            [--allow-spurious]\n"
+    "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -37,7 +39,15 @@ constexpr const char* export_help =
     "                                My_bottom, Mx_top and My_top\n"
     "  NAME-nodes.csv                a row per node and load case\n"
     "  NAME-points.csv               a row per element Gauss point and load case\n"
+    "  NAME-C.vtu, NAME-C-FIELD.svg  the same for each combination C, with rows in the tables\n"
+    "  NAME-E.vtu, NAME-E.csv,       an envelope E, envelope (--envelope) or C-envelope (a\n"
+    "  NAME-E-FIELD.svg              combination C with pattern terms): the greatest and least\n"
+    "                                value of every node field with the set that governs it;\n"
+    "                                maps of the extreme w and Wood-Armer moments\n"
     "and prints a summary: load and reaction sums, largest deflection, extreme moments.\n"
+    "A model of more than 20000 nodes gets binary VTU files (the same arrays, appended raw);\n"
+    "a mesh of more than 10000 elements is mapped without its element edges, each band one\n"
+    "path sampled at the picture's pixels.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR   folder of the files (default: the data file's folder; made if absent)\n"
@@ -46,6 +56,15 @@ constexpr const char* export_help =
     "  --w-down           +w points down, gravity loads are positive: positive moments stretch\n"
     "                     the bottom face\n"
     "  --only LIST        write only these kinds of file: vtu, svg, csv, separated by commas\n"
+    "  --combination NAME=EXPR\n"
+    "                     a load combination (repeatable): EXPR a sum of terms FACTOR*CASE,\n"
+    "                     load cases numbered from 1, e.g. ULS=1.35*1+1.5*2; a term FACTOR?CASE\n"
+    "                     is a pattern term, taken only where it is unfavourable, and makes the\n"
+    "                     combination an envelope (ULS=1.35*1+1.5?2+1.5?3). NAME: letters,\n"
+    "                     digits, _ and -, at most 16 characters, not a case's (2, case2) nor\n"
+    "                     envelope\n"
+    "  --envelope         write the envelope over all combinations (without any, over the load\n"
+    "                     cases): NAME-envelope.csv, .vtu and maps\n"
     "  --allow-spurious   write the results of a model whose element checkerboard is soft\n"
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
@@ -61,6 +80,8 @@ struct ExportOptions {
   fs::path folder;  // empty: the data file's folder
   WDirection direction = WDirection::up;
   ExportKinds kinds;
+  std::vector<Combination> combinations;
+  bool envelope = false;
   bool allow_spurious = false;
   bool help = false;
 };
@@ -83,6 +104,24 @@ ExportKinds parse_kinds(const std::string& list) {
     start = comma + 1;
   }
   return kinds;
+}
+
+Combination combination_option(const std::string& definition) {
+  try {
+    return parse_combination(definition);
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
+}
+
+// A combination of a load case the model does not have, or a name given twice, is a wrong
+// command line, known once the model is read.
+void check_combination_options(const ExportOptions& options, const PlateModel& model) {
+  try {
+    check_combinations(options.combinations, model.load_cases.size());
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
 }
 
 ExportOptions parse_export_options(const Words& words) {
@@ -110,6 +149,10 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--combination") {
+      options.combinations.push_back(combination_option(cursor.value_for(word)));
+    } else if (word == "--envelope") {
+      options.envelope = true;
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -166,15 +209,6 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
   return std::get<AnalysisResults>(std::move(outcome));
-}
-
-std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
-                                        WDirection direction) {
-  std::vector<CaseFields> cases;
-  for (const LoadCaseResults& results : analysis.cases) {
-    cases.push_back(case_fields(model, results, direction));
-  }
-  return cases;
 }
 
 // The warning that the results carry the element's spurious checkerboard, empty when they do
@@ -252,13 +286,15 @@ int run_export(const Words& words, ToolStreams& streams) {
     return 0;
   }
   const PlateModel model = read_model(options.data_file);
+  check_combination_options(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
+  const ResultSets sets =
+      result_sets(model, results, options.combinations, options.envelope, options.direction);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::vector<OutputFile> files = export_files(
-      model, cases, name, options.direction, options.kinds,
+      model, sets.sets, sets.envelopes, name, options.direction, options.kinds,
       warning.empty() ? ""
                       : "WARNING: spurious checkerboard in these results, do not design from them");
   write_output_files(files, folder, options.data_file);
@@ -266,7 +302,10 @@ int run_export(const Words& words, ToolStreams& streams) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
   }
-  write_summary(streams.out, model, cases, options.direction);
+  write_summary(streams.out, model, sets.sets, options.direction);
+  for (const Envelope& envelope : sets.envelopes) {
+    write_envelope_summary(streams.out, model, envelope, options.direction);
+  }
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
 }

@@ -369,7 +369,7 @@ void reject_evident_breach(const GenerateOptions& options) {
   if (elements > limits::max_elements) {
     const meshing::LimitBreach breach{"elements", elements, limits::max_elements};
     throw InputError("the model has at least " + meshing::describe_breach(breach) + ": " +
-                     advice(breach));
+                     advice(breach) + large_option_advice());
   }
   PlateModel counts;
   counts.supports.resize(options.plate.columns.size());
@@ -431,7 +431,9 @@ int run_generate(const Words& words, ToolStreams& streams) {
   check_generate(options);
   refuse_spurious(meshing::symmetry_fault(options.plate), options.allow_spurious, "", "generate",
                   streams);
-  reject_evident_breach(options);
+  if (!options.model.large) {
+    reject_evident_breach(options);
+  }
   meshing::GeneratedPlate generated = generate_checked(options);
   if (!meshing::holds_free_patterns(generated)) {
     throw InputError(
@@ -440,12 +442,18 @@ int run_generate(const Words& words, ToolStreams& streams) {
   }
   PlateModel& model = generated.model;
   complete_area_loads(model, options.model, streams);
-  reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
-    return mesh_advice(options.plate, model, breach);
-  });
-  refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
+  const auto breach = allowed_breach(model, options.model.large,
+                                     [&](const meshing::LimitBreach& beyond) {
+                                       return mesh_advice(options.plate, model, beyond);
+                                     });
+  // Supported edges alone hold the checkerboard firmly: only columns can leave it soft.
+  if (!breach || !options.plate.columns.empty()) {
+    refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
+  }
   write_model(model, generate_headings(generated, options.plate), options.model.output, "",
-              "mesh " + mesh_text(generated.mesh) + ": " + model_summary(model), streams);
+              "mesh " + mesh_text(generated.mesh) + ": " + model_summary(model) +
+                  beyond_limits_note(breach),
+              streams);
   return 0;
 }
 

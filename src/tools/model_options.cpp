@@ -28,9 +28,12 @@ std::string model_options_help(const std::string& repeatable) {
          "  --results NAME        results file lajefem writes, 12 characters at most\n"
          "                        (default: the output's base name with .res)\n"
          "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
+         "  --large               write a model beyond lajefem's limits (300 nodes, 400\n"
+         "                        elements, 60 support records, half-bandwidth 120, 4 load\n"
+         "                        cases of 80 loads), refused otherwise: lajefem cannot run\n"
+         "                        it, lajefem-tools export can\n"
          "  -h, --help            show this text\n"
          "Loads are written with the sign given (the data file's: -10 pushes down, +w up).\n"
-         "up).\n"
          "Options other than " +
          repeatable +
          "--uniform, --point, --self-weight and --case are given once.\n"
@@ -78,6 +81,8 @@ bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelO
     const double x = cursor.number_for(option);
     const double y = cursor.number_for(option);
     add_load(options, {Kind::point, x, y, cursor.real_for(option)});
+  } else if (option == "--large") {
+    options.large = true;
   } else if (option == "--self-weight") {
     const float density = cursor.real_for(option);
     if (!(density > 0)) {
@@ -195,15 +200,32 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
   return meshing::add_load_cases(model, gravity_signed(options.cases, options.w_down));
 }
 
-void reject_beyond_limits(const PlateModel& model,
-                          const std::function<std::string(const meshing::LimitBreach&)>& advice) {
+void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice) {
+  allowed_breach(model, false, advice);
+}
+
+std::optional<meshing::LimitBreach> allowed_breach(const PlateModel& model, bool large,
+                                                   const BreachAdvice& advice) {
   const auto breach = meshing::find_limit_breach(model);
-  if (!breach) {
-    return;
+  if (!breach || large) {
+    return breach;
   }
   const std::string more = advice ? advice(*breach) : std::string();
   throw InputError("the model has " + meshing::describe_breach(*breach) +
-                   (more.empty() ? std::string() : ": " + more));
+                   (more.empty() ? std::string() : ": " + more) + large_option_advice());
+}
+
+std::string large_option_advice() {
+  return " (or give --large to write it all the same: lajefem cannot run it, lajefem-tools "
+         "export can)";
+}
+
+std::string beyond_limits_note(const std::optional<meshing::LimitBreach>& breach) {
+  if (!breach) {
+    return {};
+  }
+  return "; beyond lajefem's limits (" + meshing::describe_breach(*breach) +
+         "): lajefem cannot run it, lajefem-tools export can";
 }
 
 namespace {

@@ -136,7 +136,8 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
   } catch (const InputError& error) {
     EXPECT_STREQ(error.what(),
                  "the model has 441 nodes, above the limit of 300: the finest mesh of "
-                 "the same proportions that fits is --mesh 15 15");
+                 "the same proportions that fits is --mesh 15 15 (or give --large to write it all "
+                 "the same: lajefem cannot run it, lajefem-tools export can)");
   }
   EXPECT_FALSE(fs::exists(path("big")));
   // Counts far beyond any limit are refused before a grid is built.
@@ -145,10 +146,129 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
                        "--material", "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")});
     FAIL();
   } catch (const InputError& error) {
-    EXPECT_STREQ(error.what(),
-                 "the model has at least 20000000000 elements, above the limit of 400: the finest "
-                 "mesh of the same proportions that fits is --mesh 20 10");
+    EXPECT_STREQ(
+        error.what(),
+        "the model has at least 20000000000 elements, above the limit of 400: the finest "
+        "mesh of the same proportions that fits is --mesh 20 10 (or give --large to write it "
+        "all the same: lajefem cannot run it, lajefem-tools export can)");
   }
+}
+
+// A gmsh mesh (MSH 4.1) of n × n unit squares in one surface, physical group "slab".
+std::string square_grid_mesh(int n) {
+  const int side = n + 1;
+  std::ostringstream text;
+  text << "$MeshFormat\n4.1 0 8\n$EndMeshFormat\n"
+       << "$PhysicalNames\n1\n2 1 \"slab\"\n$EndPhysicalNames\n"
+       << "$Entities\n0 0 1 0\n1 0 0 0 " << n << ' ' << n << " 0 1 1 0\n$EndEntities\n"
+       << "$Nodes\n1 " << side * side << " 1 " << side * side << "\n2 1 0 " << side * side << '\n';
+  for (int k = 1; k <= side * side; ++k) {
+    text << k << '\n';
+  }
+  for (int k = 0; k < side * side; ++k) {
+    text << k % side << ' ' << k / side << " 0\n";
+  }
+  text << "$EndNodes\n$Elements\n1 " << n * n << " 1 " << n * n << "\n2 1 3 " << n * n << '\n';
+  for (int e = 0; e < n * n; ++e) {
+    const int corner = e / n * side + e % n + 1;
+    text << e + 1 << ' ' << corner << ' ' << corner + 1 << ' ' << corner + side + 1 << ' '
+         << corner + side << '\n';
+  }
+  text << "$EndElements\n";
+  return text.str();
+}
+
+// Beyond the program's limits, generate and import refuse the model and name --large; with it
+// they write the model and say which program runs it.
+TEST_F(MeshCommands, LargeWritesAModelBeyondTheLimits) {
+  {
+    std::ofstream out(path("grid.msh"));
+    out << square_grid_mesh(20);
+  }
+  const Words material{"--material", "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")};
+  const struct {
+    int (*command)(const Words&, ToolStreams&);
+    Words words;  // material added
+    const char* summary_start;
+  } rows[] = {
+      {run_generate,
+       {"--size", "8", "8", "--mesh", "20", "20", "--edges", "SSSS"},
+       "mesh 20 x 20: 441 nodes, 400 elements, 80 support records"},
+      {run_generate,
+       {"--size", "8", "8", "--mesh", "40", "10", "--edges", "SCSC", "--column", "4", "4"},
+       "mesh 42 x 10: 473 nodes, 420 elements, 105 support records"},
+      {run_import,
+       {path("grid.msh"), "--support", "slab=S"},
+       "grid.msh: 0 clockwise quadrangles reversed, 0 unused nodes dropped: 441 nodes"},
+  };
+  const std::string note =
+      "; beyond lajefem's limits (441 nodes, above the limit of 300): lajefem cannot run it, "
+      "lajefem-tools export can\n";
+  for (const auto& row : rows) {
+    Words words = row.words;
+    words.insert(words.end(), material.begin(), material.end());
+    fs::remove(path("big"));
+    try {
+      run(row.command, words);
+      ADD_FAILURE() << row.summary_start;
+    } catch (const InputError& error) {
+      EXPECT_NE(std::string(error.what()).find("give --large to write it"), std::string::npos)
+          << error.what();
+    }
+    EXPECT_FALSE(fs::exists(path("big")));
+    words.push_back("--large");
+    ASSERT_EQ(run(row.command, words), 0) << row.summary_start;
+    EXPECT_EQ(out_.str().rfind(row.summary_start, 0), 0u) << out_.str();
+    EXPECT_NE(out_.str().find("; beyond lajefem's limits ("), std::string::npos) << out_.str();
+    EXPECT_TRUE(fs::exists(path("big")));
+  }
+  EXPECT_EQ(out_.str().substr(out_.str().size() - note.size()), note);
+  // Within the limits --large changes nothing: no note.
+  Words small{"--size", "2", "2", "--mesh", "4", "4", "--edges", "SSSS", "--large"};
+  small.insert(small.end(), material.begin(), material.end());
+  ASSERT_EQ(run(run_generate, small), 0);
+  EXPECT_EQ(out_.str().find("beyond"), std::string::npos) << out_.str();
+  EXPECT_TRUE(analyses(read("big")));
+}
+
+// A fan of 99 elements round one node (298 nodes): every numbering leaves that node's elements
+// spread over half the nodes, a half-bandwidth above 120 that renumber refuses without --large.
+TEST_F(MeshCommands, RenumberLargeWritesABandBeyondTheLimit) {
+  PlateModel fan;
+  fan.nodes.push_back({0, 0});
+  for (int e = 0; e < 99; ++e) {
+    const float angle = 0.0634f * static_cast<float>(e);
+    for (int k = 1; k <= 3; ++k) {
+      fan.nodes.push_back(
+          {static_cast<float>(k) * std::cos(angle + 0.01f * static_cast<float>(k)),
+           static_cast<float>(k) * std::sin(angle + 0.01f * static_cast<float>(k))});
+    }
+    fan.elements.push_back({1, {1, 3 * e + 2, 3 * e + 3, 3 * e + 4}});
+  }
+  fan.supports.push_back({1, 1e6f, 1e6f, 1e6f});
+  fan.elastic_modulus_gpa = 30;
+  fan.poisson_ratio = 0.2f;
+  fan.thickness = 0.2f;
+  fan.results_name = "leque.res";
+  fan.load_cases = {{{{2, 0, {-5}}}}};
+  {
+    std::ofstream out(path("leque"));
+    meshing::write_data_file(out, fan, meshing::standard_headings("leque", "", 1));
+  }
+  try {
+    run(run_renumber, {path("leque"), "-o", path("novo")});
+    ADD_FAILURE() << "renumbered";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("above the limit of 120"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("give --large to write it"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(path("novo")));
+  ASSERT_EQ(run(run_renumber, {path("leque"), "-o", path("novo"), "--large"}), 0);
+  EXPECT_NE(out_.str().find(", above the limit of 120): lajefem cannot run it, lajefem-tools "
+                            "export can\n"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_TRUE(fs::exists(path("novo")));
 }
 
 TEST_F(MeshCommands, RefusedRequests) {
