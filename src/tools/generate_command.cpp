@@ -442,10 +442,10 @@ int run_generate(const Words& words, ToolStreams& streams) {
   }
   PlateModel& model = generated.model;
   complete_area_loads(model, options.model, streams);
-  const auto breach = allowed_breach(model, options.model.large,
-                                     [&](const meshing::LimitBreach& beyond) {
-                                       return mesh_advice(options.plate, model, beyond);
-                                     });
+  const auto breach =
+      allowed_breach(model, options.model.large, [&](const meshing::LimitBreach& beyond) {
+        return mesh_advice(options.plate, model, beyond);
+      });
   // Supported edges alone hold the checkerboard firmly: only columns can leave it soft.
   if (!breach || !options.plate.columns.empty()) {
     refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);
