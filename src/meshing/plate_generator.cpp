@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "meshing/data_file_writer.hpp"
 #include "meshing/meshing_error.hpp"
 #include "model/limits.hpp"
 #include "model/store_limits.hpp"
@@ -500,8 +501,10 @@ std::string symmetry_fault(const PlateRequest& request) {
   if (request.columns.empty()) {
     return {};
   }
-  const char* names[] = {"bottom edge (y = 0)", "right edge (x = A)", "top edge (y = B)",
-                         "left edge (x = 0)"};
+  const std::string a = real_text(static_cast<float>(request.length_x));
+  const std::string b = real_text(static_cast<float>(request.length_y));
+  const std::string names[] = {"bottom edge (y = 0)", "right edge (x = " + a + ")",
+                               "top edge (y = " + b + ")", "left edge (x = 0)"};
   for (int edge = bottom; edge <= left; ++edge) {
     if (request.edges[edge] != EdgeKind::symmetry) {
       continue;

@@ -45,15 +45,15 @@ struct PlateRequest {
   int least_ny = 1;
   std::array<EdgeKind, 4> edges{};  // bottom (y = 0), right (x = A), top (y = B), left (x = 0)
   std::vector<PlanPoint> columns;   // point supports (w held)
-  std::vector<PlanRectangle> column_heads;  // columns of a size: every node in them w held
-  std::vector<Wall> walls;
-  std::vector<PlanRectangle> openings;  // no elements inside; their sides are free
-  std::vector<PlanPoint> points;  // other points a grid line must pass through (loads' corners)
-  float spring = 1.0e6f;          // GN/m on every held freedom
+  std::vector<PlanPoint> points;    // other points a grid line must pass through (loads' corners)
+  float spring = 1.0e6f;            // GN/m on every held freedom
   // The stretches between neighbouring parity stops along x and along y (counted from the
   // origin, see grid_lines) whose element count is made even instead of odd.
   std::vector<int> even_runs_x;
   std::vector<int> even_runs_y;
+  std::vector<PlanRectangle> column_heads;  // columns of a size: every node in them w held
+  std::vector<Wall> walls;
+  std::vector<PlanRectangle> openings;  // no elements inside; their sides are free
   // The most by which an element may be larger than its neighbour nearer a support; 1: the
   // elements between grid lines through features are equal.
   double grade = 1;

@@ -368,8 +368,8 @@ void reject_evident_breach(const GenerateOptions& options) {
   const long long elements = 1LL * options.plate.least_nx * options.plate.least_ny;
   if (elements > limits::max_elements) {
     const StoreLimitBreach breach{"elements", elements, limits::max_elements};
-    throw InputError("the model has at least " + describe_breach(breach) + ": " +
-                     advice(breach) + large_option_advice());
+    throw InputError("the model has at least " + describe_breach(breach) + ": " + advice(breach) +
+                     large_option_advice());
   }
   PlateModel counts;
   counts.supports.resize(options.plate.columns.size());
@@ -442,10 +442,9 @@ int run_generate(const Words& words, ToolStreams& streams) {
   }
   PlateModel& model = generated.model;
   complete_area_loads(model, options.model, streams);
-  const auto breach = allowed_breach(model, options.model.large,
-                                     [&](const StoreLimitBreach& beyond) {
-                                       return mesh_advice(options.plate, model, beyond);
-                                     });
+  const auto breach = allowed_breach(
+      model, options.model.large,
+      [&](const StoreLimitBreach& beyond) { return mesh_advice(options.plate, model, beyond); });
   // Supported edges alone hold the checkerboard firmly: only columns can leave it soft.
   if (!breach || !options.plate.columns.empty()) {
     refuse_soft_pattern(model, options.allow_spurious, "", "generate", streams);

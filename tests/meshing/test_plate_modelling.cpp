@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <map>
-#include <set>
 #include <variant>
 
 #include "analysis/analysis.hpp"
@@ -73,20 +72,6 @@ TEST(PlateModelling, HeldFreedomsOfWallsOpeningsColumnHeadsAndSymmetryEdges) {
        {},
        "-xy --y --y --y --y|-x- --- --- --- ---|"
        "-x- --- --- --- ---|-x- --- --- --- ---|-x- --- --- --- ---"},
-      {"Y on the right and top edges",
-       "FYYF",
-       {},
-       {},
-       {},
-       "--- --- --- --- -x-|--- --- --- --- -x-|"
-       "--- --- --- --- -x-|--- --- --- --- -x-|--y --y --y --y -xy"},
-      {"wall S along y at x = 2",
-       "FFFF",
-       {{{2, 0, 2, 4}, EdgeKind::simple}},
-       {},
-       {},
-       "--- --- w-- --- ---|--- --- w-- --- ---|--- --- w-- --- ---|--- --- w-- --- ---|"
-       "--- --- w-- --- ---"},
       {"wall H along x at y = 1, half across",
        "FFFF",
        {{{0, 1, 2, 1}, EdgeKind::hard}},
@@ -94,13 +79,6 @@ TEST(PlateModelling, HeldFreedomsOfWallsOpeningsColumnHeadsAndSymmetryEdges) {
        {},
        "--- --- --- --- ---|wx- wx- wx- --- ---|--- --- --- --- ---|--- --- --- --- ---|"
        "--- --- --- --- ---"},
-      {"wall C on the top edge of a free plate",
-       "SFFF",
-       {{{1, 4, 3, 4}, EdgeKind::clamped}},
-       {},
-       {},
-       "w-- w-- w-- w-- w--|--- --- --- --- ---|--- --- --- --- ---|--- --- --- --- ---|"
-       "--- wxy wxy wxy ---"},
       {"opening in the middle: its sides free",
        "SSSS",
        {},
@@ -229,40 +207,6 @@ TEST(GradedGridLines, GrowFromTheSupportsTowardsTheSpans) {
       EXPECT_NEAR(lines[k], row.lines[k], 1e-12) << row.length << " " << row.least << " line " << k;
     }
   }
-}
-
-// On a whole plate the grading keeps the counts of the equal mesh, so the odd rule between
-// columns holds, and no element is more than R times its neighbour (every stop here is a
-// support, so the elements on either side of one are the small ones).
-TEST(GradedGridLines, KeepTheCountsAndTheRatio) {
-  PlateRequest request;
-  request.length_x = 12;
-  request.length_y = 9;
-  request.least_nx = 10;
-  request.least_ny = 8;
-  request.edges = edges_of("CFSF");
-  request.columns = {{0, 4.5}, {6, 4.5}, {12, 4.5}};
-  const GeneratedPlate equal = generate_plate(request);
-  request.grade = 1.3;
-  const GeneratedPlate graded = generate_plate(request);
-  EXPECT_EQ(graded.mesh.nx, equal.mesh.nx);
-  EXPECT_EQ(graded.mesh.ny, equal.mesh.ny);
-  EXPECT_TRUE(holds_free_patterns(graded));
-  std::set<float> xs;
-  std::set<float> ys;
-  for (const PlateNode& node : graded.model.nodes) {
-    xs.insert(node.x);
-    ys.insert(node.y);
-  }
-  for (const std::set<float>* lines : {&xs, &ys}) {
-    const std::vector<double> at(lines->begin(), lines->end());
-    for (std::size_t k = 2; k < at.size(); ++k) {
-      const double ratio = (at[k] - at[k - 1]) / (at[k - 1] - at[k - 2]);
-      EXPECT_LE(std::max(ratio, 1 / ratio), 1.3 * (1 + 1e-5)) << "at " << at[k - 1];
-    }
-  }
-  const std::vector<double> x_lines(xs.begin(), xs.end());
-  EXPECT_LT(x_lines[1] - x_lines[0], 12.0 / equal.mesh.nx);  // finer at the clamped edge
 }
 
 PlateModel loaded(PlateModel model) {

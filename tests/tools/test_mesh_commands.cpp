@@ -371,7 +371,8 @@ TEST_F(MeshCommands, LinesOfSymmetryMidBayAreRefused) {
   Words allowed = quarter;
   allowed.push_back("--allow-spurious");
   EXPECT_EQ(run(run_generate, allowed), 0);
-  EXPECT_NE(err_.str().find("warning: the line of symmetry on the right edge"), std::string::npos)
+  EXPECT_NE(err_.str().find("warning: the line of symmetry on the right edge (x = 9)"),
+            std::string::npos)
       << err_.str();
   const Words sound = {"--size",    "6",    "6",          "--mesh",     "6",   "6",
                        "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
