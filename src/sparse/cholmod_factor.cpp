@@ -113,6 +113,12 @@ std::vector<SuiteSparse_long> node_dissection_order(const StiffnessPattern& patt
   return order;
 }
 
+// Whether the pattern is a plate's, three equations to a node of its node graph; any other
+// symmetric matrix (a principal submatrix, say) is ordered by METIS on its own graph.
+bool has_node_graph(const StiffnessPattern& pattern) {
+  return pattern.equations == 3 * static_cast<std::int64_t>(pattern.lower_neighbours.size());
+}
+
 // The pivot of every column of the factor, in the factor's (permuted) order: L(k, k)² of a
 // supernodal or simplicial LLᵀ factor, D(k, k) of an LDLᵀ one.
 std::vector<double> factor_pivots(const cholmod_factor& factor) {
@@ -173,8 +179,13 @@ CholeskyFactor::CholeskyFactor(const StiffnessPattern& pattern, const std::vecto
   state_->equations = pattern.equations;
   cholmod_sparse a = upper_matrix_view(pattern, values);
   Clock::time_point start = Clock::now();
-  std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
-  state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);
+  if (has_node_graph(pattern)) {
+    std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
+    state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);
+  } else {
+    common.method[0].ordering = CHOLMOD_METIS;
+    state_->factor = cholmod_l_analyze(&a, &common);
+  }
   if (state_->factor == nullptr) {
     check_status(common, "ordering");
   }
