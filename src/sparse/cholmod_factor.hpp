@@ -30,9 +30,7 @@ struct FactorCost {
   double factor_seconds = 0;
 };
 
-// A factor of the matrix with the pattern's structure and `values` (one per stored entry). A
-// pattern without a node graph (lower_neighbours empty) is any symmetric matrix, ordered by METIS
-// on its own graph.
+// A factor of the matrix with the pattern's structure and `values` (one per stored entry).
 // std::bad_alloc when memory runs out; std::runtime_error for any other failure of the library.
 class CholeskyFactor {
  public:
