@@ -3,6 +3,9 @@
 // (rigid motions and the checkerboard): the mechanism numerics through the sparse engine alone,
 // then the whole check with its sparse run, with the peak memory of the process.
 // Usage: time_check_large N [N...], e.g. time_check_large 120 316.
+// Measured on 2 cores shared with other work (load average 6), 316 × 316 (100,489 nodes):
+// mechanisms 22 s sound, 27 s on corner columns, 24 s without supports; the whole check 27 to
+// 58 s, peak 850 MiB. 120 × 120: mechanisms 1.1 to 5.3 s, check 2 to 5 s, peak 130 MiB.
 #include <sys/resource.h>
 
 #include <chrono>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -14,6 +15,7 @@
 #include "meshing/renumbering.hpp"
 #include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
+#include "model/store_limits.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "steps/results_name.hpp"
@@ -385,19 +387,11 @@ Findings check_model_beyond_store(const PlateModel& model, const std::string& br
   return findings;
 }
 
-Findings check_data_file(std::istream& data, const std::filesystem::path& data_file,
-                         CheckSolver solver) {
-  DecimalCommaScan scan(*data.rdbuf());
-  std::istream scanned(&scan);
-  const std::filesystem::path folder = run_folder(data_file);
-  const ModelReading reading =
-      read_plate_model_as_run(scanned, folder, data_file.filename().string());
-  Findings findings = scan.findings();
-  if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
-    findings.push_back(reading_stop_finding(*stop));
-    return findings;
-  }
-  const PlateModel& model = std::get<PlateModel>(reading);
+namespace {
+
+// The checks of a model that the program's reader read, after the findings of its reading.
+Findings check_read_model(const PlateModel& model, const std::filesystem::path& folder,
+                          Findings findings, CheckSolver solver) {
   const Findings model_findings = check_plate_model(model);
   findings.insert(findings.end(), model_findings.begin(), model_findings.end());
   if (solver == CheckSolver::sparse) {
@@ -415,6 +409,54 @@ Findings check_data_file(std::istream& data, const std::filesystem::path& data_f
     check_results_file(folder, model, findings);
   }
   return findings;
+}
+
+// The file that the program's reader stops on at a count beyond the store, read again from its
+// start without the store's limits and checked at its size. Nothing when the stream cannot go
+// back to its start or the model read lies within the store after all.
+std::optional<Findings> check_file_beyond_store(std::istream& data, CheckSolver solver) {
+  data.clear();
+  if (!data.seekg(0)) {
+    return std::nullopt;
+  }
+  DecimalCommaScan scan(*data.rdbuf());
+  std::istream scanned(&scan);
+  const ModelReading reading = read_plate_model_any_size(scanned);
+  Findings findings = scan.findings();
+  if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
+    findings.push_back(reading_stop_finding(*stop));
+    return findings;
+  }
+  const PlateModel& model = std::get<PlateModel>(reading);
+  const auto breach = store_limit_breach(model);
+  if (!breach) {
+    return std::nullopt;
+  }
+  const Findings beyond = check_model_beyond_store(model, describe_breach(*breach), solver);
+  findings.insert(findings.end(), beyond.begin(), beyond.end());
+  return findings;
+}
+
+}  // namespace
+
+Findings check_data_file(std::istream& data, const std::filesystem::path& data_file,
+                         CheckSolver solver) {
+  DecimalCommaScan scan(*data.rdbuf());
+  std::istream scanned(&scan);
+  const std::filesystem::path folder = run_folder(data_file);
+  const ModelReading reading =
+      read_plate_model_as_run(scanned, folder, data_file.filename().string());
+  Findings findings = scan.findings();
+  if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
+    if (exceeds_limit(*stop)) {
+      if (auto beyond = check_file_beyond_store(data, solver)) {
+        return *beyond;
+      }
+    }
+    findings.push_back(reading_stop_finding(*stop));
+    return findings;
+  }
+  return check_read_model(std::get<PlateModel>(reading), folder, std::move(findings), solver);
 }
 
 }  // namespace lajefem

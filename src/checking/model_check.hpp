@@ -19,8 +19,9 @@ enum class CheckSolver { automatic, banded, sparse };
 
 // Every finding about the data file read from `data`, which lies at `data_file`: lajefem runs in
 // that file's folder, where the results name must not designate the data file or the log. A data
-// error leaves nothing else to check but the lines read up to it. The file is read once, a line
-// at a time.
+// error leaves nothing else to check but the lines read up to it. The file is read a line at a
+// time, once; a file that the program's reader stops on at a count beyond the store is read again
+// from its start without the store's limits (when `data` can go back) and checked at its size.
 Findings check_data_file(std::istream& data, const std::filesystem::path& data_file,
                          CheckSolver solver = CheckSolver::automatic);
 

@@ -8,12 +8,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <variant>
 
 #include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_check.hpp"
 #include "checking/soft_patterns.hpp"
+#include "plate_files.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "tests/common/plate_grid.hpp"
 
@@ -223,7 +225,6 @@ TEST(SparseMechanisms, LargePlatesAreClassifiedAndExplained) {
         "is free in the plate with supports 1, 2, 3 and 4 (nodes 1, "
         "121, 14521 and 14641)"}},
       {"simply supported", simply_supported(120), {}, {}},
-      {"cantilever", held_along_one_edge(120, true), {}, {}},
   };
   for (const LargePlate& plate : plates) {
     const Findings found = find_mechanisms(plate.model, model_sparse_stiffness(plate.model));
@@ -293,6 +294,11 @@ TEST(CheckBeyondTheStore, WarnsOfTheLimitAndChecksTheRestAtItsSize) {
     EXPECT_NE(findings.front().message.find("441 nodes, above the limit of 300"),
               std::string::npos);
   }
+  // The data file is read again without the store's limits.
+  std::istringstream data(test::data_file_text(simply_supported(20)));
+  const Findings read = check_data_file(data, ::testing::TempDir() + "plate");
+  EXPECT_EQ(severity_codes(read), std::vector<std::string>{"warning limit"});
+  EXPECT_NE(read.front().message.find("441 nodes, above the limit of 300"), std::string::npos);
   // The global mechanism that the sparse engine's factorisation meets is explained, not repeated.
   const Findings free =
       check_model_beyond_store(grid_plate(20, 20, 6, 6), "441 nodes", CheckSolver::sparse);
