@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   }
   const double fields_time = seconds_since(start);
   const double write_time =
-      write_files(export_files(model, cases, "plate", WDirection::up, kinds), folder);
+      write_files(export_files(model, cases, {}, "plate", WDirection::up, kinds), folder);
   const auto text = time_grid(
       folder / "text.vtu", [&](std::ostream& out) { write_text_vtu(out, model, cases.front()); });
   const auto binary = time_grid(folder / "binary.vtu", [&](std::ostream& out) {

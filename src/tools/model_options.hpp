@@ -25,6 +25,7 @@ struct ModelOptions {
   std::string output;                            // -o FILE, "-" for standard output
   std::optional<std::array<float, 3>> material;  // E (GPa), ν, t (m)
   float spring = 1.0e6f;                         // GN/m on held freedoms
+  bool w_down = false;  // +w points down: gravity loads (the self-weight) are positive
   std::vector<meshing::LoadCaseRequest> cases{{}};
   std::optional<std::string> title;
   std::optional<std::string> results;

@@ -16,7 +16,11 @@ void refuse_soft_pattern(const PlateModel& model, bool allow_spurious, const std
                    "the mesh is not checked for a soft pattern\n";
     return;
   }
-  const std::string explanation = explain_soft_spurious(model);
+  refuse_spurious(explain_soft_spurious(model), allow_spurious, subject, command, streams);
+}
+
+void refuse_spurious(const std::string& explanation, bool allow_spurious,
+                     const std::string& subject, const std::string& command, ToolStreams& streams) {
   if (explanation.empty()) {
     return;
   }

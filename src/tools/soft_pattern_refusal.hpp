@@ -18,4 +18,9 @@ namespace lajefem::tools {
 void refuse_soft_pattern(const PlateModel& model, bool allow_spurious, const std::string& subject,
                          const std::string& command, ToolStreams& streams);
 
+// The same refusal for a layout whose fault is known before the model is built (a line of
+// symmetry that breaks the odd rule in the whole slab): nothing when explanation is empty.
+void refuse_spurious(const std::string& explanation, bool allow_spurious,
+                     const std::string& subject, const std::string& command, ToolStreams& streams);
+
 }  // namespace lajefem::tools

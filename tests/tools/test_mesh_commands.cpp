@@ -101,7 +101,9 @@ TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
             std::string::npos);
   ASSERT_EQ(run(run_generate, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--support"), std::string::npos);
-  EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
+  EXPECT_NE(
+      out_.str().find("Options other than --column, --wall, --opening, --patch, --line, --uniform"),
+      std::string::npos);
 }
 
 TEST_F(MeshCommands, DefaultNamesKeepDotsThatAreNoExtension) {
@@ -295,6 +297,22 @@ TEST_F(MeshCommands, RefusedRequests) {
       {{"--mesh", "2", "2", "--edges", "SSSS", "--edges", "CCCC"}, "--edges given twice"},
       {{"-o", "y"}, "-o given twice"},
       {{"--material", "30", "0.2", "0.2"}, "--material given twice"},
+      {{"--wall", "0", "0", "1", "1"}, "along x or along y"},
+      {{"--wall", "1", "1", "1", "1"}, "along x or along y"},
+      {{"--wall", "0", "1", "2", "1", "Y"}, "holds no w"},
+      {{"--wall", "0", "1", "3", "1"}, "not on the plate"},
+      {{"--opening", "0", "0", "0", "1"}, "no area"},
+      {{"--opening", "1", "1", "3", "1.5"}, "not on the plate"},
+      {{"--column", "1", "1", "0", "0.5"}, "must be positive"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--column", "1", "1"}, "inside the opening"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--point", "1", "1.2", "3"}, "inside the opening"},
+      {{"--mesh", "2", "2", "--edges", "FFYY"}, "no support"},
+      {{"--patch", "0", "0", "2", "0", "-1"}, "no area"},
+      {{"--patch", "0", "0", "2", "3", "-1"}, "not on the plate"},
+      {{"--line", "0", "0", "2", "1", "-1"}, "along x or along y"},
+      {{"--self-weight", "0"}, "must be positive"},
+      {{"--grade", "0.8"}, "from 1 (equal) to 2"},
+      {{"--grade", "2.5"}, "from 1 (equal) to 2"},
   };
   for (const auto& row : rows) {
     Words words = base;
@@ -332,6 +350,82 @@ TEST_F(MeshCommands, RefusedRequests) {
         << error.what();
   }
   EXPECT_FALSE(fs::exists(path("x")));
+}
+
+// A quarter of a slab of 3 x 3 bays is cut mid-bay: refused, unless --allow-spurious asks for
+// it with a warning; the quarter of 2 x 2 bays, cut through the middle column lines, is written.
+TEST_F(MeshCommands, LinesOfSymmetryMidBayAreRefused) {
+  const Words quarter = {"--size",    "9",    "9",          "--mesh",     "9",   "9",
+                         "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                         "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                         "6",         "0",    "--column",   "0",          "6",   "--column",
+                         "6",         "6",    "-o",         path("q.dat")};
+  try {
+    run(run_generate, quarter);
+    ADD_FAILURE() << "a symmetry line mid-bay was written";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("model the whole slab"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(fs::exists(path("q.dat")));
+  Words allowed = quarter;
+  allowed.push_back("--allow-spurious");
+  EXPECT_EQ(run(run_generate, allowed), 0);
+  EXPECT_NE(err_.str().find("warning: the line of symmetry on the right edge"), std::string::npos)
+      << err_.str();
+  const Words sound = {"--size",    "6",    "6",          "--mesh",     "6",   "6",
+                       "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                       "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                       "6",         "0",    "--column",   "0",          "6",   "--column",
+                       "6",         "6",    "-o",         path("s.dat")};
+  ASSERT_EQ(run(run_generate, sound), 0);
+  EXPECT_TRUE(analyses(read("s.dat")));
+}
+
+// Patch, line and self-weight loads in two cases: the reactions of each case add up to the load
+// on the plate by statics, and a case of more than 80 loads is merged node by node or refused
+// with the number of nodes its loads touch.
+TEST_F(MeshCommands, AreaLoadsAreCarriedWhole) {
+  const Words plate = {"--size", "8",          "6",  "--mesh", "8",          "6",         "--edges",
+                       "SSSS",   "--material", "30", "0.2",    "0.2",        "--opening", "5",
+                       "4",      "6.5",        "5",  "-o",     path("a.dat")};
+  const struct {
+    Words loads;
+    double total;  // kN, by hand
+  } rows[] = {
+      {{"--patch", "0", "0", "8", "3", "-10", "--line", "1.5", "4.5", "7", "4.5", "-6"},
+       -10 * 24 - 6 * (5.5 - 1.5)},
+      {{"--self-weight", "25", "--patch", "2", "2.5", "3", "6", "-4"},
+       -25 * 0.2 * (48 - 1.5) - 4 * 3.5},
+      {{"--patch", "0", "0", "8", "3", "-10", "--patch", "0", "2", "8", "6", "-5"},
+       -10 * 24 - 5 * (32 - 1.5)},  // 81 nodal loads merged into one per node
+      {{"--w-down", "--self-weight", "25", "--point", "2", "2", "10"}, 25 * 0.2 * (48 - 1.5) + 10},
+  };
+  for (const auto& row : rows) {
+    Words words = plate;
+    words.insert(words.end(), row.loads.begin(), row.loads.end());
+    ASSERT_EQ(run(run_generate, words), 0) << row.total;
+    const PlateModel model = read("a.dat");
+    ASSERT_LE(model.load_cases[0].loads.size(), 80u);
+    const auto outcome = analyse_plate_model(model);
+    ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome));
+    double reactions = 0;
+    for (const SupportReaction& reaction : std::get<AnalysisResults>(outcome).cases[0].supports) {
+      reactions += reaction.force_w;
+    }
+    EXPECT_NEAR(reactions, -row.total, 1e-4 * std::abs(row.total));
+  }
+  Words crowded = plate;
+  crowded.insert(crowded.end(), {"--mesh", "12", "8", "--patch", "0", "0", "8", "6", "-10"});
+  crowded.erase(crowded.begin() + 3, crowded.begin() + 6);  // the first --mesh
+  try {
+    run(run_generate, crowded);
+    ADD_FAILURE() << "a case of more than 80 nodal loads was written";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("above the limit of 80: they touch"),
+              std::string::npos)
+        << error.what();
+  }
 }
 
 TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
