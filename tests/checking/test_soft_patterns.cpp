@@ -149,13 +149,13 @@ TEST(SoftPatterns, ComputedDeflectionOfTheEvenBayIsPatterned) {
   EXPECT_LT(measure(slab_on_columns({5, 5, 5})), 1);
 }
 
-// A plate of lx × ly m, at least nx × ny elements, with these edges and point columns.
-meshing::PlateRequest plate_request(double lx, double ly, int nx, int ny,
+// A plate of A × B m with at least nx × ny elements, its edges and point columns.
+meshing::PlateRequest plate_request(double a, double b, int nx, int ny,
                                     const std::array<meshing::EdgeKind, 4>& edges,
                                     const std::vector<meshing::PlanPoint>& columns) {
   meshing::PlateRequest request;
-  request.length_x = lx;
-  request.length_y = ly;
+  request.length_x = a;
+  request.length_y = b;
   request.least_nx = nx;
   request.least_ny = ny;
   request.edges = edges;
