@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "postprocessing/number_text.hpp"
+
 namespace lajefem {
 
 namespace {
@@ -127,7 +129,7 @@ void write_appended_vtu(std::ostream& out, const PlateModel& model, const CaseFi
   std::vector<AppendedArray> point_data;
   for (const Field& field : fields.nodes) {
     point_data.push_back(field_array(field));
-    if (field.name == "theta_y") {
+    if (field.name == "theta_y" && !fields.deflection_m.empty()) {
       point_data.push_back(displacement_array(fields.deflection_m));
     }
   }
@@ -144,11 +146,18 @@ void write_appended_vtu(std::ostream& out, const PlateModel& model, const CaseFi
       << "  <Piece NumberOfPoints=\"" << model.nodes.size() << "\" NumberOfCells=\""
       << model.elements.size() << "\">\n";
   std::uint64_t offset = 0;
-  out << "   <PointData Scalars=\"w\" Vectors=\"displacement\">\n";
+  // As the text form: the first field shown first, no vector or cell data where the set has none
+  // (an envelope).
+  out << "   <PointData Scalars=\"" << xml_escaped(fields.nodes.front().name) << '"'
+      << (fields.deflection_m.empty() ? "" : " Vectors=\"displacement\"") << ">\n";
   write_arrays(out, point_data, offset);
-  out << "   </PointData>\n   <CellData Scalars=\"Mx\">\n";
-  write_arrays(out, cell_data, offset);
-  out << "   </CellData>\n   <Points>\n";
+  out << "   </PointData>\n";
+  if (!cell_data.empty()) {
+    out << "   <CellData Scalars=\"" << xml_escaped(fields.cells.front().name) << "\">\n";
+    write_arrays(out, cell_data, offset);
+    out << "   </CellData>\n";
+  }
+  out << "   <Points>\n";
   write_arrays(out, points, offset);
   out << "   </Points>\n   <Cells>\n";
   write_arrays(out, cells, offset);

@@ -12,11 +12,13 @@
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "model/limits.hpp"
 #include "postprocessing/combinations.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
+#include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -45,6 +47,8 @@ constexpr const char* export_help =
     "                                value of every node field with the set that governs it;\n"
     "                                maps of the extreme w and Wood-Armer moments\n"
     "and prints a summary: load and reaction sums, largest deflection, extreme moments.\n"
+    "A model of more than 4 load cases, which lajefem cannot run, is read without its limits\n"
+    "and analysed by the sparse engine.\n"
     "A model of more than 20000 nodes gets binary VTU files (the same arrays, appended raw);\n"
     "a mesh of more than 10000 elements is mapped without its element edges, each band one\n"
     "path sampled at the picture's pixels.\n"
@@ -188,9 +192,25 @@ std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nul
          " mechanism: " + explanation;
 }
 
-PlateModel read_model(const fs::path& data_file) {
+bool beyond_case_limit(const PlateModel& model) {
+  return model.load_cases.size() > static_cast<std::size_t>(limits::max_load_cases);
+}
+
+// A model of more load cases than the program holds (one per bay, for pattern loads) is read
+// without the store's limits; any other model as the program reads it, limits and all.
+ModelReading read_any_case_count(const fs::path& data_file) {
   std::ifstream data = open_input_file(data_file.string());
-  ModelReading reading = read_plate_model(data);
+  ModelReading reading = read_plate_model_any_size(data);
+  const auto* model = std::get_if<PlateModel>(&reading);
+  if (model != nullptr && beyond_case_limit(*model)) {
+    return reading;
+  }
+  std::ifstream again = open_input_file(data_file.string());
+  return read_plate_model(again);
+}
+
+PlateModel read_model(const fs::path& data_file) {
+  ModelReading reading = read_any_case_count(data_file);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
   }
@@ -203,8 +223,10 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
+// The program's own steps, or the sparse engine for a model of more load cases than they hold.
 AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
-  AnalysisOutcome outcome = analyse_plate_model(model);
+  AnalysisOutcome outcome = beyond_case_limit(model) ? sparse::analyse_plate_model_sparse(model)
+                                                     : analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
@@ -301,6 +323,10 @@ int run_export(const Words& words, ToolStreams& streams) {
   if (!warning.empty()) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
+  }
+  if (beyond_case_limit(model)) {
+    streams.out << "More than " << limits::max_load_cases
+                << " load cases: lajefem cannot run this model; analysed by the sparse engine\n";
   }
   write_summary(streams.out, model, sets.sets, options.direction);
   for (const Envelope& envelope : sets.envelopes) {

@@ -1,5 +1,6 @@
-// Writes the text and the binary form of every load case's grid of a data file, for the test that
-// reads both back with meshio and VTK. Usage: vtu_forms DATAFILE FOLDER.
+// Writes the text and the binary form of every load case's grid of a data file, and of the
+// envelope over the cases (no cell data, no displacement vector), for the test that reads both
+// back with meshio and VTK. Usage: vtu_forms DATAFILE FOLDER.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 
 #include "analysis/analysis.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/result_sets.hpp"
 #include "postprocessing/vtu_appended.hpp"
 #include "postprocessing/vtu_writer.hpp"
 
@@ -28,12 +30,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::filesystem::path folder = argv[2];
-  for (std::size_t c = 0; c < results->cases.size(); ++c) {
-    const CaseFields fields = case_fields(*model, results->cases[c], WDirection::up);
-    const std::string stem = "case" + std::to_string(c + 1);
-    std::ofstream text(folder / (stem + "-text.vtu"), std::ios::binary);
+  const ResultSets sets = result_sets(*model, *results, {}, true, WDirection::up);
+  std::vector<CaseFields> grids = sets.sets;
+  grids.push_back(envelope_set(sets.envelopes.front()));
+  for (const CaseFields& fields : grids) {
+    std::ofstream text(folder / (fields.tag + "-text.vtu"), std::ios::binary);
     write_text_vtu(text, *model, fields);
-    std::ofstream binary(folder / (stem + "-binary.vtu"), std::ios::binary);
+    std::ofstream binary(folder / (fields.tag + "-binary.vtu"), std::ios::binary);
     write_appended_vtu(binary, *model, fields);
   }
   return 0;

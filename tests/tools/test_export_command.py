@@ -313,6 +313,25 @@ class Combinations(unittest.TestCase):
         self.assertTrue(numpy.array_equal(values, [float(row["Mx_bottom_max"]) for row in table]))
         self.assertIsNotNone(point_data.GetArray("w_min_by"))
 
+    def test_more_load_cases_than_lajefem_runs(self):
+        with tempfile.TemporaryDirectory() as folder:
+            data = os.path.join(folder, "six")
+            loads = ["--uniform", "-5"]
+            for x, y in ((1, 1), (3, 2), (5, 3), (5, 1), (1, 3)):
+                loads += ["--case", "--point", str(x), str(y), "-10"]
+            made = subprocess.run([TOOLS, "generate", "--large", "--size", "6", "4", "--mesh", "6",
+                                   "4", "--edges", "CCCC", "--material", "30", "0.2", "0.2", *loads,
+                                   "-o", data], capture_output=True, text=True)
+            self.assertEqual(made.returncode, 0, made.stderr)
+            run = export(data, "-o", os.path.join(folder, "out"), "--combination",
+                         "P=1*1+1.5?2+1.5?3+1.5?4+1.5?5+1.5?6")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertTrue(run.stdout.startswith("More than 4 load cases: lajefem cannot run"))
+            self.assertIn("Load case 6\n", run.stdout)
+            files = os.listdir(os.path.join(folder, "out"))
+            self.assertIn("six-case6.vtu", files)
+            self.assertIn("six-P-envelope.csv", files)
+
     def test_combination_faults_exit_2_naming_the_term(self):
         data = os.path.join(EXAMPLES, "encastrada")
         rows = (("ULS=1.35*2+1.5*3", "'1.5*3'"), ("ULS=1,35*2", "'1,35*2'"), ("ULS=1.35*x", "'1.35*x'"),
