@@ -4,6 +4,7 @@
 
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/patch_recovery.hpp"
 
 namespace lajefem {
 
@@ -171,10 +172,12 @@ std::string field_meaning(std::string_view name, WDirection direction) {
 }
 
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
-                       WDirection direction) {
+                       WDirection direction, NodalRecovery recovery) {
   CaseFields fields;
   append_displacement_fields(fields, results);
-  const std::vector<Resultants> nodal = nodal_resultants(model, results);
+  const std::vector<Resultants> nodal = recovery == NodalRecovery::patch
+                                            ? recovered_nodal_resultants(model, results)
+                                            : nodal_resultants(model, results);
   append_resultant_fields(fields.nodes, nodal, false, false);
   append_design_fields(fields.nodes, nodal, direction);
   append_reaction_fields(fields.nodes, model.nodes.size(), results);

@@ -33,9 +33,15 @@ std::string value_text(const Field& field, std::size_t row);
 // sections normal to x; positive stretches the top face (+w up)".
 std::string field_meaning(std::string_view name, WDirection direction);
 
+// How the element moments are carried to the nodes: patch recovery (recovered_nodal_resultants)
+// or the Gauss-point values extrapolated to each element's corners and averaged
+// (nodal_resultants).
+enum class NodalRecovery { patch, extrapolate };
+
 struct CaseFields {
   // Per node: w, theta_x, theta_y, Mx, My, Mxy, Qx, Qy, M1, M2, M1_angle, Mx_bottom, My_bottom,
-  // Mx_top, My_top, reaction_w, reaction_mx, reaction_my.
+  // Mx_top, My_top, reaction_w, reaction_mx, reaction_my. Moments, shear forces and the fields
+  // derived from them as the recovery gives them.
   FieldTable nodes;
   // Per element, at its centre: Mx, My, Mxy (mean of the Gauss values), Qx, Qy.
   FieldTable cells;
@@ -46,6 +52,6 @@ struct CaseFields {
 };
 
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
-                       WDirection direction);
+                       WDirection direction, NodalRecovery recovery = NodalRecovery::patch);
 
 }  // namespace lajefem

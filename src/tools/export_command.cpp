@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
-    "                            [--allow-spurious]\n"
+    "                            [--allow-spurious] [--recovery patch|extrapolate]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -50,6 +50,12 @@ constexpr const char* export_help =
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
     "                     carry a warning\n"
+    "  --recovery HOW     nodal moments and shear forces: patch (default), quadratic\n"
+    "                     polynomials fitted over a patch of elements around each node, each\n"
+    "                     element value placed where the element is accurate; extrapolate, the\n"
+    "                     Gauss-point values extrapolated to each element's corners and averaged\n"
+    "                     (lower at clamped edges and over supports). The element and Gauss-point\n"
+    "                     tables are the program's own values either way\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
@@ -62,8 +68,19 @@ struct ExportOptions {
   WDirection direction = WDirection::up;
   ExportKinds kinds;
   bool allow_spurious = false;
+  NodalRecovery recovery = NodalRecovery::patch;
   bool help = false;
 };
+
+NodalRecovery parse_recovery(const std::string& how) {
+  if (how == "patch") {
+    return NodalRecovery::patch;
+  }
+  if (how == "extrapolate") {
+    return NodalRecovery::extrapolate;
+  }
+  throw UsageError("--recovery: unknown way '" + how + "' (patch, extrapolate)");
+}
 
 ExportKinds parse_kinds(const std::string& list) {
   ExportKinds kinds{false, false, false};
@@ -110,6 +127,9 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--recovery") {
+      cursor.take_once(word);
+      options.recovery = parse_recovery(cursor.value_for(word));
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -169,10 +189,10 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
 }
 
 std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
-                                        WDirection direction) {
+                                        const ExportOptions& options) {
   std::vector<CaseFields> cases;
   for (const LoadCaseResults& results : analysis.cases) {
-    cases.push_back(case_fields(model, results, direction));
+    cases.push_back(case_fields(model, results, options.direction, options.recovery));
   }
   return cases;
 }
@@ -254,7 +274,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   const PlateModel model = read_model(options.data_file);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
+  const std::vector<CaseFields> cases = analysed_fields(model, results, options);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::vector<OutputFile> files = export_files(
