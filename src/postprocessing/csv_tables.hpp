@@ -1,5 +1,6 @@
-// Spreadsheet tables of all load cases: a row per node and case, and a row per element Gauss
-// point and case. A header row, decimal points, commas, numbers that read back to the same value.
+// Spreadsheet tables of all load cases: a row per node and case, a row per element Gauss
+// point and case, and a row per section cut, strip and case. A header row, decimal points, commas,
+// numbers that read back to the same value.
 #pragma once
 
 #include <iosfwd>
@@ -7,6 +8,7 @@
 
 #include "model/plate_model.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/section_totals.hpp"
 
 namespace lajefem {
 
@@ -17,5 +19,9 @@ void write_node_table(std::ostream& out, const PlateModel& model,
 // element,point,x,y,case, then every Gauss-point field (Mx, ... My_top); x and y are the point's.
 void write_point_table(std::ostream& out, const PlateModel& model,
                        const std::vector<CaseFields>& cases);
+
+// cut,at,strip_from,strip_to,case,method,moment_kNm,twisting_kNm,shear_kN: a row per cut, strip
+// and case; method "nodal forces" on a grid line, "element values" through elements.
+void write_section_table(std::ostream& out, const std::vector<SectionTotal>& totals);
 
 }  // namespace lajefem

@@ -8,6 +8,7 @@
 #include "model/plate_model.hpp"
 #include "postprocessing/design_moments.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/section_totals.hpp"
 
 namespace lajefem {
 
@@ -21,5 +22,9 @@ double reaction_sum(const CaseFields& fields);
 
 void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
                    WDirection direction);
+
+// A line per cut, strip and case: "Section x = 6, y 0..18, case 1 (nodal forces): moment
+// 123.4 kN·m, twisting 0.1 kN·m, shear 45.6 kN"; nothing when there are no cuts.
+void write_section_summary(std::ostream& out, const std::vector<SectionTotal>& totals);
 
 }  // namespace lajefem
