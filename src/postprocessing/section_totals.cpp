@@ -66,8 +66,10 @@ double centre_along(const PlateModel& model, const PlateElement& element, CutAxi
   return sum / 4;
 }
 
+// A strip holds from its start up to, not including, its end: strips that tile a cut count each
+// element once.
 bool within(double value, const StripLimits& strip) {
-  return value >= strip.from && value <= strip.to;
+  return value >= strip.from && value < strip.to;
 }
 
 // K_e·u_e − f_e of one element in one load case, element freedom r at [r − 1].
@@ -219,7 +221,8 @@ double uniform_load(const LoadCase& loads) {
 // The moment at a distance d across the cut from the middle of an element that is 2·half wide
 // there. The element's moment is constant across it (the mean of the values at its two sides), so
 // the moment at the cut adds the slope the shear force gives and the parabola of the load:
-// M = M_e + Q·d + (−q)·(d² − half²)/2, since ∂M/∂x = Q and ∂Q/∂x = −q. On a centre line d = 0
+// M = M_e + Q·d + (−q)·(d² − half²)/2, since ∂M/∂x = Q and ∂Q/∂x = −q; the shear force there is
+// Q − q·d. On a centre line d = 0
 // and M = M_e − q·half²/2; over the whole width this is the statics of the load between the cut
 // and the element's sides.
 double moment_at_cut(double element_moment, double shear, double q, double d, double half) {
@@ -228,8 +231,8 @@ double moment_at_cut(double element_moment, double shear, double q, double d, do
 
 // The totals through element interiors: each crossed element's moments (the bilinear field
 // through its Gauss-point values, on the element's middle line across the cut) and centre shear
-// force, carried to the cut by moment_at_cut, integrated over its stretch of the cut (clipped to
-// the strip) by the 4-point Gauss rule.
+// force, carried to the cut by moment_at_cut and the load, integrated over its stretch of the cut
+// (clipped to the strip) by the 4-point Gauss rule.
 SectionTotal interior_total(const PlateModel& model, const LoadCaseResults& results,
                             const LoadCase& loads, CutAxis axis, double at,
                             const std::optional<StripLimits>& strip, double tolerance) {
@@ -278,7 +281,7 @@ SectionTotal interior_total(const PlateModel& model, const LoadCaseResults& resu
       total.moment += weight * moment_at_cut(element_moment, shear, q, at - middle,
                                              (width.to - width.from) / 2);
       total.twisting += weight * gauss_point_field(twisting, natural[0], natural[1]);
-      total.shear += weight * shear;
+      total.shear += weight * (shear - q * (at - middle));
     }
   }
   return total;

@@ -5,7 +5,8 @@
 // K_e·u_e − f_e of the elements on the lower side of the cut (x < C, y < C; on the plate's lower
 // edge those of the upper side) at the nodes on the cut: the same forces that balance the loads
 // and reactions, so that the totals satisfy statics exactly on any mesh. A strip counts the
-// elements whose centre lies within it; its limits are those elements' extent along the cut.
+// elements whose centre lies within it (from its start up to, not including, its end); its
+// limits are those elements' extent along the cut.
 // Through element interiors the totals are the elements' own moments (bilinear through the
 // Gauss-point values) and centre shear forces integrated along the cut, clipped to the strip;
 // the moment adds, across each element, the slope of its shear force and the parabola of the
