@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "postprocessing/export_files.hpp"
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
 #include "text/latin1.hpp"
@@ -56,9 +57,13 @@ void write_field_line(std::ostream& out, const PlateModel& model, const Field& f
   out << line.str() << '\n';
 }
 
-void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields,
-                   std::size_t c) {
-  const double load = applied_vertical_load(model, c);
+void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
+  double load = 0;
+  for (std::size_t c = 0; c < fields.case_factors.size(); ++c) {
+    if (fields.case_factors[c] != 0) {
+      load += fields.case_factors[c] * applied_vertical_load(model, c);
+    }
+  }
   const double reactions = reaction_sum(fields);
   const double out_of_balance = load + reactions;
   out << "  applied vertical load   " << value_of(load) << " kN\n"
@@ -110,14 +115,15 @@ double reaction_sum(const CaseFields& fields) {
 void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
                    WDirection direction) {
   out << utf8_text(model.title) << ": " << model.nodes.size() << " nodes, " << model.elements.size()
-      << " elements, " << cases.size() << " load case" << (cases.size() == 1 ? "" : "s") << "; "
+      << " elements, " << model.load_cases.size() << " load case"
+      << (model.load_cases.size() == 1 ? "" : "s") << "; "
       << (direction == WDirection::up ? "+w up, bottom face on the -w side"
                                       : "+w down, bottom face on the +w side")
       << '\n';
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    const FieldTable& nodes = cases[c].nodes;
-    out << "Load case " << c + 1 << '\n';
-    write_balance(out, model, cases[c], c);
+  for (const CaseFields& fields : cases) {
+    const FieldTable& nodes = fields.nodes;
+    out << fields.title << '\n';
+    write_balance(out, model, fields);
     write_largest_deflection(out, model, field_named(nodes, "w"));
     for (const char* name : {"Mx", "My", "Mxy", "M1", "M2"}) {
       write_field_line(out, model, field_named(nodes, name), true, true);
@@ -128,6 +134,27 @@ void write_summary(std::ostream& out, const PlateModel& model, const std::vector
     for (const char* name : {"Mx_top", "My_top"}) {
       write_field_line(out, model, field_named(nodes, name), false, true);
     }
+  }
+}
+
+void write_envelope_summary(std::ostream& out, const PlateModel& model, const Envelope& envelope,
+                            WDirection direction) {
+  out << envelope.title << '\n';
+  for (const EnvelopeMap& map : envelope_maps(direction)) {
+    const EnvelopeField& field = envelope_field(envelope, map.name);
+    const std::vector<double>& values = map.greatest ? field.greatest : field.least;
+    std::size_t row = 0;
+    for (std::size_t n = 1; n < values.size(); ++n) {
+      if (map.greatest ? values[n] > values[row] : values[n] < values[row]) {
+        row = n;
+      }
+    }
+    const std::size_t by = map.greatest ? field.greatest_by[row] : field.least_by[row];
+    std::ostringstream line;
+    line << "  " << std::left << std::setw(10) << field.name << std::setw(8) << field.unit << "  "
+         << (map.greatest ? "max " : "min ") << value_of(values[row]) << " at "
+         << node_place(model, row) << " by " << envelope.governing[by];
+    out << line.str() << '\n';
   }
 }
 

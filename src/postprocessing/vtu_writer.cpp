@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/vtu_appended.hpp"
 
 namespace lajefem {
 
@@ -49,11 +50,13 @@ std::string displacement_values(const std::vector<double>& deflection_m) {
   return text;
 }
 
+// The first field is the one ParaView shows first; the displacement vector is there when w is.
 void write_point_data(std::ostream& out, const CaseFields& fields) {
-  out << "   <PointData Scalars=\"w\" Vectors=\"displacement\">\n";
+  out << "   <PointData Scalars=\"" << xml_escaped(fields.nodes.front().name) << '"'
+      << (fields.deflection_m.empty() ? "" : " Vectors=\"displacement\"") << ">\n";
   for (const Field& field : fields.nodes) {
     write_field(out, field);
-    if (field.name == "theta_y") {
+    if (field.name == "theta_y" && !fields.deflection_m.empty()) {
       write_data_array(out, "Float32", "displacement", 3, displacement_values(fields.deflection_m));
     }
   }
@@ -61,7 +64,10 @@ void write_point_data(std::ostream& out, const CaseFields& fields) {
 }
 
 void write_cell_data(std::ostream& out, const CaseFields& fields) {
-  out << "   <CellData Scalars=\"Mx\">\n";
+  if (fields.cells.empty()) {
+    return;
+  }
+  out << "   <CellData Scalars=\"" << xml_escaped(fields.cells.front().name) << "\">\n";
   for (const Field& field : fields.cells) {
     write_field(out, field);
   }
@@ -102,6 +108,14 @@ void write_cells(std::ostream& out, const PlateModel& model) {
 }  // namespace
 
 void write_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
+  if (model.nodes.size() > most_text_vtu_nodes) {
+    write_appended_vtu(out, model, fields);
+  } else {
+    write_text_vtu(out, model, fields);
+  }
+}
+
+void write_text_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
   out << "<?xml version=\"1.0\"?>\n"
          "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\">\n"
          " <UnstructuredGrid>\n"

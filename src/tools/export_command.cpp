@@ -13,10 +13,12 @@
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "postprocessing/combinations.hpp"
 #include "postprocessing/csv_tables.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/result_sets.hpp"
 #include "postprocessing/section_totals.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
@@ -31,7 +33,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
-    "                            [--allow-spurious] [--recovery patch|extrapolate]\n"
+    "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
+    "                            [--recovery patch|extrapolate]\n"
     "                            [--section x=C|y=C [--strip A:B]...]...\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
@@ -42,7 +45,15 @@ constexpr const char* export_help =
     "  NAME-nodes.csv                a row per node and load case\n"
     "  NAME-points.csv               a row per element Gauss point and load case\n"
     "  NAME-sections.csv             a row per section cut, strip and load case (with --section)\n"
+    "  NAME-C.vtu, NAME-C-FIELD.svg  the same for each combination C, with rows in the tables\n"
+    "  NAME-E.vtu, NAME-E.csv,       an envelope E, envelope (--envelope) or C-envelope (a\n"
+    "  NAME-E-FIELD.svg              combination C with pattern terms): the greatest and least\n"
+    "                                value of every node field with the set that governs it;\n"
+    "                                maps of the extreme w and Wood-Armer moments\n"
     "and prints a summary: load and reaction sums, largest deflection, extreme moments.\n"
+    "A model of more than 20000 nodes gets binary VTU files (the same arrays, appended raw);\n"
+    "a mesh of more than 10000 elements is mapped without its element edges, each band one\n"
+    "path sampled at the picture's pixels.\n"
     "\n"
     "Options:\n"
     "  -o, --output DIR   folder of the files (default: the data file's folder; made if absent)\n"
@@ -51,6 +62,15 @@ constexpr const char* export_help =
     "  --w-down           +w points down, gravity loads are positive: positive moments stretch\n"
     "                     the bottom face\n"
     "  --only LIST        write only these kinds of file: vtu, svg, csv, separated by commas\n"
+    "  --combination NAME=EXPR\n"
+    "                     a load combination (repeatable): EXPR a sum of terms FACTOR*CASE,\n"
+    "                     load cases numbered from 1, e.g. ULS=1.35*1+1.5*2; a term FACTOR?CASE\n"
+    "                     is a pattern term, taken only where it is unfavourable, and makes the\n"
+    "                     combination an envelope (ULS=1.35*1+1.5?2+1.5?3). NAME: letters,\n"
+    "                     digits, _ and -, at most 16 characters, not a case's (2, case2) nor\n"
+    "                     envelope\n"
+    "  --envelope         write the envelope over all combinations (without any, over the load\n"
+    "                     cases): NAME-envelope.csv, .vtu and maps\n"
     "  --allow-spurious   write the results of a model whose element checkerboard is soft\n"
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
@@ -80,6 +100,8 @@ struct ExportOptions {
   fs::path folder;  // empty: the data file's folder
   WDirection direction = WDirection::up;
   ExportKinds kinds;
+  std::vector<Combination> combinations;
+  bool envelope = false;
   bool allow_spurious = false;
   NodalRecovery recovery = NodalRecovery::patch;
   std::vector<SectionCut> sections;
@@ -152,6 +174,24 @@ ExportKinds parse_kinds(const std::string& list) {
   return kinds;
 }
 
+Combination combination_option(const std::string& definition) {
+  try {
+    return parse_combination(definition);
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
+}
+
+// A combination of a load case the model does not have, or a name given twice, is a wrong
+// command line, known once the model is read.
+void check_combination_options(const ExportOptions& options, const PlateModel& model) {
+  try {
+    check_combinations(options.combinations, model.load_cases.size());
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
+}
+
 ExportOptions parse_export_options(const Words& words) {
   ExportOptions options;
   ArgumentCursor cursor(words);
@@ -177,6 +217,10 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--combination") {
+      options.combinations.push_back(combination_option(cursor.value_for(word)));
+    } else if (word == "--envelope") {
+      options.envelope = true;
     } else if (word == "--recovery") {
       cursor.take_once(word);
       options.recovery = parse_recovery(cursor.value_for(word));
@@ -243,15 +287,6 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
   return std::get<AnalysisResults>(std::move(outcome));
-}
-
-std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
-                                        const ExportOptions& options) {
-  std::vector<CaseFields> cases;
-  for (const LoadCaseResults& results : analysis.cases) {
-    cases.push_back(case_fields(model, results, options.direction, options.recovery));
-  }
-  return cases;
 }
 
 // The warning that the results carry the element's spurious checkerboard, empty when they do
@@ -348,14 +383,16 @@ int run_export(const Words& words, ToolStreams& streams) {
     return 0;
   }
   const PlateModel model = read_model(options.data_file);
+  check_combination_options(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const std::vector<CaseFields> cases = analysed_fields(model, results, options);
+  const ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
+                                      options.direction, options.recovery);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::vector<SectionTotal> sections = section_totals_of(model, results, options);
   std::vector<OutputFile> files = export_files(
-      model, cases, name, options.direction, options.kinds,
+      model, sets.sets, sets.envelopes, name, options.direction, options.kinds,
       warning.empty() ? ""
                       : "WARNING: spurious checkerboard in these results, do not design from them");
   add_section_file(files, name, sections, options);
@@ -364,7 +401,10 @@ int run_export(const Words& words, ToolStreams& streams) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
   }
-  write_summary(streams.out, model, cases, options.direction);
+  write_summary(streams.out, model, sets.sets, options.direction);
+  for (const Envelope& envelope : sets.envelopes) {
+    write_envelope_summary(streams.out, model, envelope, options.direction);
+  }
   write_section_summary(streams.out, sections);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
