@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libeigen3-dev libsuitesparse-dev libmetis-dev libopenblas-dev
-          python3-meshio python3-vtk9 librsvg2-bin libxml2-utils)
+          libspectra-dev python3-meshio python3-vtk9 librsvg2-bin libxml2-utils)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang-format)
 elif [ $# -gt 0 ]; then
