@@ -210,8 +210,10 @@ LoadCaseResults combined_results(const AnalysisResults& analysis,
 }
 
 CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
-                              const Combination& combination, WDirection direction) {
-  CaseFields fields = case_fields(model, combined_results(analysis, combination.terms), direction);
+                              const Combination& combination, WDirection direction,
+                              NodalRecovery recovery) {
+  CaseFields fields =
+      case_fields(model, combined_results(analysis, combination.terms), direction, recovery);
   fields.label = combination.name;
   fields.tag = combination.name;
   fields.key = combination.name;

@@ -61,7 +61,8 @@ LoadCaseResults combined_results(const AnalysisResults& analysis,
 // "combination ULS", title "Combination ULS = 1.35*1+1.5*2"); principal and Wood–Armer moments are
 // formed from the combined resultants.
 CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
-                              const Combination& combination, WDirection direction);
+                              const Combination& combination, WDirection direction,
+                              NodalRecovery recovery = NodalRecovery::patch);
 
 // "1.35*1+1.5*3": the terms as a sum, pattern marks dropped, in the shortest text of each factor.
 std::string terms_text(const std::vector<CombinationTerm>& terms);

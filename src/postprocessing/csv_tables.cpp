@@ -83,4 +83,15 @@ void write_envelope_table(std::ostream& out, const PlateModel& model, const Enve
   }
 }
 
+void write_section_table(std::ostream& out, const std::vector<SectionTotal>& totals) {
+  out << "cut,at,strip_from,strip_to,case,method,moment_kNm,twisting_kNm,shear_kN\n";
+  for (const SectionTotal& total : totals) {
+    out << (total.axis == CutAxis::x ? "x" : "y") << ',' << double_text(total.at) << ','
+        << double_text(total.strip.from) << ',' << double_text(total.strip.to) << ','
+        << total.load_case << ',' << (total.grid_line ? "nodal forces" : "element values") << ','
+        << double_text(total.moment) << ',' << double_text(total.twisting) << ','
+        << double_text(total.shear) << '\n';
+  }
+}
+
 }  // namespace lajefem

@@ -1,6 +1,7 @@
 // Spreadsheet tables of all load cases and combinations: a row per node and set, and a row per
-// element Gauss point and set; and an envelope's table, a row per node. A header row, decimal
-// points, commas, numbers that read back to the same value.
+// element Gauss point and set; an envelope's table, a row per node; and a row per section cut,
+// strip and load case. A header row, decimal points, commas, numbers that read back to the same
+// value.
 #pragma once
 
 #include <iosfwd>
@@ -9,6 +10,7 @@
 #include "model/plate_model.hpp"
 #include "postprocessing/envelopes.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/section_totals.hpp"
 
 namespace lajefem {
 
@@ -23,5 +25,9 @@ void write_point_table(std::ostream& out, const PlateModel& model,
 // node,x,y, then for every envelope field FIELD_max, FIELD_max_by, FIELD_min, FIELD_min_by (the
 // column name of the field: w_mm_max, ...), the _by columns naming the governing set.
 void write_envelope_table(std::ostream& out, const PlateModel& model, const Envelope& envelope);
+
+// cut,at,strip_from,strip_to,case,method,moment_kNm,twisting_kNm,shear_kN: a row per cut, strip
+// and case; method "nodal forces" on a grid line, "element values" through elements.
+void write_section_table(std::ostream& out, const std::vector<SectionTotal>& totals);
 
 }  // namespace lajefem

@@ -80,7 +80,8 @@ struct PatternParts {
 };
 
 PatternParts pattern_parts(const PlateModel& model, const AnalysisResults& analysis,
-                           const Combination& combination, WDirection direction) {
+                           const Combination& combination, WDirection direction,
+                           NodalRecovery recovery) {
   PatternParts parts;
   for (const CombinationTerm& term : combination.terms) {
     (term.pattern ? parts.pattern_terms : parts.fixed_terms).push_back(term);
@@ -89,9 +90,11 @@ PatternParts pattern_parts(const PlateModel& model, const AnalysisResults& analy
     throw CombinationError("combination " + combination.name + " has more than " +
                            std::to_string(max_pattern_terms) + " pattern terms");
   }
-  parts.fixed = case_fields(model, combined_results(analysis, parts.fixed_terms), direction).nodes;
+  parts.fixed =
+      case_fields(model, combined_results(analysis, parts.fixed_terms), direction, recovery).nodes;
   for (const CombinationTerm& term : parts.pattern_terms) {
-    parts.terms.push_back(case_fields(model, combined_results(analysis, {term}), direction).nodes);
+    parts.terms.push_back(
+        case_fields(model, combined_results(analysis, {term}), direction, recovery).nodes);
   }
   return parts;
 }
@@ -277,8 +280,9 @@ Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& 
 }
 
 Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
-                          const Combination& combination, WDirection direction) {
-  const PatternParts parts = pattern_parts(model, analysis, combination, direction);
+                          const Combination& combination, WDirection direction,
+                          NodalRecovery recovery) {
+  const PatternParts parts = pattern_parts(model, analysis, combination, direction, recovery);
   Envelope envelope{combination.name,
                     combination.name + "-envelope",
                     "envelope of " + combination.name,

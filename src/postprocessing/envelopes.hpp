@@ -69,6 +69,7 @@ Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& 
 // evaluated for each, and its extremes taken over them. The linear fields' extremes are exact;
 // M1, M2 and the Wood–Armer moments are the extremes over those patterns.
 Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
-                          const Combination& combination, WDirection direction);
+                          const Combination& combination, WDirection direction,
+                          NodalRecovery recovery = NodalRecovery::patch);
 
 }  // namespace lajefem

@@ -158,4 +158,19 @@ void write_envelope_summary(std::ostream& out, const PlateModel& model, const En
   }
 }
 
+void write_section_summary(std::ostream& out, const std::vector<SectionTotal>& totals) {
+  if (totals.empty()) {
+    return;
+  }
+  out << "Sections (totals across the cut)\n";
+  for (const SectionTotal& total : totals) {
+    out << "  " << cut_name(total.axis, total.at) << ", "
+        << (total.axis == CutAxis::x ? "y " : "x ") << short_text(total.strip.from, 6) << ".."
+        << short_text(total.strip.to, 6) << ", case " << total.load_case << " ("
+        << (total.grid_line ? "nodal forces" : "element values") << "): moment "
+        << short_text(total.moment, 6) << " kN\u00b7m, twisting " << short_text(total.twisting, 6)
+        << " kN\u00b7m, shear " << short_text(total.shear, 6) << " kN\n";
+  }
+}
+
 }  // namespace lajefem

@@ -4,6 +4,7 @@
 
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/patch_recovery.hpp"
 
 namespace lajefem {
 
@@ -179,10 +180,12 @@ std::string field_meaning(std::string_view name, WDirection direction) {
 }
 
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
-                       WDirection direction) {
+                       WDirection direction, NodalRecovery recovery) {
   CaseFields fields;
   append_displacement_fields(fields, results);
-  const std::vector<Resultants> nodal = nodal_resultants(model, results);
+  const std::vector<Resultants> nodal = recovery == NodalRecovery::patch
+                                            ? recovered_nodal_resultants(model, results)
+                                            : nodal_resultants(model, results);
   append_resultant_fields(fields.nodes, nodal, false, false);
   append_design_fields(fields.nodes, nodal, direction);
   append_reaction_fields(fields.nodes, model.nodes.size(), results);
@@ -194,8 +197,8 @@ CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
 }
 
 CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
-                            std::size_t count, WDirection direction) {
-  CaseFields fields = case_fields(model, results, direction);
+                            std::size_t count, WDirection direction, NodalRecovery recovery) {
+  CaseFields fields = case_fields(model, results, direction, recovery);
   const std::string number = std::to_string(c + 1);
   fields.label = "case " + number;
   fields.tag = "case" + number;

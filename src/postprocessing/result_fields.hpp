@@ -34,6 +34,11 @@ std::string value_text(const Field& field, std::size_t row);
 // sections normal to x; positive stretches the top face (+w up)".
 std::string field_meaning(std::string_view name, WDirection direction);
 
+// How the element moments are carried to the nodes: patch recovery (recovered_nodal_resultants)
+// or the Gauss-point values extrapolated to each element's corners and averaged
+// (nodal_resultants).
+enum class NodalRecovery { patch, extrapolate };
+
 struct CaseFields {
   std::string label;    // "case 1", "ULS": names the set in summaries, tables and pages
   std::string tag;      // "case1", "ULS": the set's part of file names (NAME-case1-w.svg)
@@ -42,7 +47,8 @@ struct CaseFields {
   std::string title;    // "Load case 1", "Combination ULS = 1.35*1+1.5*2": summary sections
   std::vector<double> case_factors;  // per load case, its factor in the set (1 on its own case)
   // Per node: w, theta_x, theta_y, Mx, My, Mxy, Qx, Qy, M1, M2, M1_angle, Mx_bottom, My_bottom,
-  // Mx_top, My_top, reaction_w, reaction_mx, reaction_my.
+  // Mx_top, My_top, reaction_w, reaction_mx, reaction_my. Moments, shear forces and the fields
+  // derived from them as the recovery gives them.
   FieldTable nodes;
   // Per element, at its centre: Mx, My, Mxy (mean of the Gauss values), Qx, Qy.
   FieldTable cells;
@@ -55,10 +61,11 @@ struct CaseFields {
 // The fields of `results`, unnamed. Values the program holds in single precision (results.single)
 // are marked as such; a combination's are all double.
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
-                       WDirection direction);
+                       WDirection direction, NodalRecovery recovery = NodalRecovery::patch);
 
 // The fields of load case c (0-based) of `count`, named "case 1", "case1", "1".
 CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
-                            std::size_t count, WDirection direction);
+                            std::size_t count, WDirection direction,
+                            NodalRecovery recovery = NodalRecovery::patch);
 
 }  // namespace lajefem

@@ -21,19 +21,21 @@ std::string envelope_heading(const std::vector<Combination>& combinations, std::
 
 ResultSets result_sets(const PlateModel& model, const AnalysisResults& analysis,
                        const std::vector<Combination>& combinations, bool with_envelope,
-                       WDirection direction) {
+                       WDirection direction, NodalRecovery recovery) {
   ResultSets result;
   const std::size_t case_count = analysis.cases.size();
   for (std::size_t c = 0; c < case_count; ++c) {
-    result.sets.push_back(load_case_fields(model, analysis.cases[c], c, case_count, direction));
+    result.sets.push_back(
+        load_case_fields(model, analysis.cases[c], c, case_count, direction, recovery));
   }
   std::vector<Envelope> parts;
   for (const Combination& combination : combinations) {
     if (has_pattern_terms(combination)) {
-      result.envelopes.push_back(pattern_envelope(model, analysis, combination, direction));
+      result.envelopes.push_back(
+          pattern_envelope(model, analysis, combination, direction, recovery));
       parts.push_back(result.envelopes.back());
     } else {
-      result.sets.push_back(combination_fields(model, analysis, combination, direction));
+      result.sets.push_back(combination_fields(model, analysis, combination, direction, recovery));
       parts.push_back(single_set_envelope(result.sets.back()));
     }
   }

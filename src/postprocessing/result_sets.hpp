@@ -22,6 +22,6 @@ struct ResultSets {
 // The combinations must have passed check_combinations for the model.
 ResultSets result_sets(const PlateModel& model, const AnalysisResults& analysis,
                        const std::vector<Combination>& combinations, bool with_envelope,
-                       WDirection direction);
+                       WDirection direction, NodalRecovery recovery = NodalRecovery::patch);
 
 }  // namespace lajefem

@@ -1,6 +1,7 @@
 // lajefem-tools export: analyses a data file in memory and writes ParaView files, SVG contour
 // maps and CSV tables of its results, then prints a summary. Nothing is written when the
 // analysis stops; the files appear together or not at all.
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -14,10 +15,12 @@
 #include "files/staged_folder.hpp"
 #include "model/limits.hpp"
 #include "postprocessing/combinations.hpp"
+#include "postprocessing/csv_tables.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
+#include "postprocessing/section_totals.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
@@ -33,6 +36,8 @@ namespace fs = std::filesystem;
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
     "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
+    "                            [--recovery patch|extrapolate]\n"
+    "                            [--section x=C|y=C [--strip A:B]...]...\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -41,6 +46,7 @@ constexpr const char* export_help =
     "                                My_bottom, Mx_top and My_top\n"
     "  NAME-nodes.csv                a row per node and load case\n"
     "  NAME-points.csv               a row per element Gauss point and load case\n"
+    "  NAME-sections.csv             a row per section cut, strip and load case (with --section)\n"
     "  NAME-C.vtu, NAME-C-FIELD.svg  the same for each combination C, with rows in the tables\n"
     "  NAME-E.vtu, NAME-E.csv,       an envelope E, envelope (--envelope) or C-envelope (a\n"
     "  NAME-E-FIELD.svg              combination C with pattern terms): the greatest and least\n"
@@ -73,6 +79,21 @@ constexpr const char* export_help =
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
     "                     carry a warning\n"
+    "  --recovery HOW     nodal moments and shear forces: patch (default), quadratic\n"
+    "                     polynomials fitted over a patch of elements around each node, each\n"
+    "                     element value placed where the element is accurate; extrapolate, the\n"
+    "                     Gauss-point values extrapolated to each element's corners and averaged\n"
+    "                     (lower at clamped edges and over supports). The element and Gauss-point\n"
+    "                     tables are the program's own values either way\n"
+    "  --section x=C      totals across the line x = C (or y = C): the moment (kN·m), twisting\n"
+    "                     moment (kN·m) and shear (kN) carried across it, in the summary and in\n"
+    "                     NAME-sections.csv; repeatable. On a grid line from the nodal forces of\n"
+    "                     the elements below the line (statics holds exactly), through elements\n"
+    "                     from their moments and shear forces integrated along the line\n"
+    "  --strip A:B        after --section: only the stretch A..B along the cut (y for x = C);\n"
+    "                     repeatable. On a grid line an element counts when its centre is in\n"
+    "                     the stretch (A included, B not), and the totals give the extent of\n"
+    "                     the elements counted\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
@@ -87,8 +108,56 @@ struct ExportOptions {
   std::vector<Combination> combinations;
   bool envelope = false;
   bool allow_spurious = false;
+  NodalRecovery recovery = NodalRecovery::patch;
+  std::vector<SectionCut> sections;
   bool help = false;
 };
+
+double parsed_length(const std::string& text, const std::string& option) {
+  std::size_t used = 0;
+  double value = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size() || !std::isfinite(value)) {
+    throw UsageError(option + ": '" + text + "' is not a number");
+  }
+  return value;
+}
+
+// "x=6" or "y=4.5".
+SectionCut parse_section(const std::string& text) {
+  if (text.size() < 3 || (text[0] != 'x' && text[0] != 'y') || text[1] != '=') {
+    throw UsageError("--section: '" + text + "' is not x=C or y=C");
+  }
+  return {text[0] == 'x' ? CutAxis::x : CutAxis::y, parsed_length(text.substr(2), "--section"), {}};
+}
+
+// "A:B" with A below B.
+StripLimits parse_strip(const std::string& text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos) {
+    throw UsageError("--strip: '" + text + "' is not A:B");
+  }
+  const StripLimits strip{parsed_length(text.substr(0, colon), "--strip"),
+                          parsed_length(text.substr(colon + 1), "--strip")};
+  if (!(strip.from < strip.to)) {
+    throw UsageError("--strip: '" + text + "' needs A below B");
+  }
+  return strip;
+}
+
+NodalRecovery parse_recovery(const std::string& how) {
+  if (how == "patch") {
+    return NodalRecovery::patch;
+  }
+  if (how == "extrapolate") {
+    return NodalRecovery::extrapolate;
+  }
+  throw UsageError("--recovery: unknown way '" + how + "' (patch, extrapolate)");
+}
 
 ExportKinds parse_kinds(const std::string& list) {
   ExportKinds kinds{false, false, false};
@@ -157,6 +226,16 @@ ExportOptions parse_export_options(const Words& words) {
       options.combinations.push_back(combination_option(cursor.value_for(word)));
     } else if (word == "--envelope") {
       options.envelope = true;
+    } else if (word == "--recovery") {
+      cursor.take_once(word);
+      options.recovery = parse_recovery(cursor.value_for(word));
+    } else if (word == "--section") {
+      options.sections.push_back(parse_section(cursor.value_for(word)));
+    } else if (word == "--strip") {
+      if (options.sections.empty()) {
+        throw UsageError("--strip follows the --section it limits");
+      }
+      options.sections.back().strips.push_back(parse_strip(cursor.value_for(word)));
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -257,6 +336,25 @@ std::string spurious_warning(const PlateModel& model, const AnalysisResults& res
   return explanation;
 }
 
+std::vector<SectionTotal> section_totals_of(const PlateModel& model, const AnalysisResults& results,
+                                            const ExportOptions& options) {
+  try {
+    return section_totals(model, results, options.sections);
+  } catch (const SectionError& error) {
+    throw InputError(options.data_file.string() + ": " + error.message);
+  }
+}
+
+// NAME-sections.csv among the tables, when cuts are asked for.
+void add_section_file(std::vector<OutputFile>& files, const std::string& name,
+                      const std::vector<SectionTotal>& sections, const ExportOptions& options) {
+  if (sections.empty() || !options.kinds.csv) {
+    return;
+  }
+  files.push_back({name + "-sections.csv",
+                   [&sections](std::ostream& out) { write_section_table(out, sections); }});
+}
+
 fs::path output_folder(const ExportOptions& options) {
   fs::path folder = options.folder.empty() ? options.data_file.parent_path() : options.folder;
   if (folder.empty()) {
@@ -311,14 +409,16 @@ int run_export(const Words& words, ToolStreams& streams) {
   check_combination_options(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const ResultSets sets =
-      result_sets(model, results, options.combinations, options.envelope, options.direction);
+  const ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
+                                      options.direction, options.recovery);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
-  const std::vector<OutputFile> files = export_files(
+  const std::vector<SectionTotal> sections = section_totals_of(model, results, options);
+  std::vector<OutputFile> files = export_files(
       model, sets.sets, sets.envelopes, name, options.direction, options.kinds,
       warning.empty() ? ""
                       : "WARNING: spurious checkerboard in these results, do not design from them");
+  add_section_file(files, name, sections, options);
   write_output_files(files, folder, options.data_file);
   if (!warning.empty()) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
@@ -332,6 +432,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   for (const Envelope& envelope : sets.envelopes) {
     write_envelope_summary(streams.out, model, envelope, options.direction);
   }
+  write_section_summary(streams.out, sections);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
 }

@@ -223,7 +223,11 @@ class StopsAndFaults(unittest.TestCase):
                           [data, "--colour"], [data, data], [data, "-o", first, "-o", second],
                           [data, "-o", first, "--output", second],
                           [data, "-o", first, "--only", "svg", "--only", "csv"],
-                          [data, "-o", first, "--w-up=yes"]):
+                          [data, "-o", first, "--w-up=yes"], [data, "--recovery", "mean"],
+                          [data, "--recovery", "patch", "--recovery", "patch"],
+                          [data, "--strip", "0:1"], [data, "--section", "z=1"],
+                          [data, "--section", "x=a"], [data, "--section", "x=1", "--strip", "2:1"],
+                          [data, "--section", "x=1", "--strip", "2"]):
                 run = export(*words)
                 self.assertEqual(run.returncode, 2, words)
                 self.assertEqual(len(run.stderr.splitlines()), 1, words)
@@ -232,6 +236,48 @@ class StopsAndFaults(unittest.TestCase):
             self.assertEqual(run.returncode, 2, run.stderr)
             self.assertEqual(os.listdir(folder), [])
         self.assertEqual(export("--help").returncode, 0)
+
+
+class SectionsAndRecovery(unittest.TestCase):
+    """--section and --recovery on encastrada (two load cases)."""
+
+    def test_section_table_and_summary(self):
+        data = os.path.join(EXAMPLES, "encastrada")
+        with tempfile.TemporaryDirectory() as folder:
+            run = export(data, "-o", folder, "--only", "csv")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            nodes = read_table(os.path.join(folder, "encastrada-nodes.csv"))
+            xs = sorted({float(row["x"]) for row in nodes})
+            grid, between = xs[len(xs) // 2], (xs[1] + xs[2]) / 2
+            run = export(data, "-o", folder, "--only", "csv", "--section", f"x={grid!r}",
+                         "--section", f"x={between!r}", "--strip", f"0:{xs[-1]!r}")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            rows = read_table(os.path.join(folder, "encastrada-sections.csv"))
+            self.assertEqual([(row["method"], row["case"]) for row in rows],
+                             [("nodal forces", "1"), ("nodal forces", "2"),
+                              ("element values", "1"), ("element values", "2")])
+            summary = [line for line in run.stdout.splitlines() if line.startswith("  x = ")]
+            self.assertEqual(len(summary), 4)
+            for row, line in zip(rows, summary):
+                self.assertIn(f"case {row['case']} ({row['method']})", line)
+            run = export(data, "-o", folder, "--section", f"x={xs[-1] + 1!r}")
+            self.assertEqual(run.returncode, 1)
+            self.assertIn("does not cross the plate", run.stderr)
+
+    def test_recovery_changes_the_nodes_only(self):
+        data = os.path.join(EXAMPLES, "encastrada")
+        with tempfile.TemporaryDirectory() as folder:
+            tables = {}
+            for how in ("patch", "extrapolate"):
+                target = os.path.join(folder, how)
+                run = export(data, "-o", target, "--only", "csv", "--recovery", how)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                tables[how] = [read_table(os.path.join(target, "encastrada-" + kind + ".csv"))
+                               for kind in ("nodes", "points")]
+            self.assertEqual(tables["patch"][1], tables["extrapolate"][1])
+            patch, extrapolated = tables["patch"][0], tables["extrapolate"][0]
+            self.assertNotEqual([row["Mx"] for row in patch], [row["Mx"] for row in extrapolated])
+            self.assertEqual([row["w_mm"] for row in patch], [row["w_mm"] for row in extrapolated])
 
 
 class Combinations(unittest.TestCase):
