@@ -452,14 +452,18 @@ void append_extremes(std::string& svg, const MapLayout& layout, const PlateModel
   std::size_t highest = 0;
   std::size_t lowest = 0;
   double largest = 0;
+  const auto valued = [&](std::size_t n) { return used[n] && !std::isnan(field.values[n]); };
   for (std::size_t n = 0; n < field.values.size(); ++n) {
-    if (!used[n])
+    if (!valued(n))
       continue;
-    if (!used[highest] || field.values[n] > field.values[highest])
+    if (!valued(highest) || field.values[n] > field.values[highest])
       highest = n;
-    if (!used[lowest] || field.values[n] < field.values[lowest])
+    if (!valued(lowest) || field.values[n] < field.values[lowest])
       lowest = n;
     largest = std::max(largest, std::fabs(field.values[n]));
+  }
+  if (!valued(highest)) {
+    return;
   }
   const double high = significant(field.values[highest], largest);
   const double low = significant(field.values[lowest], largest);
@@ -570,6 +574,47 @@ void append_warning_banner(std::string& svg, const MapLayout& layout, const std:
                       " font-weight=\"bold\" fill=\"#ffffff\"");
 }
 
+// The nodes of the map without a value (NaN).
+std::vector<std::size_t> unvalued_nodes(const Field& field, const std::vector<bool>& used) {
+  std::vector<std::size_t> nodes;
+  for (std::size_t n = 0; n < field.values.size(); ++n) {
+    if (used[n] && std::isnan(field.values[n])) {
+      nodes.push_back(n);
+    }
+  }
+  return nodes;
+}
+
+// The field as its bands are drawn: a node without a value takes the top level.
+Field drawn_field(const Field& field, const std::vector<std::size_t>& unvalued,
+                  const ContourScale& scale) {
+  Field drawn = field;
+  for (const std::size_t n : unvalued) {
+    drawn.values[n] = scale.levels.back();
+  }
+  return drawn;
+}
+
+// A red cross on each node without a value and, under the subtitle, what the cross means.
+void append_unvalued(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                     const std::vector<std::size_t>& unvalued, const std::string& legend) {
+  if (unvalued.empty()) {
+    return;
+  }
+  std::string path;
+  for (const std::size_t n : unvalued) {
+    const double x = layout.canvas_x(model.nodes[n].x);
+    const double y = layout.canvas_y(model.nodes[n].y);
+    path += "M" + px(x - 6) + "," + px(y - 6) + "l12,12M" + px(x - 6) + "," + px(y + 6) + "l12,-12";
+  }
+  svg += "<path d=\"" + path + "\" stroke=\"#ffffff\" stroke-width=\"4.5\"/>\n";
+  svg += "<path d=\"" + path + "\" stroke=\"#c62828\" stroke-width=\"2.5\"/>\n";
+  svg += text_element(left_margin, 67, "start", 12,
+                      "\u00d7 " + std::to_string(unvalued.size()) + " node" +
+                          (unvalued.size() == 1 ? "" : "s") + ": " + legend,
+                      " fill=\"#c62828\" font-weight=\"bold\"");
+}
+
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging) {
   const std::vector<bool> used = mapped_nodes(model);
@@ -594,12 +639,15 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
   svg += text_element(left_margin, 28, "start", 17, heading.title, " font-weight=\"bold\"");
   svg += text_element(left_margin, 50, "start", 13, heading.subtitle, " fill=\"#333333\"");
-  append_bands(svg, layout, model, field, scale);
+  const std::vector<std::size_t> unvalued = unvalued_nodes(field, used);
+  append_bands(svg, layout, model, unvalued.empty() ? field : drawn_field(field, unvalued, scale),
+               scale);
   append_edges(svg, layout, model);
   append_supports(svg, layout, model, used);
   append_colour_bar(svg, layout, scale, field.unit);
   append_warning_banner(svg, layout, heading.warning);
   append_extremes(svg, layout, model, used, field);
+  append_unvalued(svg, layout, model, unvalued, heading.unvalued);
   svg += "</svg>\n";
   out << svg;
 }

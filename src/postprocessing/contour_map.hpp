@@ -52,10 +52,13 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
 
 // The heading of a map: the title line (model title, load case, field, unit) and a line saying
 // what the field is; a warning, when there is one, is drawn as a red banner across the plate.
+// Nodes without a value (NaN) are drawn in the top band and crossed in red, and `unvalued`
+// says in red under the subtitle what the cross means.
 struct MapHeading {
   std::string title;
   std::string subtitle;
   std::string warning;
+  std::string unvalued = "no value";
 };
 
 // The whole SVG picture of one nodal field over the mesh, on a diverging or sequential scale.

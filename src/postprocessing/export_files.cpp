@@ -3,12 +3,16 @@
 #include "postprocessing/contour_map.hpp"
 #include "postprocessing/csv_tables.hpp"
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/reinforcement_fields.hpp"
 #include "postprocessing/vtu_writer.hpp"
 #include "text/latin1.hpp"
 
 namespace lajefem {
 
 namespace {
+
+constexpr const char* too_thin_legend =
+    "too thin for tension bars alone (neutral axis deeper than 0.45 d): no area";
 
 std::string case_file_stem(const std::string& name, std::size_t c) {
   return name + "-case" + std::to_string(c + 1);
@@ -39,10 +43,11 @@ void add_maps(std::vector<OutputFile>& files, const PlateModel& model,
               const std::vector<CaseFields>& cases, const std::string& name, WDirection direction,
               const std::string& warning) {
   for (std::size_t c = 0; c < cases.size(); ++c) {
-    for (const MappedField& map : mapped_fields()) {
+    for (const MappedField& map : maps_of(cases[c])) {
       const Field& field = field_named(cases[c].nodes, map.name);
       MapHeading heading = map_heading(model, name, c, cases.size(), field, direction);
       heading.warning = warning;
+      heading.unvalued = too_thin_legend;
       files.push_back({case_file_stem(name, c) + "-" + map.name + ".svg",
                        [&model, &field, heading, diverging = map.diverging](std::ostream& out) {
                          write_contour_map(out, model, field, heading, diverging);
@@ -58,6 +63,16 @@ const std::vector<MappedField>& mapped_fields() {
       {"w", false},      {"Mx", true},     {"My", true},         {"Mxy", true},
       {"M1", true},      {"M2", true},     {"Mx_bottom", false}, {"My_bottom", false},
       {"Mx_top", false}, {"My_top", false}};
+  return maps;
+}
+
+std::vector<MappedField> maps_of(const CaseFields& fields) {
+  std::vector<MappedField> maps = mapped_fields();
+  if (has_field(fields.nodes, "As_x_bottom")) {
+    for (const BarLayer& layer : bar_layers()) {
+      maps.push_back({layer.area, false});
+    }
+  }
   return maps;
 }
 

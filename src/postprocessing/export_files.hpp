@@ -34,6 +34,10 @@ struct MappedField {
 // The maps of each load case, in file order.
 const std::vector<MappedField>& mapped_fields();
 
+// The maps of one case: those above, then the areas to provide of the four bar layers when the
+// fields hold them.
+std::vector<MappedField> maps_of(const CaseFields& fields);
+
 // The files of an export named after `name`. The writers refer to `model` and `cases`, which must
 // outlive them. A non-empty `warning` is drawn as a banner on every map.
 std::vector<OutputFile> export_files(const PlateModel& model, const std::vector<CaseFields>& cases,

@@ -8,6 +8,7 @@
 
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/reinforcement_fields.hpp"
 #include "text/latin1.hpp"
 
 namespace lajefem {
@@ -81,6 +82,53 @@ void write_largest_deflection(std::ostream& out, const PlateModel& model, const 
       << node_place(model, row) << '\n';
 }
 
+// The largest area of each bar layer and the nodes where the slab is too thin for tension bars
+// alone, when the fields hold the reinforcement areas.
+void write_reinforcement_lines(std::ostream& out, const PlateModel& model,
+                               const FieldTable& nodes) {
+  if (!has_field(nodes, "As_x_bottom")) {
+    return;
+  }
+  for (const BarLayer& layer : bar_layers()) {
+    const Field& area = field_named(nodes, layer.area);
+    const Field& required = field_named(nodes, std::string(layer.area) + "_req");
+    // The largest area to provide; where the minimum governs several nodes, the one that needs
+    // the most.
+    std::size_t row = area.values.size();
+    for (std::size_t n = 0; n < area.values.size(); ++n) {
+      if (std::isnan(area.values[n])) {
+        continue;
+      }
+      if (row == area.values.size() || area.values[n] > area.values[row] ||
+          (area.values[n] == area.values[row] && required.values[n] > required.values[row])) {
+        row = n;
+      }
+    }
+    std::ostringstream line;
+    line << "  " << std::left << std::setw(12) << area.name << std::setw(6) << area.unit << "  ";
+    if (row == area.values.size()) {
+      line << "no node has an area";
+    } else {
+      line << "max " << short_text(area.values[row], 4) << " at " << node_place(model, row)
+           << " (required " << short_text(required.values[row], 4) << ")";
+    }
+    out << line.str() << '\n';
+  }
+  const Field& too_thin = field_named(nodes, "too_thin");
+  std::string flagged;
+  std::size_t count = 0;
+  for (std::size_t n = 0; n < too_thin.values.size(); ++n) {
+    if (too_thin.values[n] > 0) {
+      flagged += (count++ == 0 ? "" : ", ") + std::to_string(n + 1);
+    }
+  }
+  if (count > 0) {
+    out << "  TOO THIN at " << count << " node" << (count == 1 ? "" : "s") << " (" << flagged
+        << "): neutral axis deeper than 0.45 d, no area given; thicken the slab or add "
+           "compression bars\n";
+  }
+}
+
 }  // namespace
 
 double applied_vertical_load(const PlateModel& model, std::size_t load_case) {
@@ -128,6 +176,7 @@ void write_summary(std::ostream& out, const PlateModel& model, const std::vector
     for (const char* name : {"Mx_top", "My_top"}) {
       write_field_line(out, model, field_named(nodes, name), false, true);
     }
+    write_reinforcement_lines(out, model, nodes);
   }
 }
 

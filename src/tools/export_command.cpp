@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <variant>
 
@@ -14,9 +15,11 @@
 #include "files/staged_folder.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
+#include "postprocessing/reinforcement_fields.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
+#include "tools/reinforcement_option.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -28,7 +31,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
-    "                            [--allow-spurious]\n"
+    "                            [--allow-spurious] [--reinforcement fck=F,fyk=F,cover=C[,...]]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -50,6 +53,13 @@ constexpr const char* export_help =
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
     "                     carry a warning\n"
+    "  --reinforcement fck=F,fyk=F,cover=C[,bar=D][,gamma_c=G][,gamma_s=G][,alpha_cc=A]\n"
+    "                     bar areas per metre (cm2/m) of the x and y bars of both faces from\n"
+    "                     the design moments: fck, fyk in MPa (fck at most 50), cover to the\n"
+    "                     outer (x) bars and bar diameter in m (bar 0.012, gamma_c 1.5,\n"
+    "                     gamma_s 1.15, alpha_cc 1 unless given); adds As_* columns to\n"
+    "                     NAME-nodes.csv and the VTU files, maps NAME-caseK-As_x_bottom.svg\n"
+    "                     (and As_y_bottom, As_x_top, As_y_top), and summary lines\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
@@ -62,6 +72,7 @@ struct ExportOptions {
   WDirection direction = WDirection::up;
   ExportKinds kinds;
   bool allow_spurious = false;
+  std::optional<ReinforcementParameters> reinforcement;
   bool help = false;
 };
 
@@ -110,6 +121,9 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--reinforcement") {
+      cursor.take_once(word);
+      options.reinforcement = parse_reinforcement_option(cursor.value_for(word));
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -175,6 +189,22 @@ std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisR
     cases.push_back(case_fields(model, results, direction));
   }
   return cases;
+}
+
+// The reinforcement areas beside each case's design moments, when asked for; parameters
+// outside the method's range for this slab are a usage error.
+void add_reinforcement(std::vector<CaseFields>& cases, const PlateModel& model,
+                       const ExportOptions& options) {
+  if (!options.reinforcement) {
+    return;
+  }
+  const std::string fault = reinforcement_parameter_fault(*options.reinforcement, model.thickness);
+  if (!fault.empty()) {
+    throw UsageError("--reinforcement: " + fault);
+  }
+  for (CaseFields& fields : cases) {
+    append_reinforcement_fields(fields.nodes, *options.reinforcement, model.thickness);
+  }
 }
 
 // The warning that the results carry the element's spurious checkerboard, empty when they do
@@ -254,7 +284,8 @@ int run_export(const Words& words, ToolStreams& streams) {
   const PlateModel model = read_model(options.data_file);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
+  std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
+  add_reinforcement(cases, model, options);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::vector<OutputFile> files = export_files(
