@@ -65,4 +65,8 @@ struct MapHeading {
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging);
 
+// The model as a picture on the maps' layout: the plate, its mesh and outline, the supports by
+// kind, node numbers (up to 120 nodes) and each nodal force with its load case.
+void write_model_map(std::ostream& out, const PlateModel& model, const MapHeading& heading);
+
 }  // namespace lajefem

@@ -11,8 +11,10 @@
 #include "analysis/analysis.hpp"
 #include "checking/findings.hpp"
 #include "checking/mechanisms.hpp"
+#include "checking/model_check.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "pages/report_page.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/reinforcement_fields.hpp"
@@ -32,6 +34,7 @@ namespace fs = std::filesystem;
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
     "                            [--allow-spurious] [--reinforcement fck=F,fyk=F,cover=C[,...]]\n"
+    "                            [--html]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -60,6 +63,9 @@ constexpr const char* export_help =
     "                     gamma_s 1.15, alpha_cc 1 unless given); adds As_* columns to\n"
     "                     NAME-nodes.csv and the VTU files, maps NAME-caseK-As_x_bottom.svg\n"
     "                     (and As_y_bottom, As_x_top, As_y_top), and summary lines\n"
+    "  --html             also write NAME.html, one self-contained report page (model, check,\n"
+    "                     equilibrium, extremes, reactions and maps of every case) to read on\n"
+    "                     screen or print to PDF from a browser\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
@@ -73,6 +79,7 @@ struct ExportOptions {
   ExportKinds kinds;
   bool allow_spurious = false;
   std::optional<ReinforcementParameters> reinforcement;
+  bool html = false;
   bool help = false;
 };
 
@@ -121,6 +128,8 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--html") {
+      options.html = true;
     } else if (word == "--reinforcement") {
       cursor.take_once(word);
       options.reinforcement = parse_reinforcement_option(cursor.value_for(word));
@@ -231,6 +240,24 @@ std::string spurious_warning(const PlateModel& model, const AnalysisResults& res
   return explanation;
 }
 
+// What the report page shows: the load cases, the reinforcement asked for and the findings of
+// the model check on the data file.
+ReportPage report_page(const PlateModel& model, const std::vector<CaseFields>& cases,
+                       const ExportOptions& options, const std::string& warning) {
+  ReportPage page;
+  page.name = options.data_file.stem().string();
+  page.direction = options.direction;
+  page.reinforcement = options.reinforcement;
+  page.warning = warning;
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    page.cases.push_back({&cases[c], "Load case " + std::to_string(c + 1), std::to_string(c + 1),
+                          applied_vertical_load(model, c)});
+  }
+  std::ifstream data = open_input_file(options.data_file.string());
+  page.findings = check_data_file(data, options.data_file);
+  return page;
+}
+
 fs::path output_folder(const ExportOptions& options) {
   fs::path folder = options.folder.empty() ? options.data_file.parent_path() : options.folder;
   if (folder.empty()) {
@@ -288,10 +315,18 @@ int run_export(const Words& words, ToolStreams& streams) {
   add_reinforcement(cases, model, options);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
-  const std::vector<OutputFile> files = export_files(
-      model, cases, name, options.direction, options.kinds,
+  const std::string banner =
       warning.empty() ? ""
-                      : "WARNING: spurious checkerboard in these results, do not design from them");
+                      : "WARNING: spurious checkerboard in these results, do not design from them";
+  std::vector<OutputFile> files =
+      export_files(model, cases, name, options.direction, options.kinds, banner);
+  std::optional<ReportPage> page;
+  if (options.html) {
+    page = report_page(model, cases, options, banner);
+    files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
+                       write_report_page(out, model, page);
+                     }});
+  }
   write_output_files(files, folder, options.data_file);
   if (!warning.empty()) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
