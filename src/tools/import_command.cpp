@@ -2,7 +2,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "meshing/data_file_writer.hpp"
 #include "meshing/gmsh_reader.hpp"
@@ -10,6 +12,7 @@
 #include "meshing/meshing_error.hpp"
 #include "meshing/renumbering.hpp"
 #include "tools/model_options.hpp"
+#include "tools/odd_rule.hpp"
 #include "tools/soft_pattern_refusal.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
@@ -27,22 +30,77 @@ constexpr const char* import_help =
     "\n"
     "  --support GROUP=KIND  support every node of the physical group (points, curves): KIND is\n"
     "                        S (w), C (w and both rotations) or KW,KTX,KTY springs in GN/m;\n"
-    "                        repeatable, a node in several groups takes the stiffest springs\n"
+    "                        for a group of curves along x or y also H (hard simple support:\n"
+    "                        w and the slope along the curve) or Y (symmetry line: the slope\n"
+    "                        across the curve, w free); repeatable, a node in several groups\n"
+    "                        takes the stiffest springs\n"
+    "  --patch GROUP=Q       load Q (kN/m2) over the quadrangles of a physical surface\n"
+    "  --line GROUP=P        load P (kN/m) along the segments of a physical curve\n"
+    "                        (both as consistent nodal loads, one per node and load case, in\n"
+    "                        the load case being given; repeatable)\n"
     "  --allow-spurious      write the model even though its supports leave the element's\n"
     "                        checkerboard soft (refused otherwise), with a warning\n";
+
+constexpr const char* odd_rule_help =
+    "Point supports (physical points) that are neighbours, no other within the circle on the\n"
+    "two as diameter, must be an odd number of elements apart along the element sides; an\n"
+    "even pair is refused unless the model check finds the element's checkerboard held by the\n"
+    "supports as a whole (then a note says so).\n";
+
+// A patch or line load on a physical group, in load case `load_case` (0-based).
+struct GroupLoad {
+  enum class Kind { patch, line };
+  Kind kind = Kind::patch;
+  std::string group;
+  float value = 0;  // kN/m² or kN/m, the data file's sign
+  std::size_t load_case = 0;
+};
 
 struct ImportOptions {
   std::string mesh;
   std::vector<meshing::GroupSupport> supports;
+  std::vector<meshing::CurveSupport> curve_supports;
+  std::vector<GroupLoad> loads;
   ModelOptions model;
   bool allow_spurious = false;
 };
+
+// "edge" and "H" of "edge=H"; UsageError for a value without both.
+std::pair<std::string, std::string> group_and_value(const std::string& value,
+                                                    const std::string& option,
+                                                    const std::string& form) {
+  const auto equals = value.rfind('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+    throw UsageError(option + " takes " + form + ": '" + value + "'");
+  }
+  return {value.substr(0, equals), value.substr(equals + 1)};
+}
+
+// "edge=H", "mirror=Y": the supports that hold the slopes of a group's curves.
+std::optional<meshing::CurveSupport> curve_support(const std::string& value, float spring) {
+  const auto [group, kind] = group_and_value(value, "--support", "GROUP=KIND");
+  using Slope = meshing::CurveSupport::Slope;
+  if (kind == "H") {
+    return meshing::CurveSupport{group, Slope::along, spring};
+  }
+  if (kind == "Y") {
+    return meshing::CurveSupport{group, Slope::across, spring};
+  }
+  return std::nullopt;
+}
+
+GroupLoad group_load(const std::string& option, const std::string& value, std::size_t load_case) {
+  const auto [group, load] =
+      group_and_value(value, option, "GROUP=" + std::string(option == "--patch" ? "Q" : "P"));
+  const auto kind = option == "--patch" ? GroupLoad::Kind::patch : GroupLoad::Kind::line;
+  return {kind, group, parse_real(load, option), load_case};
+}
 
 // "slab=S", "edge=C", "pin=1E6,0,0"
 meshing::GroupSupport group_support(const std::string& value, float spring) {
   const auto equals = value.rfind('=');
   if (equals == std::string::npos || equals == 0) {
-    throw UsageError("--support takes GROUP=KIND (S, C or KW,KTX,KTY): '" + value + "'");
+    throw UsageError("--support takes GROUP=KIND (S, C, H, Y or KW,KTX,KTY): '" + value + "'");
   }
   const std::string kind = value.substr(equals + 1);
   meshing::GroupSupport support{value.substr(0, equals), {}};
@@ -54,7 +112,7 @@ meshing::GroupSupport group_support(const std::string& value, float spring) {
     const auto first = kind.find(',');
     const auto second = kind.find(',', first == std::string::npos ? first : first + 1);
     if (second == std::string::npos) {
-      throw UsageError("--support: KIND is S, C or three springs KW,KTX,KTY: '" + kind + "'");
+      throw UsageError("--support: KIND is S, C, H, Y or three springs KW,KTX,KTY: '" + kind + "'");
     }
     support.springs = {parse_real(kind.substr(0, first), "--support"),
                        parse_real(kind.substr(first + 1, second - first - 1), "--support"),
@@ -80,6 +138,9 @@ ImportOptions parse_import(const Words& words) {
     }
     if (word == "--support") {
       supports.push_back(cursor.value_for(word));
+    } else if (word == "--patch" || word == "--line") {
+      options.loads.push_back(
+          group_load(word, cursor.value_for(word), options.model.cases.size() - 1));
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
     } else {
@@ -89,23 +150,75 @@ ImportOptions parse_import(const Words& words) {
   if (options.mesh.empty() || supports.empty()) {
     throw UsageError("give the mesh file and at least one --support GROUP=KIND");
   }
-  check_model_options(options.model);
+  std::vector<std::size_t> group_loads(options.model.cases.size());
+  for (const GroupLoad& load : options.loads) {
+    ++group_loads[load.load_case];
+  }
+  check_model_options(options.model, group_loads);
   for (const std::string& value : supports) {
-    options.supports.push_back(group_support(value, options.model.spring));
+    if (auto curve = curve_support(value, options.model.spring)) {
+      options.curve_supports.push_back(*curve);
+    } else {
+      options.supports.push_back(group_support(value, options.model.spring));
+    }
   }
   return options;
 }
 
-meshing::ImportedMesh import_mesh(const ImportOptions& options) {
+// The imported plate with the group loads of each case as nodal loads, and the point supports.
+struct ImportedPlate {
+  meshing::ImportedMesh imported;
+  std::vector<meshing::NodalForces> case_forces;  // by load case
+  std::vector<int> point_supports;                // model nodes, before renumbering
+};
+
+meshing::NodalForces group_load_forces(const meshing::ImportedMesh& imported,
+                                       const meshing::GmshMesh& mesh, const GroupLoad& load) {
+  return load.kind == GroupLoad::Kind::patch
+             ? meshing::surface_patch_forces(imported, mesh, load.group, load.value)
+             : meshing::curve_line_forces(imported, mesh, load.group, load.value);
+}
+
+std::vector<std::string> support_groups(const ImportOptions& options) {
+  std::vector<std::string> groups;
+  for (const meshing::GroupSupport& support : options.supports) {
+    groups.push_back(support.group);
+  }
+  return groups;
+}
+
+ImportedPlate import_plate(const ImportOptions& options) {
   std::ifstream in = open_input_file(options.mesh);
   try {
     const meshing::GmshMesh mesh = meshing::read_gmsh_mesh(in);
-    meshing::ImportedMesh imported = meshing::import_quadrangles(mesh);
-    meshing::add_group_supports(imported, mesh, options.supports);
-    return imported;
+    ImportedPlate plate{meshing::import_quadrangles(mesh), {}, {}};
+    meshing::add_group_supports(plate.imported, mesh, options.supports, options.curve_supports);
+    plate.case_forces.resize(options.model.cases.size());
+    for (const GroupLoad& load : options.loads) {
+      meshing::add_nodal_forces(plate.case_forces[load.load_case],
+                                group_load_forces(plate.imported, mesh, load));
+    }
+    plate.point_supports =
+        meshing::point_support_nodes(plate.imported, mesh, support_groups(options));
+    return plate;
   } catch (const meshing::MeshingError& error) {
     throw InputError(options.mesh + ": " + error.what());
   }
+}
+
+void add_group_loads(PlateModel& model, const std::vector<meshing::NodalForces>& case_forces) {
+  for (std::size_t c = 0; c < case_forces.size(); ++c) {
+    meshing::append_nodal_loads(model.load_cases[c], case_forces[c]);
+  }
+}
+
+std::vector<int> renumbered_nodes(const std::vector<int>& nodes,
+                                  const meshing::Numbering& numbering) {
+  std::vector<int> renumbered;
+  for (const int node : nodes) {
+    renumbered.push_back(numbering[static_cast<std::size_t>(node) - 1]);
+  }
+  return renumbered;
 }
 
 // How much larger gmsh's element sizes must be for count to come down to limit: nodes and
@@ -127,7 +240,12 @@ std::string import_advice(const meshing::LimitBreach& breach) {
   if (breach.what == "half-bandwidth") {
     return "no numbering found brings it within the limit: make the mesh coarser";
   }
-  return "split the loads over at most 4 load cases of at most 80 loads";
+  if (breach.what == "load cases") {
+    return "split the loads over at most 4 load cases of at most 80 loads";
+  }
+  return "a patch or line load puts one nodal load on each node it touches (loads of one case "
+         "that share a node are merged): coarsen the mesh under it, or split the loads over "
+         "more load cases";
 }
 
 void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
@@ -149,18 +267,26 @@ void note_moved_point_loads(const std::vector<meshing::PlacedPointLoad>& placed,
 
 int run_import(const Words& words, ToolStreams& streams) {
   if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
-    streams.out << import_help << model_options_help("--support, ");
+    streams.out << import_help << model_options_help("--support, --patch, --line, ")
+                << odd_rule_help;
     return 0;
   }
   const ImportOptions options = parse_import(words);
-  meshing::ImportedMesh imported = import_mesh(options);
+  ImportedPlate plate = import_plate(options);
+  meshing::ImportedMesh& imported = plate.imported;
   const std::string stem = std::filesystem::path(options.mesh).stem().string();
   const auto placed = complete_model(imported.model, options.model, stem, "import", streams);
   note_moved_point_loads(placed, imported.model, streams);
+  add_group_loads(imported.model, plate.case_forces);
   const meshing::NumberingChoice choice = meshing::best_numbering(imported.model);
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
   reject_beyond_limits(model, import_advice);
-  refuse_soft_pattern(model, options.allow_spurious, options.mesh + ": ", "import", streams);
+  const std::string subject = options.mesh + ": ";
+  const bool told = check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
+                                   options.allow_spurious, subject, "import", streams);
+  if (!told) {
+    refuse_soft_pattern(model, options.allow_spurious, subject, "import", streams);
+  }
   const std::string source = std::filesystem::path(options.mesh).filename().string();
   const auto headings =
       meshing::standard_headings("LAJEFEM - malha gmsh " + source + ", " +

@@ -90,7 +90,7 @@ bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelO
   return true;
 }
 
-void check_model_options(const ModelOptions& options) {
+void check_model_options(const ModelOptions& options, const std::vector<std::size_t>& other_loads) {
   if (options.output.empty()) {
     throw UsageError("give the data file to write with -o FILE (or -o - for standard output)");
   }
@@ -109,7 +109,8 @@ void check_model_options(const ModelOptions& options) {
     throw UsageError("--spring: the stiffness must be positive");
   }
   for (std::size_t c = 0; c < options.cases.size(); ++c) {
-    if (options.cases[c].empty()) {
+    const bool loaded_otherwise = c < other_loads.size() && other_loads[c] > 0;
+    if (options.cases[c].empty() && !loaded_otherwise) {
       throw UsageError("load case " + std::to_string(c + 1) +
                        " has no load: give --uniform Q or --point X Y P");
     }

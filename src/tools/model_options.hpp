@@ -37,8 +37,10 @@ std::string model_options_help(const std::string& repeatable);
 // Takes `option` with its values when it is one of the shared options; false when it is not.
 bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelOptions& options);
 
-// UsageError when -o, --material or a load is missing, or a load case is empty.
-void check_model_options(const ModelOptions& options);
+// UsageError when -o, --material or a load is missing, or a load case is empty: case c holds the
+// loads of options.cases[c] and other_loads[c] more, those of the command's own options.
+void check_model_options(const ModelOptions& options,
+                         const std::vector<std::size_t>& other_loads = {});
 
 // Sets material, names and loads on a model that has its nodes, elements and supports. The
 // default names come from the output file's base name (or default_stem with -o -); a results

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <tuple>
@@ -220,6 +221,112 @@ TEST(GmshImport, ReadsALineAtATime) {
   } catch (const MeshingError& error) {
     EXPECT_STREQ(error.what(), "line 17: the line is longer than 32 MiB");
   }
+}
+
+// trapezoid_plate.geo, meshed by gmsh: 4 m × 3 m, the left edge leaning from (0, 0) to (1, 3).
+GmshMesh trapezoid_plate() {
+  std::ifstream in(LAJEFEM_SOURCE_DIR "/tests/meshing/trapezoid_plate.msh");
+  return read_gmsh_mesh(in);
+}
+
+// Springs on the x and y edges of the trapezoid: bottom y = 0, right x = 4, top y = 3, middle
+// x = 2; none elsewhere.
+using Expected = SupportSprings (*)(const PlateNode&);
+
+struct CurveSupportCase {
+  const char* name;
+  std::vector<CurveSupport> supports;
+  Expected expected;
+};
+
+class CurveSupports : public ::testing::TestWithParam<CurveSupportCase> {};
+
+bool holds_any(const SupportSprings& s) {
+  return s.w > 0 || s.theta_x > 0 || s.theta_y > 0;
+}
+
+// H holds w and the slope along the curve, Y the slope across it: θx = ∂w/∂x along x.
+TEST_P(CurveSupports, HoldTheSlopeAlongOrAcrossTheCurve) {
+  const CurveSupportCase& c = GetParam();
+  const GmshMesh mesh = trapezoid_plate();
+  ImportedMesh imported = import_quadrangles(mesh);
+  add_group_supports(imported, mesh, {}, c.supports);
+  std::size_t held = 0;
+  for (const PlateNode& node : imported.model.nodes) {
+    held += holds_any(c.expected(node)) ? 1 : 0;
+  }
+  ASSERT_GT(held, 0u);
+  ASSERT_EQ(imported.model.supports.size(), held);
+  for (const PlateSupport& support : imported.model.supports) {
+    const PlateNode& node = imported.model.nodes[static_cast<std::size_t>(support.node) - 1];
+    const SupportSprings expected = c.expected(node);
+    EXPECT_EQ(support.spring_w, expected.w) << node.x << ", " << node.y;
+    EXPECT_EQ(support.spring_theta_x, expected.theta_x) << node.x << ", " << node.y;
+    EXPECT_EQ(support.spring_theta_y, expected.theta_y) << node.x << ", " << node.y;
+  }
+}
+
+using Slope = CurveSupport::Slope;
+
+INSTANTIATE_TEST_SUITE_P(
+    Trapezoid, CurveSupports,
+    ::testing::Values(
+        CurveSupportCase{"hard_along_x",
+                         {{"bottom", Slope::along, 7}},
+                         [](const PlateNode& n) {
+                           return n.y == 0 ? SupportSprings{7, 7, 0} : SupportSprings{};
+                         }},
+        CurveSupportCase{"hard_along_y",
+                         {{"right", Slope::along, 7}},
+                         [](const PlateNode& n) {
+                           return n.x == 4 ? SupportSprings{7, 0, 7} : SupportSprings{};
+                         }},
+        CurveSupportCase{"symmetry_along_x",
+                         {{"top", Slope::across, 7}},
+                         [](const PlateNode& n) {
+                           return n.y == 3 ? SupportSprings{0, 0, 7} : SupportSprings{};
+                         }},
+        CurveSupportCase{"symmetry_along_y",
+                         {{"middle", Slope::across, 7}},
+                         [](const PlateNode& n) {
+                           return n.x == 2 ? SupportSprings{0, 7, 0} : SupportSprings{};
+                         }},
+        CurveSupportCase{"hard_meeting_at_a_corner",
+                         {{"bottom", Slope::along, 7}, {"right", Slope::along, 7}},
+                         [](const PlateNode& n) {
+                           return SupportSprings{n.y == 0 || n.x == 4 ? 7.0f : 0.0f,
+                                                 n.y == 0 ? 7.0f : 0.0f, n.x == 4 ? 7.0f : 0.0f};
+                         }}),
+    [](const ::testing::TestParamInfo<CurveSupportCase>& row) { return row.param.name; });
+
+TEST(GmshImport, SlopeSupportsRefuseWhatTheyCannotHold) {
+  const GmshMesh mesh = trapezoid_plate();
+  const std::tuple<CurveSupport, const char*> rows[] = {
+      {{"slant", Slope::along, 1}, "group 'slant': the segment from (1, 3) to (0.6666667, 2)"},
+      {{"slant", Slope::across, 1}, "runs along neither x nor y"},
+      {{"corner", Slope::along, 1}, "group 'corner' holds no curve"},
+      {{"right_part", Slope::across, 1}, "takes a physical curve"},
+  };
+  for (const auto& [support, message] : rows) {
+    ImportedMesh imported = import_quadrangles(mesh);
+    try {
+      add_group_supports(imported, mesh, {}, {support});
+      ADD_FAILURE() << "accepted, expected: " << message;
+    } catch (const MeshingError& error) {
+      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  }
+}
+
+// A patch takes a physical surface, a line load a physical curve (their totals are checked
+// against the reactions in the import command's tests).
+TEST(GmshImport, GroupLoadsNeedGroupsOfTheirDimension) {
+  const GmshMesh mesh = trapezoid_plate();
+  const ImportedMesh imported = import_quadrangles(mesh);
+  EXPECT_EQ(curve_line_forces(imported, mesh, "bottom", 1).size(), 7u);
+  EXPECT_THROW(surface_patch_forces(imported, mesh, "middle", -1), MeshingError);
+  EXPECT_THROW(curve_line_forces(imported, mesh, "left_part", -1), MeshingError);
+  EXPECT_THROW(curve_line_forces(imported, mesh, "edges", -1), MeshingError);
 }
 
 }  // namespace

@@ -97,7 +97,8 @@ TEST_F(MeshCommands, DefaultNamesFromTheOutputFile) {
 TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
   ASSERT_EQ(run(run_import, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--column"), std::string::npos);
-  EXPECT_NE(out_.str().find("Options other than --support, --uniform"), std::string::npos);
+  EXPECT_NE(out_.str().find("Options other than --support, --patch, --line, --uniform"),
+            std::string::npos);
   ASSERT_EQ(run(run_generate, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--support"), std::string::npos);
   EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
@@ -296,7 +297,8 @@ TEST_F(MeshCommands, ImportRefusesASoftCheckerboard) {
   Words allowed = words;
   allowed.push_back("--allow-spurious");
   EXPECT_EQ(run(run_import, allowed), 0);
-  EXPECT_NE(err_.str().find("warning: the element's spurious checkerboard"), std::string::npos);
+  EXPECT_NE(err_.str().find("warning: the point supports at"), std::string::npos);
+  EXPECT_NE(err_.str().find("the element's spurious checkerboard"), std::string::npos);
   EXPECT_TRUE(fs::exists(path("laje")));
 }
 
@@ -333,6 +335,126 @@ TEST_F(MeshCommands, ImportedExampleCarriesItsWholeLoad) {
                  UsageError)
         << support;
   }
+  EXPECT_FALSE(fs::exists(path("x")));
+}
+
+std::string fixture(const std::string& name) {
+  return (fs::path(__FILE__).parent_path() / name).string();
+}
+
+struct OddRuleCase {
+  const char* mesh;                   // bay_slab.geo meshed with 5 + 5 or 5 + 4 elements a bay
+  std::vector<std::string> supports;  // --support values
+  const char* told;                   // on standard error ("" for nothing), or in the refusal
+  bool written;
+};
+
+// Neighbouring columns an even number of elements apart: refused when the check does not find
+// the checkerboard held, a note when a supported edge holds it; odd bays say nothing.
+TEST_F(MeshCommands, ImportAppliesTheOddRuleBetweenPointSupports) {
+  const OddRuleCase rows[] = {
+      {"odd_bay_slab.msh", {"columns=S"}, "", true},
+      {"odd_bay_slab.msh", {"columns=S", "edge=H"}, "", true},
+      {"even_bay_edge_slab.msh",
+       {"columns=S"},
+       "the point supports at (0, 6) and (0, 12) are 4 elements apart, at (6, 0) and (12, 0) are 4 "
+       "elements apart",
+       false},
+      {"even_bay_edge_slab.msh", {"columns=S"}, "the model check does not find", false},
+      {"even_bay_edge_slab.msh",
+       {"columns=S", "edge=S"},
+       "note: the point supports at (0, 6) and (0, 12) are 4 elements apart",
+       true},
+      {"even_bay_edge_slab.msh",
+       {"columns=S", "edge=S"},
+       "finds the element's checkerboard held",
+       true},
+  };
+  for (const OddRuleCase& row : rows) {
+    Words words{fixture(row.mesh), "-o", path("laje"), "--material", "30", "0.2", "0.2",
+                "--uniform",       "-10"};
+    for (const std::string& support : row.supports) {
+      words.insert(words.end(), {"--support", support});
+    }
+    fs::remove(path("laje"));
+    std::string told;
+    try {
+      run(run_import, words);
+      told = err_.str();
+    } catch (const InputError& error) {
+      told = error.what();
+    }
+    EXPECT_EQ(fs::exists(path("laje")), row.written) << row.mesh << " " << row.told;
+    if (std::string(row.told).empty()) {
+      EXPECT_EQ(told, "") << row.mesh;
+    } else {
+      EXPECT_NE(told.find(row.told), std::string::npos) << told;
+    }
+  }
+}
+
+// trapezoid_plate.geo: hard simple supports on the x and y edges, the leaning edge simply
+// supported; the patch and line loads come back as nodal loads that the reactions carry.
+TEST_F(MeshCommands, ImportedPatchAndLineLoadsAreCarriedByTheSupports) {
+  const std::string mesh = fixture("../meshing/trapezoid_plate.msh");
+  ASSERT_EQ(run(run_import, {mesh,
+                             "-o",
+                             path("trap"),
+                             "--material",
+                             "30",
+                             "0.2",
+                             "0.2",
+                             "--support",
+                             "bottom=H",
+                             "--support",
+                             "right=H",
+                             "--support",
+                             "top=H",
+                             "--support",
+                             "slant=S",
+                             "--patch",
+                             "right_part=-10",
+                             "--line",
+                             "middle=-5",
+                             "--case",
+                             "--uniform",
+                             "-2",
+                             "--patch",
+                             "left_part=-4"}),
+            0)
+      << err_.str();
+  const PlateModel model = read("trap");
+  ASSERT_EQ(model.load_cases.size(), 2u);
+  EXPECT_EQ(model.load_cases[0].loads.size(), 16u);  // one a node of the right part
+  for (const PlateSupport& support : model.supports) {
+    const PlateNode& node = model.nodes[static_cast<std::size_t>(support.node) - 1];
+    const bool along_x = node.y == 0 || node.y == 3;
+    const bool along_y = node.x == 4;
+    EXPECT_EQ(support.spring_theta_x > 0, along_x) << node.x << ", " << node.y;
+    EXPECT_EQ(support.spring_theta_y > 0, along_y) << node.x << ", " << node.y;
+  }
+  const auto outcome = analyse_plate_model(model);
+  ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome));
+  const double loads[] = {-10 * 6.0 - 5 * 3.0, -2 * 10.5 - 4 * 4.5};
+  for (std::size_t c = 0; c < 2; ++c) {
+    double sum = 0;
+    for (const SupportReaction& reaction : std::get<AnalysisResults>(outcome).cases[c].supports) {
+      sum += reaction.force_w;
+    }
+    EXPECT_NEAR(sum, -loads[c], 1e-4 * std::abs(loads[c])) << "load case " << c + 1;
+  }
+  const std::vector<Words> refused = {{"--patch", "right_part"},
+                                      {"--patch", "right_part=x"},
+                                      {"--line", "=3"},
+                                      {"--support", "slant=Q"}};
+  for (const Words& extra : refused) {
+    Words words{mesh, "-o", path("x"), "--material", "30", "0.2", "0.2", "--support", "slant=S"};
+    words.insert(words.end(), extra.begin(), extra.end());
+    EXPECT_THROW(run(run_import, words), UsageError) << extra[1];
+  }
+  EXPECT_THROW(run(run_import, {mesh, "-o", path("x"), "--material", "30", "0.2", "0.2",
+                                "--support", "slant=H", "--uniform", "-1"}),
+               InputError);
   EXPECT_FALSE(fs::exists(path("x")));
 }
 

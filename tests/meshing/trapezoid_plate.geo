@@ -1,0 +1,31 @@
+// A 4 m x 3 m plate whose left edge leans (from (0, 0) to (1, 3)), in two surfaces of 3 x 3
+// quadrangles: the left one, with leaning elements, and a 2 m x 3 m rectangle on the right.
+Point(1) = {0, 0, 0};
+Point(2) = {2, 0, 0};
+Point(3) = {4, 0, 0};
+Point(4) = {4, 3, 0};
+Point(5) = {2, 3, 0};
+Point(6) = {1, 3, 0};
+Line(1) = {1, 2};
+Line(2) = {2, 3};
+Line(3) = {3, 4};
+Line(4) = {4, 5};
+Line(5) = {5, 6};
+Line(6) = {6, 1};
+Line(7) = {2, 5};
+Transfinite Curve{1:7} = 4;
+Curve Loop(1) = {1, 7, 5, 6};
+Plane Surface(1) = {1};
+Curve Loop(2) = {2, 3, 4, -7};
+Plane Surface(2) = {2};
+Transfinite Surface{1, 2};
+Recombine Surface{1, 2};
+Physical Point("corner") = {3};
+Physical Curve("bottom") = {1, 2};
+Physical Curve("right") = {3};
+Physical Curve("top") = {4, 5};
+Physical Curve("slant") = {6};
+Physical Curve("middle") = {7};
+Physical Surface("left_part") = {1};
+Physical Surface("right_part") = {2};
+Mesh.MshFileVersion = 4.1;
