@@ -28,13 +28,14 @@ struct NodeDisplacement {
   double theta_y = 0;  // rad
 };
 
-// Resultants at one Gauss point, the single-precision values the report prints.
+// Resultants at one Gauss point: the single-precision values the report prints for a load case,
+// held in double so that a combination's factored sums keep their digits.
 struct PointResultants {
-  float mx = 0;   // kN·m/m
-  float my = 0;   // kN·m/m
-  float mxy = 0;  // kN·m/m
-  float qx = 0;   // kN/m
-  float qy = 0;   // kN/m
+  double mx = 0;   // kN·m/m
+  double my = 0;   // kN·m/m
+  double mxy = 0;  // kN·m/m
+  double qx = 0;   // kN/m
+  double qy = 0;   // kN/m
 };
 
 // Gauss points 1..4 (point p nearest corner p). Qx and Qy are evaluated at the element centre:
@@ -43,17 +44,21 @@ struct ElementResultants {
   std::array<PointResultants, 4> points{};
 };
 
+// A support record's reactions: single-precision values for a load case, as PointResultants.
 struct SupportReaction {
-  int node = 0;        // supported node (1-based)
-  float force_w = 0;   // kN
-  float moment_x = 0;  // kN·m, on θx
-  float moment_y = 0;  // kN·m, on θy
+  int node = 0;         // supported node (1-based)
+  double force_w = 0;   // kN
+  double moment_x = 0;  // kN·m, on θx
+  double moment_y = 0;  // kN·m, on θy
 };
 
 struct LoadCaseResults {
   std::vector<NodeDisplacement> nodes;      // one per node
   std::vector<ElementResultants> elements;  // one per element
   std::vector<SupportReaction> supports;    // one per support record
+  // True for the program's own results, whose resultants, reactions and w it holds in single
+  // precision; false for sums formed in double (a combination of load cases).
+  bool single = true;
 };
 
 struct AnalysisResults {

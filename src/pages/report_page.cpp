@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -285,15 +286,12 @@ void write_extremes_table(std::ostream& out, const PlateModel& model, const Page
   out << "</table>\n";
 }
 
-void write_too_thin(std::ostream& out, const PageCase& shown) {
-  if (!has_field(shown.fields->nodes, "too_thin")) {
-    return;
-  }
+// The nodes where some layer is too thin for tension bars alone, when there are any.
+void write_too_thin_list(std::ostream& out, const std::vector<double>& too_thin) {
   std::string nodes;
   std::size_t count = 0;
-  const Field& too_thin = field_named(shown.fields->nodes, "too_thin");
-  for (std::size_t n = 0; n < too_thin.values.size(); ++n) {
-    if (too_thin.values[n] > 0) {
+  for (std::size_t n = 0; n < too_thin.size(); ++n) {
+    if (too_thin[n] > 0) {
       nodes += (count++ == 0 ? "" : ", ") + std::to_string(n + 1);
     }
   }
@@ -302,6 +300,12 @@ void write_too_thin(std::ostream& out, const PageCase& shown) {
         << (count == 1 ? "" : "s") << " (" << nodes
         << "): the neutral axis lies deeper than 0.45 d and no area is given; thicken the "
            "slab or design compression bars there.</p>\n";
+  }
+}
+
+void write_too_thin(std::ostream& out, const PageCase& shown) {
+  if (has_field(shown.fields->nodes, "too_thin")) {
+    write_too_thin_list(out, field_named(shown.fields->nodes, "too_thin").values);
   }
 }
 
@@ -356,6 +360,81 @@ void write_case_section(std::ostream& out, const PlateModel& model, const Report
   out << "</section>\n";
 }
 
+// ---- An envelope ----
+
+// The cell of an envelope's extreme at a node, marked with the column of its table.
+std::string envelope_cell(const EnvelopeField& field, const EnvelopeMap& map, std::size_t node,
+                          const Envelope& envelope) {
+  const double value = map.greatest ? field.greatest[node] : field.least[node];
+  return number_cell(envelope_value_text(field, value),
+                     " data-envelope=\"" + escaped(envelope.tag) + "\" data-column=\"" +
+                         escaped(field.column) + (map.greatest ? "_max" : "_min") +
+                         "\" data-node=\"" + std::to_string(node + 1) + "\"");
+}
+
+// The node of the greatest (or least) of an envelope's extremes, NaN left out; none when every
+// value is NaN.
+std::optional<std::size_t> envelope_extreme_row(const std::vector<double>& values, bool greatest) {
+  std::optional<std::size_t> row;
+  for (std::size_t n = 0; n < values.size(); ++n) {
+    if (!std::isnan(values[n]) &&
+        (!row || (greatest ? values[n] > values[*row] : values[n] < values[*row]))) {
+      row = n;
+    }
+  }
+  return row;
+}
+
+void write_envelope_extremes(std::ostream& out, const PlateModel& model, const Envelope& envelope,
+                             WDirection direction) {
+  out << "<table>\n"
+      << header_row({"field", "unit", "extreme", "value", "at node (x, y)", "governed by"});
+  for (const EnvelopeMap& map : envelope_maps_of(envelope, direction)) {
+    const EnvelopeField& field = envelope_field(envelope, map.name);
+    const auto row =
+        envelope_extreme_row(map.greatest ? field.greatest : field.least, map.greatest);
+    if (!row) {
+      out << row_of({text_cell(field.name), text_cell(field.unit),
+                     "<td colspan=\"4\" class=\"flag\">no node has a value</td>"});
+      continue;
+    }
+    const std::size_t by = map.greatest ? field.greatest_by[*row] : field.least_by[*row];
+    out << row_of({text_cell(field.name), text_cell(field.unit),
+                   text_cell(map.greatest ? "greatest" : "least"),
+                   envelope_cell(field, map, *row, envelope), text_cell(place_text(model, *row)),
+                   text_cell(envelope.governing[by])});
+  }
+  out << "</table>\n";
+}
+
+void write_envelope_section(std::ostream& out, const PlateModel& model, const ReportPage& page,
+                            const Envelope& envelope) {
+  out << "<section class=\"case\">\n<h2>Envelope: " << escaped(envelope.heading) << "</h2>\n"
+      << "<p class=\"note\">At every node the greatest and least value of each field over "
+      << escaped(std::to_string(envelope.governing.size())) << " sets, each with the set that "
+      << "gives it: table " << escaped(page.name + "-" + envelope.tag) << ".csv.</p>\n";
+  for (const EnvelopeField& field : envelope.fields) {
+    if (field.name == "too_thin") {
+      write_too_thin_list(out, field.greatest);
+    }
+  }
+  out << "<h3>Extremes</h3>\n";
+  write_envelope_extremes(out, model, envelope, page.direction);
+  out << "<h3>Maps</h3>\n<div class=\"maps\">\n";
+  for (const EnvelopeMap& map : envelope_maps_of(envelope, page.direction)) {
+    const Field field = extreme_field(envelope_field(envelope, map.name), map.greatest);
+    MapHeading heading{title_of(model, page.name) + " \u00b7 " + envelope.heading + " \u00b7 " +
+                           (map.greatest ? "greatest " : "least ") + map.name + " (" + field.unit +
+                           ")",
+                       field_meaning(map.name, page.direction), page.warning};
+    heading.unvalued = too_thin_legend;
+    std::ostringstream svg;
+    write_contour_map(svg, model, field, heading, false);
+    out << "<figure>" << inline_svg(svg.str()) << "</figure>\n";
+  }
+  out << "</div>\n</section>\n";
+}
+
 }  // namespace
 
 void write_report_page(std::ostream& out, const PlateModel& model, const ReportPage& page) {
@@ -376,6 +455,9 @@ void write_report_page(std::ostream& out, const PlateModel& model, const ReportP
   }
   for (const PageCase& shown : page.cases) {
     write_case_section(out, model, page, shown);
+  }
+  for (const Envelope* envelope : page.envelopes) {
+    write_envelope_section(out, model, page, *envelope);
   }
   out << "</body>\n</html>\n";
 }

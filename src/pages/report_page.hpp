@@ -11,6 +11,7 @@
 #include "checking/findings.hpp"
 #include "model/plate_model.hpp"
 #include "postprocessing/design_moments.hpp"
+#include "postprocessing/envelopes.hpp"
 #include "postprocessing/reinforcement.hpp"
 #include "postprocessing/result_fields.hpp"
 
@@ -28,12 +29,14 @@ struct ReportPage {
   std::string name;  // the data file's name without its extension
   WDirection direction = WDirection::up;
   std::vector<PageCase> cases;
+  std::vector<const Envelope*> envelopes;  // each with its table NAME-TAG.csv
   std::optional<ReinforcementParameters> reinforcement;
   Findings findings;
   std::string warning;  // shown as a red banner at the top and on every map when not empty
 };
 
-// The page for `model`. Every result number is written with the text NAME-nodes.csv gives it.
+// The page for `model`. Every result number is written with the text NAME-nodes.csv (or the
+// envelope's table) gives it.
 void write_report_page(std::ostream& out, const PlateModel& model, const ReportPage& page);
 
 }  // namespace lajefem

@@ -39,7 +39,7 @@ void write_node_table(std::ostream& out, const PlateModel& model,
   for (std::size_t c = 0; c < cases.size(); ++c) {
     for (std::size_t n = 0; n < model.nodes.size(); ++n) {
       out << n + 1 << ',' << float_text(model.nodes[n].x) << ',' << float_text(model.nodes[n].y)
-          << ',' << c + 1;
+          << ',' << cases[c].key;
       write_values(out, cases[c].nodes, n);
     }
   }
@@ -56,10 +56,30 @@ void write_point_table(std::ostream& out, const PlateModel& model,
       const auto positions = gauss_point_positions(model, model.elements[e]);
       for (std::size_t p = 0; p < 4; ++p) {
         out << e + 1 << ',' << p + 1 << ',' << double_text(positions[p].x) << ','
-            << double_text(positions[p].y) << ',' << c + 1;
+            << double_text(positions[p].y) << ',' << cases[c].key;
         write_values(out, cases[c].points, 4 * e + p);
       }
     }
+  }
+}
+
+void write_envelope_table(std::ostream& out, const PlateModel& model, const Envelope& envelope) {
+  out << "node,x,y";
+  for (const EnvelopeField& field : envelope.fields) {
+    out << ',' << field.column << "_max," << field.column << "_max_by," << field.column << "_min,"
+        << field.column << "_min_by";
+  }
+  out << '\n';
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    std::string line = std::to_string(n + 1) + ',' + float_text(model.nodes[n].x) + ',' +
+                       float_text(model.nodes[n].y);
+    for (const EnvelopeField& field : envelope.fields) {
+      line += ',' + envelope_value_text(field, field.greatest[n]) + ',' +
+              envelope.governing[field.greatest_by[n]] + ',' +
+              envelope_value_text(field, field.least[n]) + ',' +
+              envelope.governing[field.least_by[n]];
+    }
+    out << line << '\n';
   }
 }
 

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "postprocessing/export_files.hpp"
 #include "postprocessing/nodal_values.hpp"
 #include "postprocessing/number_text.hpp"
 #include "postprocessing/reinforcement_fields.hpp"
@@ -57,9 +58,8 @@ void write_field_line(std::ostream& out, const PlateModel& model, const Field& f
   out << line.str() << '\n';
 }
 
-void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields,
-                   std::size_t c) {
-  const double load = applied_vertical_load(model, c);
+void write_balance(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
+  const double load = applied_set_load(model, fields);
   const double reactions = reaction_sum(fields);
   const double out_of_balance = load + reactions;
   out << "  applied vertical load   " << value_of(load) << " kN\n"
@@ -80,6 +80,22 @@ void write_largest_deflection(std::ostream& out, const PlateModel& model, const 
   }
   out << "  largest |w|             " << value_of(w.values[row]) << " mm at "
       << node_place(model, row) << '\n';
+}
+
+// The nodes where some layer is too thin for tension bars alone, when there are any.
+void write_too_thin_nodes(std::ostream& out, const std::vector<double>& too_thin) {
+  std::string flagged;
+  std::size_t count = 0;
+  for (std::size_t n = 0; n < too_thin.size(); ++n) {
+    if (too_thin[n] > 0) {
+      flagged += (count++ == 0 ? "" : ", ") + std::to_string(n + 1);
+    }
+  }
+  if (count > 0) {
+    out << "  TOO THIN at " << count << " node" << (count == 1 ? "" : "s") << " (" << flagged
+        << "): neutral axis deeper than 0.45 d, no area given; thicken the slab or add "
+           "compression bars\n";
+  }
 }
 
 // The largest area of each bar layer and the nodes where the slab is too thin for tension bars
@@ -114,19 +130,21 @@ void write_reinforcement_lines(std::ostream& out, const PlateModel& model,
     }
     out << line.str() << '\n';
   }
-  const Field& too_thin = field_named(nodes, "too_thin");
-  std::string flagged;
-  std::size_t count = 0;
-  for (std::size_t n = 0; n < too_thin.values.size(); ++n) {
-    if (too_thin.values[n] > 0) {
-      flagged += (count++ == 0 ? "" : ", ") + std::to_string(n + 1);
+  write_too_thin_nodes(out, field_named(nodes, "too_thin").values);
+}
+
+// The values that decide between nodes of equal extremes of an envelope field: for an area, the
+// extremes of its layer's design moment (the largest in size); for others the field's own.
+const std::vector<double>& tie_breaking_values(const Envelope& envelope, const EnvelopeField& field,
+                                               bool greatest) {
+  for (const BarLayer& layer : bar_layers()) {
+    if (field.name == layer.area) {
+      const EnvelopeField& moment = envelope_field(envelope, layer.moment);
+      const bool bottom = std::string(layer.moment).ends_with("_bottom");
+      return bottom == greatest ? moment.greatest : moment.least;
     }
   }
-  if (count > 0) {
-    out << "  TOO THIN at " << count << " node" << (count == 1 ? "" : "s") << " (" << flagged
-        << "): neutral axis deeper than 0.45 d, no area given; thicken the slab or add "
-           "compression bars\n";
-  }
+  return greatest ? field.greatest : field.least;
 }
 
 }  // namespace
@@ -147,6 +165,16 @@ double applied_vertical_load(const PlateModel& model, std::size_t load_case) {
   return total;
 }
 
+double applied_set_load(const PlateModel& model, const CaseFields& fields) {
+  double load = 0;
+  for (std::size_t c = 0; c < fields.case_factors.size(); ++c) {
+    if (fields.case_factors[c] != 0) {
+      load += fields.case_factors[c] * applied_vertical_load(model, c);
+    }
+  }
+  return load;
+}
+
 double reaction_sum(const CaseFields& fields) {
   double sum = 0;
   for (const double reaction : field_named(fields.nodes, "reaction_w").values) {
@@ -158,14 +186,15 @@ double reaction_sum(const CaseFields& fields) {
 void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
                    WDirection direction) {
   out << utf8_text(model.title) << ": " << model.nodes.size() << " nodes, " << model.elements.size()
-      << " elements, " << cases.size() << " load case" << (cases.size() == 1 ? "" : "s") << "; "
+      << " elements, " << model.load_cases.size() << " load case"
+      << (model.load_cases.size() == 1 ? "" : "s") << "; "
       << (direction == WDirection::up ? "+w up, bottom face on the -w side"
                                       : "+w down, bottom face on the +w side")
       << '\n';
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    const FieldTable& nodes = cases[c].nodes;
-    out << "Load case " << c + 1 << '\n';
-    write_balance(out, model, cases[c], c);
+  for (const CaseFields& fields : cases) {
+    const FieldTable& nodes = fields.nodes;
+    out << fields.title << '\n';
+    write_balance(out, model, fields);
     write_largest_deflection(out, model, field_named(nodes, "w"));
     for (const char* name : {"Mx", "My", "Mxy", "M1", "M2"}) {
       write_field_line(out, model, field_named(nodes, name), true, true);
@@ -177,6 +206,42 @@ void write_summary(std::ostream& out, const PlateModel& model, const std::vector
       write_field_line(out, model, field_named(nodes, name), false, true);
     }
     write_reinforcement_lines(out, model, nodes);
+  }
+}
+
+void write_envelope_summary(std::ostream& out, const PlateModel& model, const Envelope& envelope,
+                            WDirection direction) {
+  out << "Envelope: " << envelope.heading << '\n';
+  for (const EnvelopeMap& map : envelope_maps_of(envelope, direction)) {
+    const EnvelopeField& field = envelope_field(envelope, map.name);
+    const std::vector<double>& values = map.greatest ? field.greatest : field.least;
+    // A layer too thin for an area (NaN) has no extreme; where the minimum area governs several
+    // nodes, the one of the largest moment.
+    const std::vector<double>& ties = tie_breaking_values(envelope, field, map.greatest);
+    std::size_t row = 0;
+    for (std::size_t n = 1; n < values.size(); ++n) {
+      const bool beyond = map.greatest ? values[n] > values[row] : values[n] < values[row];
+      const bool tied = values[n] == values[row] && std::fabs(ties[n]) > std::fabs(ties[row]);
+      if (std::isnan(values[row]) || beyond || tied) {
+        row = n;
+      }
+    }
+    if (std::isnan(values[row])) {
+      out << "  " << field.name << ": no node has an area\n";
+      continue;
+    }
+    const std::size_t by = map.greatest ? field.greatest_by[row] : field.least_by[row];
+    std::ostringstream line;
+    line << "  " << std::left << std::setw(std::max<int>(10, field.name.size() + 1)) << field.name
+         << std::setw(8) << field.unit << "  " << (map.greatest ? "max " : "min ")
+         << value_of(values[row]) << " at " << node_place(model, row) << " by "
+         << envelope.governing[by];
+    out << line.str() << '\n';
+  }
+  for (const EnvelopeField& field : envelope.fields) {
+    if (field.name == "too_thin") {
+      write_too_thin_nodes(out, field.greatest);
+    }
   }
 }
 

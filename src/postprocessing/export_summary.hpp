@@ -1,5 +1,6 @@
-// The summary an engineer reads first: per load case the equilibrium of loads and reactions, the
-// largest deflection and the extremes of the moments, each with its node and coordinates.
+// The summary an engineer reads first: per load case and combination the equilibrium of loads and
+// reactions, the largest deflection and the extremes of the moments, each with its node and
+// coordinates.
 #pragma once
 
 #include <iosfwd>
@@ -7,6 +8,7 @@
 
 #include "model/plate_model.hpp"
 #include "postprocessing/design_moments.hpp"
+#include "postprocessing/envelopes.hpp"
 #include "postprocessing/result_fields.hpp"
 
 namespace lajefem {
@@ -15,11 +17,19 @@ namespace lajefem {
 // times the plate's area.
 double applied_vertical_load(const PlateModel& model, std::size_t load_case);
 
+// Total vertical load of a set, kN along +w: the load cases' totals times their factors.
+double applied_set_load(const PlateModel& model, const CaseFields& fields);
+
 // Sum of the w-reactions over the supported nodes, kN along +w (a node held by two support
 // records counts once).
 double reaction_sum(const CaseFields& fields);
 
 void write_summary(std::ostream& out, const PlateModel& model, const std::vector<CaseFields>& cases,
                    WDirection direction);
+
+// An envelope's section: for each of its maps' fields (w, the Wood–Armer moments) the extreme
+// value over the nodes, its node and coordinates, and the set that governs it there.
+void write_envelope_summary(std::ostream& out, const PlateModel& model, const Envelope& envelope,
+                            WDirection direction);
 
 }  // namespace lajefem

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "postprocessing/envelopes.hpp"
 #include "postprocessing/reinforcement.hpp"
 #include "postprocessing/result_fields.hpp"
 
@@ -27,5 +28,13 @@ const std::vector<BarLayer>& bar_layers();
 // values are NaN.
 void append_reinforcement_fields(FieldTable& nodes, const ReinforcementParameters& parameters,
                                  double thickness);
+
+// Appends the areas to provide of the four layers and too_thin to an envelope. The area grows
+// with the moment, so a layer's greatest area is the area of its greatest design moment (the
+// greatest bottom, the least top moment) and is governed by the same set; its least area that
+// of the smallest moment. too_thin counts the layers too thin at those moments, governed by the
+// set of the first such layer.
+void append_envelope_reinforcement(Envelope& envelope, const ReinforcementParameters& parameters,
+                                   double thickness);
 
 }  // namespace lajefem

@@ -66,9 +66,9 @@ void append_design_fields(FieldTable& table, const std::vector<Resultants>& rows
 // node repeats them), zero where no support holds the node.
 void append_reaction_fields(FieldTable& table, std::size_t node_count,
                             const LoadCaseResults& results) {
-  Field force = field_of("reaction_w", "kN", true);
-  Field moment_x = field_of("reaction_mx", "kN·m", true);
-  Field moment_y = field_of("reaction_my", "kN·m", true);
+  Field force = field_of("reaction_w", "kN", results.single);
+  Field moment_x = field_of("reaction_mx", "kN·m", results.single);
+  Field moment_y = field_of("reaction_my", "kN·m", results.single);
   for (Field* f : {&force, &moment_x, &moment_y}) {
     f->values.assign(node_count, 0.0);
   }
@@ -87,18 +87,26 @@ void append_reaction_fields(FieldTable& table, std::size_t node_count,
   table.push_back(std::move(moment_y));
 }
 
-// w in mm, θx and θy as the report prints them: rounded to single precision, w then times 1000.
+// w in mm, θx and θy: for the program's results as the report prints them, rounded to single
+// precision, w then times 1000; for a combination, its double sums.
 void append_displacement_fields(CaseFields& fields, const LoadCaseResults& results) {
-  Field w = field_of("w", "mm", true);
+  Field w = field_of("w", "mm", results.single);
   w.column = "w_mm";
-  Field theta_x = field_of("theta_x", "rad", true);
-  Field theta_y = field_of("theta_y", "rad", true);
+  Field theta_x = field_of("theta_x", "rad", results.single);
+  Field theta_y = field_of("theta_y", "rad", results.single);
   for (const NodeDisplacement& node : results.nodes) {
-    const float w_m = static_cast<float>(node.w);
-    fields.deflection_m.push_back(w_m);
-    w.values.push_back(w_m * 1000.0f);
-    theta_x.values.push_back(static_cast<float>(node.theta_x));
-    theta_y.values.push_back(static_cast<float>(node.theta_y));
+    if (results.single) {
+      const float w_m = static_cast<float>(node.w);
+      fields.deflection_m.push_back(w_m);
+      w.values.push_back(w_m * 1000.0f);
+      theta_x.values.push_back(static_cast<float>(node.theta_x));
+      theta_y.values.push_back(static_cast<float>(node.theta_y));
+    } else {
+      fields.deflection_m.push_back(node.w);
+      w.values.push_back(node.w * 1000.0);
+      theta_x.values.push_back(node.theta_x);
+      theta_y.values.push_back(node.theta_y);
+    }
   }
   fields.nodes.push_back(std::move(w));
   fields.nodes.push_back(std::move(theta_x));
@@ -204,10 +212,24 @@ CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
   append_resultant_fields(fields.nodes, nodal, false, false);
   append_design_fields(fields.nodes, nodal, direction);
   append_reaction_fields(fields.nodes, model.nodes.size(), results);
-  append_resultant_fields(fields.cells, centre_rows(results), false, true);
+  append_resultant_fields(fields.cells, centre_rows(results), false, results.single);
   const std::vector<Resultants> points = gauss_point_rows(results);
-  append_resultant_fields(fields.points, points, true, true);
+  append_resultant_fields(fields.points, points, results.single, results.single);
   append_design_fields(fields.points, points, direction);
+  return fields;
+}
+
+CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
+                            std::size_t count, WDirection direction) {
+  CaseFields fields = case_fields(model, results, direction);
+  const std::string number = std::to_string(c + 1);
+  fields.label = "case " + number;
+  fields.tag = "case" + number;
+  fields.key = number;
+  fields.heading = "load case " + number + " of " + std::to_string(count);
+  fields.title = "Load case " + number;
+  fields.case_factors.assign(count, 0.0);
+  fields.case_factors[c] = 1.0;
   return fields;
 }
 

@@ -1,5 +1,6 @@
-// The exported results of one load case as named fields: per node, per element centre and per
-// Gauss point. The writers (VTU, SVG, CSV, summary) take these and the model, nothing else.
+// The exported results of one load case or combination as named fields: per node, per element
+// centre and per Gauss point. The writers (VTU, SVG, CSV, summary) take these and the model,
+// nothing else.
 #pragma once
 
 #include <string>
@@ -37,6 +38,12 @@ std::string value_text(const Field& field, std::size_t row);
 std::string field_meaning(std::string_view name, WDirection direction);
 
 struct CaseFields {
+  std::string label;    // "case 1", "ULS": names the set in summaries, tables and pages
+  std::string tag;      // "case1", "ULS": the set's part of file names (NAME-case1-w.svg)
+  std::string key;      // "1", "ULS": the case column of the CSV tables
+  std::string heading;  // "load case 1 of 2", "combination ULS = 1.35*1+1.5*2": map headings
+  std::string title;    // "Load case 1", "Combination ULS = 1.35*1+1.5*2": summary sections
+  std::vector<double> case_factors;  // per load case, its factor in the set (1 on its own case)
   // Per node: w, theta_x, theta_y, Mx, My, Mxy, Qx, Qy, M1, M2, M1_angle, Mx_bottom, My_bottom,
   // Mx_top, My_top, reaction_w, reaction_mx, reaction_my.
   FieldTable nodes;
@@ -48,7 +55,13 @@ struct CaseFields {
   std::vector<double> deflection_m;  // per node, w in m as the program holds it in single precision
 };
 
+// The fields of `results`, unnamed. Values the program holds in single precision (results.single)
+// are marked as such; a combination's are all double.
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
                        WDirection direction);
+
+// The fields of load case c (0-based) of `count`, named "case 1", "case1", "1".
+CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
+                            std::size_t count, WDirection direction);
 
 }  // namespace lajefem

@@ -49,11 +49,13 @@ std::string displacement_values(const std::vector<double>& deflection_m) {
   return text;
 }
 
+// The first field is the one ParaView shows first; the displacement vector is there when w is.
 void write_point_data(std::ostream& out, const CaseFields& fields) {
-  out << "   <PointData Scalars=\"w\" Vectors=\"displacement\">\n";
+  out << "   <PointData Scalars=\"" << xml_escaped(fields.nodes.front().name) << '"'
+      << (fields.deflection_m.empty() ? "" : " Vectors=\"displacement\"") << ">\n";
   for (const Field& field : fields.nodes) {
     write_field(out, field);
-    if (field.name == "theta_y") {
+    if (field.name == "theta_y" && !fields.deflection_m.empty()) {
       write_data_array(out, "Float32", "displacement", 3, displacement_values(fields.deflection_m));
     }
   }
@@ -61,7 +63,10 @@ void write_point_data(std::ostream& out, const CaseFields& fields) {
 }
 
 void write_cell_data(std::ostream& out, const CaseFields& fields) {
-  out << "   <CellData Scalars=\"Mx\">\n";
+  if (fields.cells.empty()) {
+    return;
+  }
+  out << "   <CellData Scalars=\"" << xml_escaped(fields.cells.front().name) << "\">\n";
   for (const Field& field : fields.cells) {
     write_field(out, field);
   }

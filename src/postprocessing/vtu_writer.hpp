@@ -13,8 +13,9 @@ namespace lajefem {
 
 // Points at (x, y, 0), node n as point n − 1; one VTK_QUAD per element in corner order; every
 // node field as point data (with `displacement` = (0, 0, w in m) after theta_y), every element
-// field as cell data. Single-precision results as Float32, derived values as Float64, each in
-// the shortest text that reads back to the same value.
+// field as cell data (none when the set has no element fields, as an envelope). Single-precision
+// results as Float32, derived values as Float64, each in the shortest text that reads back to the
+// same value.
 void write_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields);
 
 // The collection naming one file per load case, in order (names relative to the .pvd's folder).

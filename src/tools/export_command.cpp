@@ -15,10 +15,12 @@
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
 #include "pages/report_page.hpp"
+#include "postprocessing/combinations.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/reinforcement_fields.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/result_sets.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/reinforcement_option.hpp"
@@ -33,8 +35,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
-    "                            [--allow-spurious] [--reinforcement fck=F,fyk=F,cover=C[,...]]\n"
-    "                            [--html]\n"
+    "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
+    "                            [--reinforcement fck=F,fyk=F,cover=C[,...]] [--html]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -43,6 +45,11 @@ constexpr const char* export_help =
     "                                My_bottom, Mx_top and My_top\n"
     "  NAME-nodes.csv                a row per node and load case\n"
     "  NAME-points.csv               a row per element Gauss point and load case\n"
+    "  NAME-C.vtu, NAME-C-FIELD.svg  the same for each combination C, with rows in the tables\n"
+    "  NAME-E.vtu, NAME-E.csv        an envelope E (of a pattern combination, C-envelope, or\n"
+    "  NAME-E-FIELD.svg              --envelope's): greatest and least value of every node field\n"
+    "                                with the set that governs it; maps of the extreme w and\n"
+    "                                Wood-Armer moments\n"
     "and prints a summary: load and reaction sums, largest deflection, extreme moments.\n"
     "\n"
     "Options:\n"
@@ -52,6 +59,15 @@ constexpr const char* export_help =
     "  --w-down           +w points down, gravity loads are positive: positive moments stretch\n"
     "                     the bottom face\n"
     "  --only LIST        write only these kinds of file: vtu, svg, csv, separated by commas\n"
+    "  --combination NAME=EXPR\n"
+    "                     a load combination (repeatable): EXPR a sum of terms FACTOR*CASE,\n"
+    "                     load cases numbered from 1, e.g. ULS=1.35*1+1.5*2; a term FACTOR?CASE\n"
+    "                     is a pattern term, taken only where it is unfavourable, and makes the\n"
+    "                     combination an envelope (ULS=1.35*1+1.5?2+1.5?3). NAME: letters,\n"
+    "                     digits, _ and -, at most 16 characters, not a case's (2, case2) nor\n"
+    "                     envelope\n"
+    "  --envelope         write the envelope over all combinations (without any, over the load\n"
+    "                     cases): NAME-envelope.csv, .vtu and maps\n"
     "  --allow-spurious   write the results of a model whose element checkerboard is soft\n"
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
@@ -77,6 +93,8 @@ struct ExportOptions {
   fs::path folder;  // empty: the data file's folder
   WDirection direction = WDirection::up;
   ExportKinds kinds;
+  std::vector<Combination> combinations;
+  bool envelope = false;
   bool allow_spurious = false;
   std::optional<ReinforcementParameters> reinforcement;
   bool html = false;
@@ -101,6 +119,24 @@ ExportKinds parse_kinds(const std::string& list) {
     start = comma + 1;
   }
   return kinds;
+}
+
+Combination combination_option(const std::string& definition) {
+  try {
+    return parse_combination(definition);
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
+}
+
+// A combination of a load case the model does not have, or a name given twice, is a wrong
+// command line, known once the model is read.
+void check_combination_options(const ExportOptions& options, const PlateModel& model) {
+  try {
+    check_combinations(options.combinations, model.load_cases.size());
+  } catch (const CombinationError& error) {
+    throw UsageError(std::string("--combination: ") + error.what());
+  }
 }
 
 ExportOptions parse_export_options(const Words& words) {
@@ -133,6 +169,10 @@ ExportOptions parse_export_options(const Words& words) {
     } else if (word == "--reinforcement") {
       cursor.take_once(word);
       options.reinforcement = parse_reinforcement_option(cursor.value_for(word));
+    } else if (word == "--combination") {
+      options.combinations.push_back(combination_option(cursor.value_for(word)));
+    } else if (word == "--envelope") {
+      options.envelope = true;
     } else if (word == "--only") {
       cursor.take_once(word);
       options.kinds = parse_kinds(cursor.value_for(word));
@@ -191,28 +231,27 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
   return std::get<AnalysisResults>(std::move(outcome));
 }
 
-std::vector<CaseFields> analysed_fields(const PlateModel& model, const AnalysisResults& analysis,
-                                        WDirection direction) {
-  std::vector<CaseFields> cases;
-  for (const LoadCaseResults& results : analysis.cases) {
-    cases.push_back(case_fields(model, results, direction));
+// Parameters of --reinforcement outside the method's range for this slab are a usage error.
+void check_reinforcement_option(const ExportOptions& options, const PlateModel& model) {
+  if (options.reinforcement) {
+    const std::string fault =
+        reinforcement_parameter_fault(*options.reinforcement, model.thickness);
+    if (!fault.empty()) {
+      throw UsageError("--reinforcement: " + fault);
+    }
   }
-  return cases;
 }
 
-// The reinforcement areas beside each case's design moments, when asked for; parameters
-// outside the method's range for this slab are a usage error.
-void add_reinforcement(std::vector<CaseFields>& cases, const PlateModel& model,
-                       const ExportOptions& options) {
+// The reinforcement areas beside the design moments of every set and envelope, when asked for.
+void add_reinforcement(ResultSets& sets, const PlateModel& model, const ExportOptions& options) {
   if (!options.reinforcement) {
     return;
   }
-  const std::string fault = reinforcement_parameter_fault(*options.reinforcement, model.thickness);
-  if (!fault.empty()) {
-    throw UsageError("--reinforcement: " + fault);
-  }
-  for (CaseFields& fields : cases) {
+  for (CaseFields& fields : sets.sets) {
     append_reinforcement_fields(fields.nodes, *options.reinforcement, model.thickness);
+  }
+  for (Envelope& envelope : sets.envelopes) {
+    append_envelope_reinforcement(envelope, *options.reinforcement, model.thickness);
   }
 }
 
@@ -242,16 +281,18 @@ std::string spurious_warning(const PlateModel& model, const AnalysisResults& res
 
 // What the report page shows: the load cases, the reinforcement asked for and the findings of
 // the model check on the data file.
-ReportPage report_page(const PlateModel& model, const std::vector<CaseFields>& cases,
+ReportPage report_page(const PlateModel& model, const ResultSets& sets,
                        const ExportOptions& options, const std::string& warning) {
   ReportPage page;
   page.name = options.data_file.stem().string();
   page.direction = options.direction;
   page.reinforcement = options.reinforcement;
   page.warning = warning;
-  for (std::size_t c = 0; c < cases.size(); ++c) {
-    page.cases.push_back({&cases[c], "Load case " + std::to_string(c + 1), std::to_string(c + 1),
-                          applied_vertical_load(model, c)});
+  for (const CaseFields& fields : sets.sets) {
+    page.cases.push_back({&fields, fields.title, fields.key, applied_set_load(model, fields)});
+  }
+  for (const Envelope& envelope : sets.envelopes) {
+    page.envelopes.push_back(&envelope);
   }
   std::ifstream data = open_input_file(options.data_file.string());
   page.findings = check_data_file(data, options.data_file);
@@ -309,20 +350,23 @@ int run_export(const Words& words, ToolStreams& streams) {
     return 0;
   }
   const PlateModel model = read_model(options.data_file);
+  check_combination_options(options, model);
+  check_reinforcement_option(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  std::vector<CaseFields> cases = analysed_fields(model, results, options.direction);
-  add_reinforcement(cases, model, options);
+  ResultSets sets =
+      result_sets(model, results, options.combinations, options.envelope, options.direction);
+  add_reinforcement(sets, model, options);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::string banner =
       warning.empty() ? ""
                       : "WARNING: spurious checkerboard in these results, do not design from them";
-  std::vector<OutputFile> files =
-      export_files(model, cases, name, options.direction, options.kinds, banner);
+  std::vector<OutputFile> files = export_files(model, sets.sets, sets.envelopes, name,
+                                               options.direction, options.kinds, banner);
   std::optional<ReportPage> page;
   if (options.html) {
-    page = report_page(model, cases, options, banner);
+    page = report_page(model, sets, options, banner);
     files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
                        write_report_page(out, model, page);
                      }});
@@ -332,7 +376,10 @@ int run_export(const Words& words, ToolStreams& streams) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
   }
-  write_summary(streams.out, model, cases, options.direction);
+  write_summary(streams.out, model, sets.sets, options.direction);
+  for (const Envelope& envelope : sets.envelopes) {
+    write_envelope_summary(streams.out, model, envelope, options.direction);
+  }
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
 }

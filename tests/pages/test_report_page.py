@@ -20,6 +20,8 @@ TOOLS, SOURCE = sys.argv[1], sys.argv[2]
 ENCASTRADA = os.path.join(SOURCE, "examples", "encastrada")
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 REINFORCEMENT = "fck=30,fyk=500,cover=0.03"
+COMBINATIONS = ["--combination", "ULS=1.35*1+1.5*2", "--combination", "SLS=1*1+1*2", "--envelope"]
+SETS = ["1", "2", "ULS", "SLS"]
 # The slab's thickness as the program holds it, in single precision.
 THICKNESS = struct.unpack("f", struct.pack("f", 0.18))[0]
 LAYERS = {"As_x_bottom": ("Mx_bottom", True), "As_y_bottom": ("My_bottom", False),
@@ -41,17 +43,19 @@ def chromium(folder, *words):
 
 
 class NumberCells(html.parser.HTMLParser):
-    """The cells that carry data-column, data-node and data-case, with their text."""
+    """The cells that carry data-column, data-node and data-case (of the node table) or
+    data-envelope (of an envelope's table), with their text."""
 
     def __init__(self):
         super().__init__()
-        self.cells, self.open = [], None
+        self.cells, self.envelope_cells, self.open = [], [], None
 
     def handle_starttag(self, tag, attrs):
         attributes = dict(attrs)
         if tag == "td" and "data-column" in attributes:
-            self.open = [attributes["data-column"], attributes["data-node"],
-                         attributes["data-case"], ""]
+            where = "data-envelope" if "data-envelope" in attributes else "data-case"
+            self.open = [attributes["data-column"], attributes["data-node"], attributes[where], "",
+                         where == "data-envelope"]
 
     def handle_data(self, data):
         if self.open is not None:
@@ -59,7 +63,7 @@ class NumberCells(html.parser.HTMLParser):
 
     def handle_endtag(self, tag):
         if tag == "td" and self.open is not None:
-            self.cells.append(tuple(self.open))
+            (self.envelope_cells if self.open[4] else self.cells).append(tuple(self.open[:4]))
             self.open = None
 
 
@@ -84,7 +88,8 @@ class ReportPageInChromium(unittest.TestCase):
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp()
         cls.out = os.path.join(cls.folder, "out")
-        cls.exported_run = export(ENCASTRADA, "-o", cls.out, "--reinforcement", REINFORCEMENT, "--html")
+        cls.exported_run = export(ENCASTRADA, "-o", cls.out, *COMBINATIONS, "--reinforcement",
+                                  REINFORCEMENT, "--html")
         cls.page = os.path.join(cls.out, "encastrada.html")
         cls.url = "file://" + cls.page
 
@@ -98,8 +103,9 @@ class ReportPageInChromium(unittest.TestCase):
             text = page.read()
         for fetching in ("<script", "src=", "href=", "url(", "@import", "<link", "<img"):
             self.assertNotIn(fetching, text)
-        # The maps of both load cases: 10 moment and deflection maps, 4 of the areas; the drawing.
-        self.assertEqual(text.count("<svg"), 2 * 14 + 1)
+        # The maps of both load cases and both combinations (10 moment and deflection maps, 4 of
+        # the areas), the envelope's 5 and 4, and the drawing.
+        self.assertEqual(text.count("<svg"), 4 * 14 + 9 + 1)
 
     def test_numbers_read_back_from_the_dom_are_the_tables(self):
         dom = chromium(self.folder, "--dump-dom", self.url)
@@ -109,10 +115,17 @@ class ReportPageInChromium(unittest.TestCase):
         rows = node_rows(os.path.join(self.out, "encastrada-nodes.csv"))
         columns = {column for column, _, _, _ in cells.cells}
         self.assertTrue({"w_mm", "Mx", "My_top", "As_x_bottom", "reaction_w"} <= columns, columns)
-        # extremes of 14 fields (max and min) and 3 reactions at 20 supported nodes, per case
-        self.assertEqual(len(cells.cells), 2 * (14 * 2 + 3 * 20))
+        # extremes of 14 fields (max and min) and 3 reactions at 20 supported nodes, per set
+        self.assertEqual(len(cells.cells), len(SETS) * (14 * 2 + 3 * 20))
         for column, node, case, text in cells.cells:
             self.assertEqual(text, rows[(node, case)][column], (column, node, case))
+        with open(os.path.join(self.out, "encastrada-envelope.csv"), newline="") as table:
+            envelope = {row["node"]: row for row in csv.DictReader(table)}
+        # w, the four design moments and the four areas
+        self.assertEqual(len(cells.envelope_cells), 9)
+        for column, node, tag, text in cells.envelope_cells:
+            self.assertEqual(tag, "envelope")
+            self.assertEqual(text, envelope[node][column], (column, node))
 
     def test_extremes_on_the_page_are_the_extremes_of_the_table(self):
         dom = chromium(self.folder, "--dump-dom", self.url)
@@ -122,7 +135,7 @@ class ReportPageInChromium(unittest.TestCase):
         shown = {}
         for column, _, case, text in cells.cells:
             shown.setdefault((column, case), []).append(float(text))
-        for case in ("1", "2"):
+        for case in SETS:
             for column in ("w_mm", "Mx", "Mxy", "Mx_bottom", "My_top", "As_y_top"):
                 values = [float(row[column]) for (_, c), row in rows.items() if c == case]
                 self.assertEqual(sorted(shown[(column, case)]), [min(values), max(values)])
@@ -197,6 +210,27 @@ class ReinforcementColumns(unittest.TestCase):
             self.assertIn("Too thin for tension bars alone at " + listed, text)
         with open(os.path.join(out, "encastrada-case1-As_y_top.svg"), encoding="utf-8") as svg:
             self.assertTrue("too thin for tension bars alone" in svg.read())
+
+    def test_envelope_areas_are_the_greatest_of_the_combinations(self):
+        for cover in ("0.03", "0.15"):
+            out = os.path.join(self.folder, "envelope" + cover)
+            run = export(ENCASTRADA, "-o", out, *COMBINATIONS, "--reinforcement",
+                         "fck=30,fyk=500,cover=" + cover)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            rows = node_rows(os.path.join(out, "encastrada-nodes.csv"))
+            with open(os.path.join(out, "encastrada-envelope.csv"), newline="") as table:
+                envelope = list(csv.DictReader(table))
+            for row in envelope:
+                for area in LAYERS:
+                    areas = {name: float(rows[(row["node"], name)][area]) for name in ("ULS", "SLS")}
+                    if any(math.isnan(value) for value in areas.values()):
+                        # too thin under some combination: no area in the envelope either
+                        self.assertEqual(row[area + "_max"], "nan", (cover, row["node"], area))
+                        continue
+                    greatest = max(areas.values())
+                    self.assertEqual(float(row[area + "_max"]), greatest, (cover, row["node"]))
+                    self.assertEqual(areas[row[area + "_max_by"]], greatest)
+                    self.assertEqual(float(row[area + "_min"]), min(areas.values()))
 
     def test_usage_errors_name_the_value(self):
         faults = {"fck=55,fyk=500,cover=0.03": "fck=55",

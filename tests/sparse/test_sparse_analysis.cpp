@@ -235,7 +235,7 @@ void expect_same_results(const PlateModel& model, const AnalysisResults& banded,
       continue;  // what follows from the displacements is as ill-conditioned as they are
     }
     const ElementBounds bounds = element_bounds(model);
-    float moment_scale = 0;
+    double moment_scale = 0;
     for (const ElementResultants& e : a.elements) {
       for (const PointResultants& p : e.points) {
         moment_scale = std::max({moment_scale, std::fabs(p.mx), std::fabs(p.my), std::fabs(p.mxy),
@@ -257,7 +257,7 @@ void expect_same_results(const PlateModel& model, const AnalysisResults& banded,
         expect_close_float(x.qy, y.qy, moment_scale, moved, where);
       }
     }
-    float reaction_scale = 0;
+    double reaction_scale = 0;
     for (const SupportReaction& r : a.supports) {
       reaction_scale = std::max(
           {reaction_scale, std::fabs(r.force_w), std::fabs(r.moment_x), std::fabs(r.moment_y)});

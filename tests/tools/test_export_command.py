@@ -234,6 +234,101 @@ class StopsAndFaults(unittest.TestCase):
         self.assertEqual(export("--help").returncode, 0)
 
 
+class Combinations(unittest.TestCase):
+    """Combinations and envelopes on encastrada (case 1 a point load, case 2 a uniform load)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.exported = export(os.path.join(EXAMPLES, "encastrada"), "-o", cls.folder.name,
+                              "--combination", "ULS=1.35*2+1.5*1", "--combination",
+                              "PAT=1.35*2+1.5?1", "--envelope")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.folder.name, name)
+
+    def test_files_of_combinations_and_envelopes(self):
+        self.assertEqual(self.exported.returncode, 0, self.exported.stderr)
+        files = set(os.listdir(self.folder.name))
+        expected = {"encastrada-ULS.vtu"} | {"encastrada-ULS-%s.svg" % m for m in MAPS}
+        for envelope in ("envelope", "PAT-envelope"):
+            expected |= {"encastrada-%s.%s" % (envelope, kind) for kind in ("csv", "vtu")}
+            expected |= {"encastrada-%s-%s.svg" % (envelope, m) for m in
+                         ("w_min", "Mx_bottom_max", "My_bottom_max", "Mx_top_min", "My_top_min")}
+        self.assertLessEqual(expected, files)
+        self.assertNotIn("encastrada-PAT.vtu", files)
+        for file in sorted(files):
+            if file.endswith((".svg", ".vtu", ".pvd")):
+                lint = subprocess.run(["xmllint", "--noout", self.path(file)], capture_output=True)
+                self.assertEqual(lint.returncode, 0, lint.stderr)
+        self.assertIn("Combination ULS = 1.35*2+1.5*1", self.exported.stdout)
+        self.assertIn("Envelope: envelope of ULS, PAT", self.exported.stdout)
+
+    def test_combination_rows_are_the_factored_sums_of_the_cases(self):
+        rows = read_table(self.path("encastrada-nodes.csv"))
+        by_case = {key: [row for row in rows if row["case"] == key] for key in ("1", "2", "ULS")}
+        for column in ("w_mm", "Mx", "My", "Mxy", "Qy", "reaction_w", "reaction_mx"):
+            one, two, uls = (numpy.array([float(row[column]) for row in by_case[key]])
+                             for key in ("1", "2", "ULS"))
+            scale = numpy.abs(uls).max()
+            self.assertTrue(numpy.allclose(uls, 1.35 * two + 1.5 * one, rtol=0, atol=1e-6 * scale),
+                            column)
+
+    def test_envelope_bounds_every_set_and_names_its_governing_one(self):
+        rows = read_table(self.path("encastrada-nodes.csv"))
+        envelope = read_table(self.path("encastrada-envelope.csv"))
+        patterns = read_table(self.path("encastrada-PAT-envelope.csv"))
+        uls = [row for row in rows if row["case"] == "ULS"]
+        for n, row in enumerate(envelope):
+            for column in ("w_mm", "Mx_bottom", "My_top"):
+                greatest = max(float(uls[n][column]), float(patterns[n][column + "_max"]))
+                self.assertAlmostEqual(float(row[column + "_max"]), greatest, delta=1e-9)
+                self.assertTrue(row[column + "_max_by"] == "ULS"
+                                or row[column + "_max_by"].startswith("PAT: "), row)
+        # At the centre (node 18) the point load lowers w: the least w takes it, the greatest not.
+        centre = patterns[17]
+        two = [row for row in rows if row["case"] == "2"][17]
+        self.assertAlmostEqual(float(centre["w_mm_min"]), float(uls[17]["w_mm"]), delta=1e-6)
+        self.assertAlmostEqual(float(centre["w_mm_max"]), 1.35 * float(two["w_mm"]), delta=1e-6)
+        self.assertEqual(centre["w_mm_min_by"], "PAT: 1.35*2+1.5*1")
+        self.assertEqual(centre["w_mm_max_by"], "PAT: 1.35*2")
+
+    def test_envelope_vtu_read_back_by_vtk(self):
+        try:
+            from vtkmodules.util.numpy_support import vtk_to_numpy
+            from vtkmodules.vtkIOXML import vtkXMLUnstructuredGridReader
+        except ImportError:
+            self.skipTest("VTK's Python modules (python3-vtk9) are not installed")
+        reader = vtkXMLUnstructuredGridReader()
+        reader.SetFileName(self.path("encastrada-envelope.vtu"))
+        reader.Update()
+        table = read_table(self.path("encastrada-envelope.csv"))
+        self.assertEqual(reader.GetOutput().GetNumberOfPoints(), len(table))
+        point_data = reader.GetOutput().GetPointData()
+        values = vtk_to_numpy(point_data.GetArray("Mx_bottom_max"))
+        self.assertTrue(numpy.array_equal(values, [float(row["Mx_bottom_max"]) for row in table]))
+        self.assertIsNotNone(point_data.GetArray("w_min_by"))
+
+    def test_combination_faults_exit_2_naming_the_term(self):
+        data = os.path.join(EXAMPLES, "encastrada")
+        rows = (("ULS=1.35*2+1.5*3", "'1.5*3'"), ("ULS=1,35*2", "'1,35*2'"), ("ULS=1.35*x", "'1.35*x'"),
+                ("ULS=1.35", "'1.35'"), ("U S=1*1", "'U S'"), ("case1=1*1", "case1"))
+        with tempfile.TemporaryDirectory() as folder:
+            for definition, named in rows:
+                run = export(data, "-o", folder, "--combination", definition)
+                self.assertEqual(run.returncode, 2, definition)
+                self.assertEqual(len(run.stderr.splitlines()), 1, definition)
+                self.assertIn(named, run.stderr)
+            run = export(data, "-o", folder, "--combination", "A=1*1", "--combination=A=1*2")
+            self.assertEqual(run.returncode, 2, run.stderr)
+            self.assertIn("A is given twice", run.stderr)
+            self.assertEqual(os.listdir(folder), [])
+
+
 def folder_contents(folder):
     """file name -> SHA-256 of its bytes, of every entry in folder."""
     contents = {}
