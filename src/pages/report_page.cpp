@@ -248,20 +248,39 @@ void write_balance_table(std::ostream& out, const PageCase& shown) {
       << "</table>\n";
 }
 
-// The rows of the largest and the smallest value of a field, NaN left out; none when every
-// value is NaN.
-std::optional<std::pair<std::size_t, std::size_t>> extreme_rows(const Field& field) {
+// The moments that decide between nodes of equal areas (where the minimum governs several, the
+// node of the largest moment is shown); a field's own values otherwise.
+const std::vector<double>& tie_breaking_values(const FieldTable& nodes, const Field& field) {
+  for (const BarLayer& layer : bar_layers()) {
+    if (field.name == layer.area) {
+      return field_named(nodes, layer.moment).values;
+    }
+  }
+  return field.values;
+}
+
+// The rows of the largest and the smallest value of a field, NaN left out, ties broken by the
+// larger (for the smallest value: the smaller) size of `ties`; none when every value is NaN.
+std::optional<std::pair<std::size_t, std::size_t>> extreme_rows(const Field& field,
+                                                                const std::vector<double>& ties) {
   std::optional<std::pair<std::size_t, std::size_t>> rows;
-  for (std::size_t n = 0; n < field.values.size(); ++n) {
+  const auto before = [&](std::size_t n, std::size_t row, bool largest) {
     const double value = field.values[n];
-    if (std::isnan(value)) {
+    const double held = field.values[row];
+    const double size = std::fabs(ties[n]);
+    const double held_size = std::fabs(ties[row]);
+    return (largest ? value > held : value < held) ||
+           (value == held && (largest ? size > held_size : size < held_size));
+  };
+  for (std::size_t n = 0; n < field.values.size(); ++n) {
+    if (std::isnan(field.values[n])) {
       continue;
     }
     if (!rows) {
       rows = std::pair{n, n};
     } else {
-      rows->first = value > field.values[rows->first] ? n : rows->first;
-      rows->second = value < field.values[rows->second] ? n : rows->second;
+      rows->first = before(n, rows->first, true) ? n : rows->first;
+      rows->second = before(n, rows->second, false) ? n : rows->second;
     }
   }
   return rows;
@@ -272,7 +291,7 @@ void write_extremes_table(std::ostream& out, const PlateModel& model, const Page
       << header_row({"field", "unit", "max", "at node (x, y)", "min", "at node (x, y)"});
   for (const MappedField& map : maps_of(*shown.fields)) {
     const Field& field = field_named(shown.fields->nodes, map.name);
-    const auto rows = extreme_rows(field);
+    const auto rows = extreme_rows(field, tie_breaking_values(shown.fields->nodes, field));
     if (!rows) {
       out << row_of({text_cell(field.name), text_cell(field.unit),
                      "<td colspan=\"4\" class=\"flag\">no node has a value</td>"});
@@ -372,13 +391,26 @@ std::string envelope_cell(const EnvelopeField& field, const EnvelopeMap& map, st
                          "\" data-node=\"" + std::to_string(node + 1) + "\"");
 }
 
-// The node of the greatest (or least) of an envelope's extremes, NaN left out; none when every
-// value is NaN.
-std::optional<std::size_t> envelope_extreme_row(const std::vector<double>& values, bool greatest) {
+// The node of the greatest (or least) of an envelope's extremes, NaN left out, ties broken as
+// the summary breaks them (an area by its layer's moment); none when every value is NaN.
+std::optional<std::size_t> envelope_extreme_row(const Envelope& envelope,
+                                                const EnvelopeField& field, bool greatest) {
+  const std::vector<double>& values = greatest ? field.greatest : field.least;
+  const std::vector<double>* ties = &values;
+  for (const BarLayer& layer : bar_layers()) {
+    if (field.name == layer.area) {
+      const EnvelopeField& moment = envelope_field(envelope, layer.moment);
+      const bool bottom = std::string(layer.moment).ends_with("_bottom");
+      ties = bottom == greatest ? &moment.greatest : &moment.least;
+    }
+  }
   std::optional<std::size_t> row;
   for (std::size_t n = 0; n < values.size(); ++n) {
-    if (!std::isnan(values[n]) &&
-        (!row || (greatest ? values[n] > values[*row] : values[n] < values[*row]))) {
+    if (std::isnan(values[n])) {
+      continue;
+    }
+    if (!row || (greatest ? values[n] > values[*row] : values[n] < values[*row]) ||
+        (values[n] == values[*row] && std::fabs((*ties)[n]) > std::fabs((*ties)[*row]))) {
       row = n;
     }
   }
@@ -391,8 +423,7 @@ void write_envelope_extremes(std::ostream& out, const PlateModel& model, const E
       << header_row({"field", "unit", "extreme", "value", "at node (x, y)", "governed by"});
   for (const EnvelopeMap& map : envelope_maps_of(envelope, direction)) {
     const EnvelopeField& field = envelope_field(envelope, map.name);
-    const auto row =
-        envelope_extreme_row(map.greatest ? field.greatest : field.least, map.greatest);
+    const auto row = envelope_extreme_row(envelope, field, map.greatest);
     if (!row) {
       out << row_of({text_cell(field.name), text_cell(field.unit),
                      "<td colspan=\"4\" class=\"flag\">no node has a value</td>"});
