@@ -475,7 +475,8 @@ void write_report_page(std::ostream& out, const PlateModel& model, const ReportP
       << "<style>" << style << "</style>\n</head>\n<body>\n"
       << "<h1>" << escaped(title) << "</h1>\n"
       << "<p class=\"note\">Results of " << escaped(page.name)
-      << " by lajefem-tools export. Every result number is the one NAME-nodes.csv holds.</p>\n";
+      << " by lajefem-tools export. Every result number is the one of its table, "
+      << escaped(page.name) << "-nodes.csv or the envelope's.</p>\n";
   if (!page.warning.empty()) {
     out << "<p class=\"warning\">" << escaped(page.warning) << "</p>\n";
   }
