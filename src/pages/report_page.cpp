@@ -353,8 +353,8 @@ void write_case_maps(std::ostream& out, const PlateModel& model, const ReportPag
   out << "<div class=\"maps\">\n";
   for (const MappedField& map : maps_of(*shown.fields)) {
     const Field& field = field_named(shown.fields->nodes, map.name);
-    MapHeading heading{title_of(model, page.name) + " \u00b7 " + shown.label + " \u00b7 " +
-                           field.name + " (" + field.unit + ")",
+    MapHeading heading{title_of(model, page.name) + " \u00b7 " + shown.fields->heading +
+                           " \u00b7 " + field.name + " (" + field.unit + ")",
                        field_meaning(field.name, page.direction), page.warning};
     heading.unvalued = too_thin_legend;
     std::ostringstream svg;
@@ -440,7 +440,7 @@ void write_envelope_extremes(std::ostream& out, const PlateModel& model, const E
 
 void write_envelope_section(std::ostream& out, const PlateModel& model, const ReportPage& page,
                             const Envelope& envelope) {
-  out << "<section class=\"case\">\n<h2>Envelope: " << escaped(envelope.heading) << "</h2>\n"
+  out << "<section class=\"case\">\n<h2>" << escaped(envelope.title) << "</h2>\n"
       << "<p class=\"note\">At every node the greatest and least value of each field over "
       << escaped(std::to_string(envelope.governing.size())) << " sets, each with the set that "
       << "gives it: table " << escaped(page.name + "-" + envelope.tag) << ".csv.</p>\n";

@@ -215,7 +215,7 @@ CaseFields combination_fields(const PlateModel& model, const AnalysisResults& an
   fields.label = combination.name;
   fields.tag = combination.name;
   fields.key = combination.name;
-  fields.heading = "combination " + combination.name + " = " + combination.expression;
+  fields.heading = "combination " + combination.name;
   fields.title = "Combination " + combination.name + " = " + combination.expression;
   fields.case_factors.assign(analysis.cases.size(), 0.0);
   for (const CombinationTerm& term : combination.terms) {

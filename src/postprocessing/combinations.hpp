@@ -58,8 +58,8 @@ LoadCaseResults combined_results(const AnalysisResults& analysis,
                                  const std::vector<CombinationTerm>& terms);
 
 // The fields of a combination without pattern terms, named after it ("ULS", heading
-// "combination ULS = 1.35*1+1.5*2"); principal and Wood–Armer moments are formed from the
-// combined resultants.
+// "combination ULS", title "Combination ULS = 1.35*1+1.5*2"); principal and Wood–Armer moments are
+// formed from the combined resultants.
 CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
                               const Combination& combination, WDirection direction);
 

@@ -222,7 +222,7 @@ CaseFields envelope_set(const Envelope& envelope) {
 }
 
 Envelope single_set_envelope(const CaseFields& fields) {
-  Envelope envelope{fields.label, fields.tag, fields.heading, {fields.label}, {}};
+  Envelope envelope{fields.label, fields.tag, fields.heading, fields.title, {fields.label}, {}};
   envelope.fields = empty_fields(fields.nodes);
   for (EnvelopeField& field : envelope.fields) {
     field.greatest = field_named(fields.nodes, field.name).values;
@@ -235,7 +235,7 @@ Envelope single_set_envelope(const CaseFields& fields) {
 
 Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& label,
                          const std::string& tag, const std::string& heading) {
-  Envelope envelope{label, tag, heading, {}, {}};
+  Envelope envelope{label, tag, heading, "E" + heading.substr(1), {}, {}};
   if (parts.empty()) {
     return envelope;
   }
@@ -281,7 +281,8 @@ Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analys
   const PatternParts parts = pattern_parts(model, analysis, combination, direction);
   Envelope envelope{combination.name,
                     combination.name + "-envelope",
-                    "pattern combination " + combination.name + " = " + combination.expression,
+                    "envelope of " + combination.name,
+                    "Envelope of " + combination.name + " = " + combination.expression,
                     {},
                     empty_fields(parts.fixed)};
   std::map<PatternMask, std::size_t> label_of_mask;

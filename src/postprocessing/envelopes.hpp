@@ -33,7 +33,8 @@ struct EnvelopeField {
 struct Envelope {
   std::string label;    // "envelope", "ULS"
   std::string tag;      // file names' part: "envelope", "ULS-envelope"
-  std::string heading;  // "envelope of ULS, SLS", "pattern combination ULS = 1.35*1+1.5?2"
+  std::string heading;  // "envelope of ULS, SLS", "envelope of ULS": map titles (short, to fit)
+  std::string title;    // "Envelope of ULS, SLS", "Envelope of ULS = 1.35*1+1.5?2": summary
   std::vector<std::string> governing;  // the sets named by the *_by indices: "ULS",
                                        // "case 2", "ULS: 1.35*1+1.5*3"
   std::vector<EnvelopeField> fields;   // every node field but M1_angle, in the sets' order
@@ -56,8 +57,9 @@ Field extreme_field(const EnvelopeField& field, bool greatest);
 // One set's values as an envelope of one: greatest = least = the value, governed by its label.
 Envelope single_set_envelope(const CaseFields& fields);
 
-// The envelope over several envelopes (a set each, or a pattern combination's); at values equal to
-// 1e-12 of the field's largest magnitude the first governs.
+// The envelope over several envelopes (a set each, or a pattern combination's), titled after its
+// heading ("envelope of ..."); at values equal to 1e-12 of the field's largest magnitude the
+// first governs.
 Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& label,
                          const std::string& tag, const std::string& heading);
 

@@ -211,7 +211,7 @@ void write_summary(std::ostream& out, const PlateModel& model, const std::vector
 
 void write_envelope_summary(std::ostream& out, const PlateModel& model, const Envelope& envelope,
                             WDirection direction) {
-  out << "Envelope: " << envelope.heading << '\n';
+  out << envelope.title << '\n';
   for (const EnvelopeMap& map : envelope_maps_of(envelope, direction)) {
     const EnvelopeField& field = envelope_field(envelope, map.name);
     const std::vector<double>& values = map.greatest ? field.greatest : field.least;

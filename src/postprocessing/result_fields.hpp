@@ -41,7 +41,7 @@ struct CaseFields {
   std::string label;    // "case 1", "ULS": names the set in summaries, tables and pages
   std::string tag;      // "case1", "ULS": the set's part of file names (NAME-case1-w.svg)
   std::string key;      // "1", "ULS": the case column of the CSV tables
-  std::string heading;  // "load case 1 of 2", "combination ULS = 1.35*1+1.5*2": map headings
+  std::string heading;  // "load case 1 of 2", "combination ULS": map titles (short, to fit)
   std::string title;    // "Load case 1", "Combination ULS = 1.35*1+1.5*2": summary sections
   std::vector<double> case_factors;  // per load case, its factor in the set (1 on its own case)
   // Per node: w, theta_x, theta_y, Mx, My, Mxy, Qx, Qy, M1, M2, M1_angle, Mx_bottom, My_bottom,
