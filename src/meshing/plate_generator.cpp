@@ -85,18 +85,52 @@ std::vector<int> segment_counts(const std::vector<LineStop>& stops, double lengt
 
 }  // namespace
 
+namespace {
+
+// The sizes of a segment's n elements, in proportion: growing by `ratio` from each end that is a
+// support, towards the middle of the segment (equal when neither end is one, or ratio is 1).
+std::vector<double> graded_sizes(int n, bool from_start, bool from_end, double ratio) {
+  std::vector<double> sizes;
+  for (int k = 0; k < n; ++k) {
+    int steps = n;  // from the nearest support end
+    if (from_start) {
+      steps = k;
+    }
+    if (from_end) {
+      steps = std::min(steps, n - 1 - k);
+    }
+    sizes.push_back(steps == n ? 1.0 : std::pow(ratio, steps));
+  }
+  return sizes;
+}
+
+}  // namespace
+
 std::vector<double> grid_lines(double length, int least_count, std::vector<double> columns,
                                std::vector<double> points, double largest_size,
-                               const std::vector<int>& even_runs) {
+                               const std::vector<int>& even_runs, const LineGrading& grading) {
+  points.insert(points.end(), grading.supports.begin(), grading.supports.end());
   const std::vector<LineStop> stops = line_stops(length, columns, points);
   const std::vector<int> counts =
       segment_counts(stops, length, least_count, largest_size, even_runs);
+  const auto is_support = [&](double at) {
+    return std::any_of(grading.supports.begin(), grading.supports.end(),
+                       [&](double support) { return std::abs(support - at) <= 1e-9 * length; });
+  };
   std::vector<double> lines;
   for (std::size_t s = 0; s < counts.size(); ++s) {
     const double start = stops[s].at;
     const double span = stops[s + 1].at - start;
+    const std::vector<double> sizes =
+        graded_sizes(counts[s], is_support(start), is_support(stops[s + 1].at), grading.ratio);
+    double total = 0;
+    for (const double size : sizes) {
+      total += size;
+    }
+    double passed = 0;
     for (int k = 0; k < counts[s]; ++k) {
-      lines.push_back(start + span * k / counts[s]);
+      lines.push_back(start + span * passed / total);
+      passed += sizes[static_cast<std::size_t>(k)];
     }
   }
   lines.push_back(length);
@@ -116,8 +150,8 @@ enum Edge { bottom, right, top, left };
 // Held freedoms of a node: w, θx, θy.
 using HeldFreedoms = std::array<bool, 3>;
 
-HeldFreedoms edge_held(EdgeKind kind, Edge edge) {
-  const bool along_x = edge == bottom || edge == top;
+// The freedoms a line support of that kind holds, the line along x or along y.
+HeldFreedoms line_held(EdgeKind kind, bool along_x) {
   switch (kind) {
     case EdgeKind::free:
       return {false, false, false};
@@ -127,8 +161,14 @@ HeldFreedoms edge_held(EdgeKind kind, Edge edge) {
       return {true, along_x, !along_x};
     case EdgeKind::clamped:
       return {true, true, true};
+    case EdgeKind::symmetry:
+      return {false, !along_x, along_x};
   }
   return {false, false, false};
+}
+
+HeldFreedoms edge_held(EdgeKind kind, Edge edge) {
+  return line_held(kind, edge == bottom || edge == top);
 }
 
 void hold(HeldFreedoms& held, const HeldFreedoms& more) {
@@ -137,18 +177,32 @@ void hold(HeldFreedoms& held, const HeldFreedoms& more) {
   }
 }
 
-// Grid point (i, j) of an (nx + 1) × (ny + 1) grid and its node number, counted across the
-// shorter side.
-struct GridNumbering {
-  int nx = 0;
-  int ny = 0;
-  int node(int i, int j) const { return nx <= ny ? j * (nx + 1) + i + 1 : i * (ny + 1) + j + 1; }
-  // +1 or -1: the checkerboard pattern of w at a node.
-  double checkerboard(int node) const {
-    const int across = nx <= ny ? nx + 1 : ny + 1;
-    return ((node - 1) / across + (node - 1) % across) % 2 == 0 ? 1.0 : -1.0;
+// The part of a rectangle that lies on the plate.
+PlanRectangle on_plate(const PlanRectangle& r, const PlateRequest& request) {
+  return {std::clamp(r.x0, 0.0, request.length_x), std::clamp(r.y0, 0.0, request.length_y),
+          std::clamp(r.x1, 0.0, request.length_x), std::clamp(r.y1, 0.0, request.length_y)};
+}
+
+// Every point a grid line must pass through that is not a column: the loads' points, the corners
+// of the openings and column heads, the ends of the walls.
+std::vector<PlanPoint> stop_points(const PlateRequest& request) {
+  std::vector<PlanPoint> points = request.points;
+  const auto add_corners = [&](const PlanRectangle& r) {
+    const PlanRectangle clipped = on_plate(r, request);
+    points.push_back({clipped.x0, clipped.y0});
+    points.push_back({clipped.x1, clipped.y1});
+  };
+  for (const PlanRectangle& opening : request.openings) {
+    add_corners(opening);
   }
-};
+  for (const PlanRectangle& head : request.column_heads) {
+    add_corners(head);
+  }
+  for (const Wall& wall : request.walls) {
+    add_corners(wall.line);
+  }
+  return points;
+}
 
 std::vector<double> coordinates_of(const std::vector<PlanPoint>& points, double PlanPoint::*axis) {
   std::vector<double> values;
@@ -165,44 +219,162 @@ std::size_t line_index(const std::vector<double>& lines, double at) {
   return static_cast<std::size_t>(nearest - lines.begin());
 }
 
-void add_nodes_and_elements(PlateModel& model, const std::vector<double>& xs,
-                            const std::vector<double>& ys, const GridNumbering& grid) {
-  model.nodes.resize(xs.size() * ys.size());
-  for (int j = 0; j <= grid.ny; ++j) {
-    for (int i = 0; i <= grid.nx; ++i) {
-      model.nodes[grid.node(i, j) - 1] = {static_cast<float>(xs[i]), static_cast<float>(ys[j])};
-    }
+// The grid of a plate: its lines, the cells that hold an element, and the node number of each
+// grid point (0 where no element uses it), counted across the shorter side.
+struct PlateGrid {
+  std::vector<double> xs;
+  std::vector<double> ys;
+  std::vector<bool> cells;  // cell (i, j) at i + j·nx: an element there
+  std::vector<int> nodes;   // grid point (i, j) at i + j·(nx + 1): its node number, or 0
+
+  int nx() const { return static_cast<int>(xs.size()) - 1; }
+  int ny() const { return static_cast<int>(ys.size()) - 1; }
+  bool across_x() const { return nx() <= ny(); }  // numbered row by row along x
+  bool cell(int i, int j) const {
+    return i >= 0 && j >= 0 && i < nx() && j < ny() && cells[i + j * nx()];
   }
-  const int outer = grid.nx <= grid.ny ? grid.ny : grid.nx;
-  const int inner = grid.nx <= grid.ny ? grid.nx : grid.ny;
+  int node(int i, int j) const { return nodes[i + j * (nx() + 1)]; }
+  // The index ranges of the grid lines of a rectangle on the plate: i0, j0, i1, j1.
+  std::array<int, 4> span_of(const PlanRectangle& r) const {
+    return {static_cast<int>(line_index(xs, r.x0)), static_cast<int>(line_index(ys, r.y0)),
+            static_cast<int>(line_index(xs, r.x1)), static_cast<int>(line_index(ys, r.y1))};
+  }
+};
+
+bool inside(const PlanRectangle& r, double x, double y) {
+  return x > r.x0 && x < r.x1 && y > r.y0 && y < r.y1;
+}
+
+// Calls visit(i, j) for every (i, j) of an (n_i) × (n_j) table, across the shorter side first.
+template <typename Visit>
+void visit_across(bool across_x, int n_i, int n_j, const Visit& visit) {
+  const int outer = across_x ? n_j : n_i;
+  const int inner = across_x ? n_i : n_j;
   for (int a = 0; a < outer; ++a) {
     for (int b = 0; b < inner; ++b) {
-      const int i = grid.nx <= grid.ny ? b : a;
-      const int j = grid.nx <= grid.ny ? a : b;
-      model.elements.push_back(
-          {1,
-           {grid.node(i, j), grid.node(i + 1, j), grid.node(i + 1, j + 1), grid.node(i, j + 1)}});
+      visit(across_x ? b : a, across_x ? a : b);
     }
   }
 }
 
-void add_supports(PlateModel& model, const PlateRequest& request, const std::vector<double>& xs,
-                  const std::vector<double>& ys, const GridNumbering& grid) {
-  std::vector<HeldFreedoms> held(model.nodes.size(), HeldFreedoms{false, false, false});
-  for (int j = 0; j <= grid.ny; ++j) {
-    for (int i = 0; i <= grid.nx; ++i) {
-      HeldFreedoms& node = held[grid.node(i, j) - 1];
-      const std::array<bool, 4> on_edge{j == 0, i == grid.nx, j == grid.ny, i == 0};
-      for (int edge = bottom; edge <= left; ++edge) {
-        if (on_edge[edge]) {
-          hold(node, edge_held(request.edges[edge], static_cast<Edge>(edge)));
-        }
+PlateGrid plate_grid(std::vector<double> xs, std::vector<double> ys,
+                     const std::vector<PlanRectangle>& openings) {
+  PlateGrid grid{std::move(xs), std::move(ys), {}, {}};
+  const int nx = grid.nx();
+  const int ny = grid.ny();
+  grid.cells.assign(static_cast<std::size_t>(nx * ny), true);
+  for (int j = 0; j < ny; ++j) {
+    for (int i = 0; i < nx; ++i) {
+      const double x = (grid.xs[i] + grid.xs[i + 1]) / 2;
+      const double y = (grid.ys[j] + grid.ys[j + 1]) / 2;
+      grid.cells[i + j * nx] =
+          std::none_of(openings.begin(), openings.end(),
+                       [&](const PlanRectangle& r) { return inside(r, x, y); });
+    }
+  }
+  grid.nodes.assign(static_cast<std::size_t>((nx + 1) * (ny + 1)), 0);
+  int next = 0;
+  visit_across(grid.across_x(), nx + 1, ny + 1, [&](int i, int j) {
+    if (grid.cell(i - 1, j - 1) || grid.cell(i, j - 1) || grid.cell(i - 1, j) || grid.cell(i, j)) {
+      grid.nodes[i + j * (nx + 1)] = ++next;
+    }
+  });
+  return grid;
+}
+
+// MeshingError when some cells cannot be reached from the others across element sides.
+void check_in_one_piece(const PlateGrid& grid) {
+  const int nx = grid.nx();
+  std::vector<bool> reached(grid.cells.size(), false);
+  std::vector<int> stack;
+  const auto cells = static_cast<int>(grid.cells.size());
+  for (int c = 0; c < cells && stack.empty(); ++c) {
+    if (grid.cells[c]) {
+      stack.push_back(c);
+      reached[c] = true;
+    }
+  }
+  std::size_t count = 0;
+  while (!stack.empty()) {
+    const int c = stack.back();
+    stack.pop_back();
+    ++count;
+    const int i = c % nx;
+    const int j = c / nx;
+    for (const auto& [di, dj] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+      if (grid.cell(i + di, j + dj) && !reached[(i + di) + (j + dj) * nx]) {
+        reached[(i + di) + (j + dj) * nx] = true;
+        stack.push_back((i + di) + (j + dj) * nx);
       }
     }
   }
+  if (count != static_cast<std::size_t>(std::count(grid.cells.begin(), grid.cells.end(), true))) {
+    throw MeshingError(
+        "the openings cut the plate into pieces that no element side joins: model each piece "
+        "on its own, or make the openings smaller");
+  }
+}
+
+void add_nodes_and_elements(GeneratedPlate& plate, const PlateGrid& grid) {
+  PlateModel& model = plate.model;
+  const int nx = grid.nx();
+  const int ny = grid.ny();
+  const auto node_count =
+      static_cast<std::size_t>(*std::max_element(grid.nodes.begin(), grid.nodes.end()));
+  model.nodes.resize(node_count);
+  plate.checkerboard.resize(node_count);
+  for (int j = 0; j <= ny; ++j) {
+    for (int i = 0; i <= nx; ++i) {
+      if (const int n = grid.node(i, j)) {
+        model.nodes[n - 1] = {static_cast<float>(grid.xs[i]), static_cast<float>(grid.ys[j])};
+        plate.checkerboard[n - 1] = (i + j) % 2 == 0 ? 1.0 : -1.0;
+      }
+    }
+  }
+  visit_across(grid.across_x(), nx, ny, [&](int i, int j) {
+    if (grid.cell(i, j)) {
+      model.elements.push_back(
+          {1,
+           {grid.node(i, j), grid.node(i + 1, j), grid.node(i + 1, j + 1), grid.node(i, j + 1)}});
+    }
+  });
+}
+
+// Holds `more` on every node of the grid points in span (i0, j0, i1, j1).
+void hold_span(std::vector<HeldFreedoms>& held, const PlateGrid& grid,
+               const std::array<int, 4>& span, const HeldFreedoms& more) {
+  for (int j = span[1]; j <= span[3]; ++j) {
+    for (int i = span[0]; i <= span[2]; ++i) {
+      if (const int n = grid.node(i, j)) {
+        hold(held[n - 1], more);
+      }
+    }
+  }
+}
+
+void add_supports(PlateModel& model, const PlateRequest& request, const PlateGrid& grid) {
+  std::vector<HeldFreedoms> held(model.nodes.size(), HeldFreedoms{false, false, false});
+  const int nx = grid.nx();
+  const int ny = grid.ny();
+  const std::array<std::array<int, 4>, 4> edge_spans{
+      {{0, 0, nx, 0}, {nx, 0, nx, ny}, {0, ny, nx, ny}, {0, 0, 0, ny}}};
+  for (int edge = bottom; edge <= left; ++edge) {
+    hold_span(held, grid, edge_spans[edge],
+              edge_held(request.edges[edge], static_cast<Edge>(edge)));
+  }
+  for (const Wall& wall : request.walls) {
+    const std::array<int, 4> span = grid.span_of(on_plate(wall.line, request));
+    hold_span(held, grid, span, line_held(wall.kind, span[1] == span[3]));
+  }
+  for (const PlanRectangle& head : request.column_heads) {
+    hold_span(held, grid, grid.span_of(on_plate(head, request)), {true, false, false});
+  }
   for (const PlanPoint& column : request.columns) {
-    const int node = grid.node(static_cast<int>(line_index(xs, column.x)),
-                               static_cast<int>(line_index(ys, column.y)));
+    const int node = grid.node(static_cast<int>(line_index(grid.xs, column.x)),
+                               static_cast<int>(line_index(grid.ys, column.y)));
+    if (node == 0) {
+      throw MeshingError("a column lies inside an opening: move it or the opening");
+    }
     held[node - 1][0] = true;
   }
   const auto spring = [&](bool is_held) { return is_held ? request.spring : 0.0f; };
@@ -262,23 +434,39 @@ std::array<PlanPoint, 2> edge_ends(Edge edge) {
   return {PlanPoint{0, 0}, PlanPoint{0, 1}};
 }
 
+// Adds the rows of a line support of held freedoms from a to b (in the plate's own units).
+void add_line_rows(std::vector<MotionRow>& basis, const HeldFreedoms& held, const PlanPoint& a,
+                   const PlanPoint& b) {
+  if (held[0]) {
+    add_independent(basis, {1, a.x, a.y, 0});
+    add_independent(basis, {1, b.x, b.y, 0});
+  }
+  if (held[1]) {
+    add_independent(basis, {0, 1, 0, 0});
+  }
+  if (held[2]) {
+    add_independent(basis, {0, 0, 1, 0});
+  }
+}
+
 }  // namespace
 
 bool holds_rigid_motions(const PlateRequest& request) {
   std::vector<MotionRow> basis;
   for (int edge = bottom; edge <= left; ++edge) {
-    const HeldFreedoms held = edge_held(request.edges[edge], static_cast<Edge>(edge));
-    if (held[0]) {
-      for (const PlanPoint& end : edge_ends(static_cast<Edge>(edge))) {
-        add_independent(basis, {1, end.x, end.y, 0});
-      }
-    }
-    if (held[1]) {
-      add_independent(basis, {0, 1, 0, 0});
-    }
-    if (held[2]) {
-      add_independent(basis, {0, 0, 1, 0});
-    }
+    const auto ends = edge_ends(static_cast<Edge>(edge));
+    add_line_rows(basis, edge_held(request.edges[edge], static_cast<Edge>(edge)), ends[0], ends[1]);
+  }
+  const auto unit = [&](double x, double y) {
+    return PlanPoint{x / request.length_x, y / request.length_y};
+  };
+  for (const Wall& wall : request.walls) {
+    const PlanRectangle& r = wall.line;
+    add_line_rows(basis, line_held(wall.kind, r.y0 == r.y1), unit(r.x0, r.y0), unit(r.x1, r.y1));
+  }
+  for (const PlanRectangle& r : request.column_heads) {
+    add_line_rows(basis, {true, false, false}, unit(r.x0, r.y0), unit(r.x1, r.y1));
+    add_line_rows(basis, {true, false, false}, unit(r.x0, r.y1), unit(r.x1, r.y0));
   }
   for (const PlanPoint& column : request.columns) {
     add_independent(basis, {1, column.x / request.length_x, column.y / request.length_y, 0});
@@ -287,13 +475,16 @@ bool holds_rigid_motions(const PlateRequest& request) {
 }
 
 bool holds_free_patterns(const GeneratedPlate& plate) {
-  const GridNumbering grid{plate.mesh.nx, plate.mesh.ny};
-  const PlateNode& far = plate.model.nodes.back();
+  PlateNode far{0, 0};
+  for (const PlateNode& node : plate.model.nodes) {
+    far = {std::max(far.x, node.x), std::max(far.y, node.y)};
+  }
   std::vector<MotionRow> basis;
   for (const PlateSupport& support : plate.model.supports) {
     const PlateNode& node = plate.model.nodes[support.node - 1];
     if (support.spring_w > 0) {
-      add_independent(basis, {1, node.x / far.x, node.y / far.y, grid.checkerboard(support.node)});
+      add_independent(basis, {1, node.x / far.x, node.y / far.y,
+                              plate.checkerboard[static_cast<std::size_t>(support.node) - 1]});
     }
     if (support.spring_theta_x > 0) {
       add_independent(basis, {0, 1, 0, 0});
@@ -304,6 +495,69 @@ bool holds_free_patterns(const GeneratedPlate& plate) {
   }
   return basis.size() == 4;
 }
+
+std::string symmetry_fault(const PlateRequest& request) {
+  if (request.columns.empty()) {
+    return {};
+  }
+  const char* names[] = {"bottom edge (y = 0)", "right edge (x = A)", "top edge (y = B)",
+                         "left edge (x = 0)"};
+  for (int edge = bottom; edge <= left; ++edge) {
+    if (request.edges[edge] != EdgeKind::symmetry) {
+      continue;
+    }
+    const bool along_x = edge == bottom || edge == top;
+    const double length = along_x ? request.length_y : request.length_x;
+    const double at = edge == top ? request.length_y : edge == right ? request.length_x : 0.0;
+    const bool column_on_line = std::any_of(
+        request.columns.begin(), request.columns.end(),
+        [&](const PlanPoint& c) { return std::abs((along_x ? c.y : c.x) - at) <= 1e-9 * length; });
+    if (!column_on_line) {
+      return std::string("the line of symmetry on the ") + names[edge] +
+             " runs between columns, not through a column line: mirrored, the n elements from "
+             "the last column to it become 2n between that column and its image, an even count "
+             "that leaves the element's checkerboard pattern free in the whole slab and soft in "
+             "the part modelled; put the lines of symmetry through column lines (as for a "
+             "quarter of a 2 x 2- or 4 x 4-bay slab), or model the whole slab";
+    }
+  }
+  return {};
+}
+
+namespace {
+
+// The coordinates along x (along_x) or y of the supports that the elements grow from: the held
+// edges across that side (S, H, C), the walls across it, the columns and the faces of column
+// heads.
+std::vector<double> support_lines(const PlateRequest& request, bool along_x) {
+  const auto held = [](EdgeKind kind) {
+    return kind != EdgeKind::free && kind != EdgeKind::symmetry;
+  };
+  std::vector<double> lines;
+  if (held(request.edges[along_x ? left : bottom])) {
+    lines.push_back(0.0);
+  }
+  if (held(request.edges[along_x ? right : top])) {
+    lines.push_back(along_x ? request.length_x : request.length_y);
+  }
+  for (const Wall& wall : request.walls) {
+    const PlanRectangle& r = wall.line;
+    if (along_x ? r.x0 == r.x1 : r.y0 == r.y1) {
+      lines.push_back(along_x ? r.x0 : r.y0);
+    }
+  }
+  for (const PlanPoint& column : request.columns) {
+    lines.push_back(along_x ? column.x : column.y);
+  }
+  for (const PlanRectangle& head : request.column_heads) {
+    const PlanRectangle r = on_plate(head, request);
+    lines.push_back(along_x ? r.x0 : r.y0);
+    lines.push_back(along_x ? r.x1 : r.y1);
+  }
+  return lines;
+}
+
+}  // namespace
 
 double narrowest_spacing(const std::vector<double>& lines) {
   double narrowest = lines.back() - lines.front();
@@ -321,11 +575,15 @@ double narrowest_spacing(const std::vector<double>& lines) {
 // and for a few rounds at most.
 std::pair<std::vector<double>, std::vector<double>> plate_grid_lines(const PlateRequest& request) {
   constexpr double largest_side_ratio = 9.99;
+  const std::vector<PlanPoint> points = stop_points(request);
+  const LineGrading grading_x{request.grade, support_lines(request, true)};
+  const LineGrading grading_y{request.grade, support_lines(request, false)};
   const auto lines_along = [&](double length, int least_count, double PlanPoint::*axis,
                                double largest_size) {
+    const bool x = axis == &PlanPoint::x;
     return grid_lines(length, least_count, coordinates_of(request.columns, axis),
-                      coordinates_of(request.points, axis), largest_size,
-                      axis == &PlanPoint::x ? request.even_runs_x : request.even_runs_y);
+                      coordinates_of(points, axis), largest_size,
+                      x ? request.even_runs_x : request.even_runs_y, x ? grading_x : grading_y);
   };
   std::vector<double> xs = lines_along(request.length_x, request.least_nx, &PlanPoint::x,
                                        std::numeric_limits<double>::infinity());
@@ -352,11 +610,13 @@ GeneratedPlate generate_plate(const PlateRequest& request) {
   const auto [xs, ys] = plate_grid_lines(request);
   check_lines_apart(xs, "x");
   check_lines_apart(ys, "y");
-  const GridNumbering grid{static_cast<int>(xs.size()) - 1, static_cast<int>(ys.size()) - 1};
-  PlateModel model;
-  add_nodes_and_elements(model, xs, ys, grid);
-  add_supports(model, request, xs, ys, grid);
-  return {model, {grid.nx, grid.ny}};
+  const PlateGrid grid = plate_grid(xs, ys, request.openings);
+  check_in_one_piece(grid);
+  GeneratedPlate plate;
+  plate.mesh = {grid.nx(), grid.ny()};
+  add_nodes_and_elements(plate, grid);
+  add_supports(plate.model, request, grid);
+  return plate;
 }
 
 std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request) {

@@ -6,8 +6,11 @@
 #include <cmath>
 #include <map>
 #include <ostream>
+#include <set>
+#include <tuple>
 #include <utility>
 
+#include "postprocessing/band_raster.hpp"
 #include "postprocessing/number_text.hpp"
 
 namespace lajefem {
@@ -74,12 +77,6 @@ double round_step(double raw) {
 
 double significant(double value, double largest) {
   return std::fabs(value) < insignificant_share * largest ? 0.0 : value;
-}
-
-// Band of a value, values beyond the end levels in the end bands.
-std::size_t band_of(const ContourScale& scale, double value) {
-  const auto above = std::upper_bound(scale.levels.begin() + 1, scale.levels.end() - 1, value);
-  return static_cast<std::size_t>(above - (scale.levels.begin() + 1));
 }
 
 std::size_t band_count(const ContourScale& scale) {
@@ -257,27 +254,82 @@ void append_bands(std::string& svg, const MapLayout& layout, const PlateModel& m
   svg += "</g>\n";
 }
 
-// Element edges once each, thin; edges of one element only (the plate's outline) bold.
-void append_edges(std::string& svg, const MapLayout& layout, const PlateModel& model) {
-  std::map<std::pair<int, int>, int> uses;
+// The bands of a fine mesh: each band one path of the runs of one-pixel cells along each row that
+// lie in it, drawn edge to edge (crispEdges) so that no seam shows between rows.
+void append_rasterised_bands(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                             const Field& field, const ContourScale& scale) {
+  const RasterGrid grid{layout.x_min, layout.y_min + layout.plot_height / layout.scale,
+                        1 / layout.scale, static_cast<int>(std::ceil(layout.plot_width)),
+                        static_cast<int>(std::ceil(layout.plot_height))};
+  const std::vector<int> bands = rasterised_bands(model, field, scale, grid);
+  std::vector<std::string> paths(band_count(scale));
+  for (int row = 0; row < grid.rows; ++row) {
+    const int* cells = bands.data() + static_cast<std::size_t>(row) * grid.columns;
+    for (int start = 0; start < grid.columns;) {
+      int end = start + 1;
+      while (end < grid.columns && cells[end] == cells[start]) {
+        ++end;
+      }
+      if (cells[start] >= 0) {
+        std::string& path = paths[static_cast<std::size_t>(cells[start])];
+        path += 'M';
+        append_px(path, left_margin + start);
+        path += ',';
+        append_px(path, top_margin + row);
+        path += 'h' + std::to_string(end - start) + "v1h-" + std::to_string(end - start) + 'z';
+      }
+      start = end;
+    }
+  }
+  svg += "<g shape-rendering=\"crispEdges\">\n";
+  for (std::size_t band = 0; band < paths.size(); ++band) {
+    if (!paths[band].empty()) {
+      svg += "<path d=\"" + paths[band] + "\" fill=\"" + band_colour(scale, band) + "\"/>\n";
+    }
+  }
+  svg += "</g>\n";
+}
+
+// The sides of the elements, each once as (lower node, higher node) in that order, with the
+// number of elements it bounds.
+std::vector<std::pair<std::pair<int, int>, int>> element_sides(const PlateModel& model) {
+  std::vector<std::pair<int, int>> sides;
+  sides.reserve(4 * model.elements.size());
   for (const PlateElement& element : model.elements) {
     for (int k = 0; k < 4; ++k) {
       const int a = element.nodes[k];
       const int b = element.nodes[(k + 1) % 4];
-      ++uses[{std::min(a, b), std::max(a, b)}];
+      sides.push_back({std::min(a, b), std::max(a, b)});
     }
   }
+  std::sort(sides.begin(), sides.end());
+  std::vector<std::pair<std::pair<int, int>, int>> counted;
+  for (const auto& side : sides) {
+    if (!counted.empty() && counted.back().first == side) {
+      ++counted.back().second;
+    } else {
+      counted.push_back({side, 1});
+    }
+  }
+  return counted;
+}
+
+// Element edges once each, thin; edges of one element only (the plate's outline) bold. A mesh
+// finer than the picture shows its outline alone.
+void append_edges(std::string& svg, const MapLayout& layout, const PlateModel& model) {
   std::string inner;
   std::string outline;
-  for (const auto& [edge, count] : uses) {
+  for (const auto& [edge, count] : element_sides(model)) {
     std::string& path = count == 1 ? outline : inner;
     const PlateNode& a = model.nodes[edge.first - 1];
     const PlateNode& b = model.nodes[edge.second - 1];
     path += "M" + px(layout.canvas_x(a.x)) + "," + px(layout.canvas_y(a.y)) + "L" +
             px(layout.canvas_x(b.x)) + "," + px(layout.canvas_y(b.y));
   }
-  svg += "<path d=\"" + inner +
-         "\" fill=\"none\" stroke=\"#000000\" stroke-opacity=\"0.35\" stroke-width=\"0.6\"/>\n";
+  if (model.elements.size() <= most_drawn_elements) {
+    svg += "<path d=\"" + inner +
+           "\" fill=\"none\" stroke=\"#000000\" stroke-opacity=\"0.35\" stroke-width=\"0.6\"/>\n";
+  }
   svg += "<path d=\"" + outline +
          "\" fill=\"none\" stroke=\"#000000\" stroke-width=\"1.6\" stroke-linecap=\"round\"/>\n";
 }
@@ -303,27 +355,29 @@ std::map<int, HeldFreedoms> held_freedoms(const PlateModel& model) {
   return held;
 }
 
-// Whether a node shares an element side with another node held as it is: a line of supports.
-bool on_supported_line(const PlateModel& model, const std::map<int, HeldFreedoms>& held, int node) {
-  const HeldFreedoms& own = held.at(node);
+// The nodes that share an element side with another node held as they are: lines of supports.
+std::set<int> supported_line_nodes(const PlateModel& model,
+                                   const std::map<int, HeldFreedoms>& held) {
+  std::set<int> on_line;
   for (const PlateElement& element : model.elements) {
     for (int c = 0; c < 4; ++c) {
-      if (element.nodes[c] != node) {
-        continue;
-      }
-      for (const int neighbour : {element.nodes[(c + 1) % 4], element.nodes[(c + 3) % 4]}) {
-        const auto found = held.find(neighbour);
-        if (neighbour != node && found != held.end() && found->second == own) {
-          return true;
-        }
+      const int a = element.nodes[c];
+      const int b = element.nodes[(c + 1) % 4];
+      const auto found_a = held.find(a);
+      const auto found_b = held.find(b);
+      if (a != b && found_a != held.end() && found_b != held.end() &&
+          found_a->second == found_b->second) {
+        on_line.insert(a);
+        on_line.insert(b);
       }
     }
   }
-  return false;
+  return on_line;
 }
 
 std::map<int, SupportKind> support_kinds(const PlateModel& model) {
   const std::map<int, HeldFreedoms> held = held_freedoms(model);
+  const std::set<int> on_line = supported_line_nodes(model, held);
   std::map<int, SupportKind> kinds;
   for (const auto& [node, freedoms] : held) {
     const int rotations = (freedoms[1] ? 1 : 0) + (freedoms[2] ? 1 : 0);
@@ -333,7 +387,7 @@ std::map<int, SupportKind> support_kinds(const PlateModel& model) {
     } else if (freedoms[0] && rotations == 1) {
       kind = SupportKind::hard;
     } else if (freedoms[0]) {
-      kind = on_supported_line(model, held, node) ? SupportKind::simple : SupportKind::point;
+      kind = on_line.count(node) != 0 ? SupportKind::simple : SupportKind::point;
     } else if (rotations > 0) {
       kind = SupportKind::slope;
     }
@@ -390,12 +444,24 @@ void append_supports(std::string& svg, const MapLayout& layout, const PlateModel
                      const std::vector<bool>& used) {
   const std::map<int, SupportKind> kinds = support_kinds(model);
   std::array<bool, support_kind_count> present{};
+  // On a mesh finer than the picture, a line of supports shows one symbol in each square of
+  // symbol_spacing px it crosses (its nodes would draw a solid bar); columns keep every symbol.
+  constexpr double symbol_spacing = 12;
+  const bool thinned = model.elements.size() > most_drawn_elements;
+  std::set<std::tuple<SupportKind, long, long>> drawn;
   for (const auto& [node, kind] : kinds) {
     if (!used[node - 1])
       continue;
     const PlateNode& at = model.nodes[node - 1];
-    svg += support_symbol(kind, layout.canvas_x(at.x), layout.canvas_y(at.y));
+    const double x = layout.canvas_x(at.x);
+    const double y = layout.canvas_y(at.y);
     present[static_cast<std::size_t>(kind)] = true;
+    if (thinned && kind != SupportKind::point &&
+        !drawn.insert({kind, std::lround(x / symbol_spacing), std::lround(y / symbol_spacing)})
+             .second) {
+      continue;
+    }
+    svg += support_symbol(kind, x, y);
   }
   constexpr std::array<const char*, support_kind_count> names{
       "clamped (w, \u03b8x, \u03b8y held)",  "simply supported (w held)",
@@ -506,6 +572,11 @@ void append_colour_bar(std::string& svg, const MapLayout& layout, const ContourS
 }
 
 }  // namespace
+
+std::size_t band_of(const ContourScale& scale, double value) {
+  const auto above = std::upper_bound(scale.levels.begin() + 1, scale.levels.end() - 1, value);
+  return static_cast<std::size_t>(above - (scale.levels.begin() + 1));
+}
 
 ContourScale contour_scale(double lowest, double highest, bool diverging) {
   const double largest = std::max(std::fabs(lowest), std::fabs(highest));
@@ -699,8 +770,12 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
 
   std::string svg = svg_opening(layout, heading);
   const std::vector<std::size_t> unvalued = unvalued_nodes(field, used);
-  append_bands(svg, layout, model, unvalued.empty() ? field : drawn_field(field, unvalued, scale),
-               scale);
+  const Field& drawn = unvalued.empty() ? field : drawn_field(field, unvalued, scale);
+  if (model.elements.size() > most_drawn_elements) {
+    append_rasterised_bands(svg, layout, model, drawn, scale);
+  } else {
+    append_bands(svg, layout, model, drawn, scale);
+  }
   append_edges(svg, layout, model);
   append_supports(svg, layout, model, used);
   append_colour_bar(svg, layout, scale, field.unit);

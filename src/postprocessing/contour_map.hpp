@@ -27,6 +27,9 @@ struct ContourScale {
 // (0.3, 9.3, sequential) -> 0, 1, ..., 10; (−8.6, 1e-9, sequential) -> −9, −8, ..., 0.
 ContourScale contour_scale(double lowest, double highest, bool diverging);
 
+// The band of a value, values beyond the end levels in the end bands.
+std::size_t band_of(const ContourScale& scale, double value);
+
 // The colour of band k of a scale, "#rrggbb": the map at t = (k + 1/2)/m; the diverging map is
 // centred on zero (its middle colour at level 0).
 std::string band_colour(const ContourScale& scale, std::size_t band);
@@ -60,6 +63,11 @@ struct MapHeading {
   std::string warning;
   std::string unvalued = "no value";
 };
+
+// A mesh of more elements than this is drawn without its element edges, its bands sampled on a
+// grid of one-pixel cells and each band one path of merged cells: the picture's size then follows
+// the picture, not the mesh (at 10 000 elements an element is some six pixels across).
+constexpr std::size_t most_drawn_elements = 10000;
 
 // The whole SVG picture of one nodal field over the mesh, on a diverging or sequential scale.
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,

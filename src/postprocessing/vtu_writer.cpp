@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/vtu_appended.hpp"
 
 namespace lajefem {
 
@@ -107,6 +108,14 @@ void write_cells(std::ostream& out, const PlateModel& model) {
 }  // namespace
 
 void write_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
+  if (model.nodes.size() > most_text_vtu_nodes) {
+    write_appended_vtu(out, model, fields);
+  } else {
+    write_text_vtu(out, model, fields);
+  }
+}
+
+void write_text_vtu(std::ostream& out, const PlateModel& model, const CaseFields& fields) {
   out << "<?xml version=\"1.0\"?>\n"
          "<VTKFile type=\"UnstructuredGrid\" version=\"0.1\" byte_order=\"LittleEndian\">\n"
          " <UnstructuredGrid>\n"

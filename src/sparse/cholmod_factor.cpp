@@ -3,6 +3,7 @@
 #include <cholmod.h>
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,7 @@ struct CholeskyFactor::State {
   cholmod_common common{};
   cholmod_factor* factor = nullptr;
   Factorisation outcome;
+  FactorCost cost;
   std::int64_t equations = 0;
 
   State() { cholmod_l_start(&common); }
@@ -32,6 +34,12 @@ struct CholeskyFactor::State {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 void check_status(cholmod_common& common, const char* what) {
   if (common.status == CHOLMOD_OUT_OF_MEMORY) {
     throw std::bad_alloc();
@@ -42,18 +50,67 @@ void check_status(cholmod_common& common, const char* what) {
   }
 }
 
-// The upper triangle as CHOLMOD's symmetric matrix (stype 1), sharing nothing with the pattern.
-cholmod_sparse* upper_matrix(const StiffnessPattern& pattern, const std::vector<double>& values,
-                             cholmod_common& common) {
-  const auto n = static_cast<std::size_t>(pattern.equations);
-  cholmod_sparse* a =
-      cholmod_l_allocate_sparse(n, n, values.size(), 1, 1, 1, CHOLMOD_REAL, &common);
-  check_status(common, "allocation");
-  std::copy(pattern.column_starts.begin(), pattern.column_starts.end(),
-            static_cast<SuiteSparse_long*>(a->p));
-  std::copy(pattern.rows.begin(), pattern.rows.end(), static_cast<SuiteSparse_long*>(a->i));
-  std::copy(values.begin(), values.end(), static_cast<double*>(a->x));
+// The upper triangle as CHOLMOD's symmetric matrix (stype 1): a view of the pattern's arrays and
+// the values, which the library only reads (a copy would hold 16 bytes more per entry while the
+// factor is formed).
+cholmod_sparse upper_matrix_view(const StiffnessPattern& pattern,
+                                 const std::vector<double>& values) {
+  static_assert(sizeof(SuiteSparse_long) == sizeof(std::int64_t));
+  cholmod_sparse a{};
+  a.nrow = static_cast<std::size_t>(pattern.equations);
+  a.ncol = a.nrow;
+  a.nzmax = values.size();
+  a.p = const_cast<std::int64_t*>(pattern.column_starts.data());
+  a.i = const_cast<std::int64_t*>(pattern.rows.data());
+  a.x = const_cast<double*>(values.data());
+  a.stype = 1;
+  a.itype = CHOLMOD_LONG;
+  a.xtype = CHOLMOD_REAL;
+  a.dtype = CHOLMOD_DOUBLE;
+  a.sorted = 1;
+  a.packed = 1;
   return a;
+}
+
+// The node graph (a node's lower neighbours and itself in each column, the upper triangle) as a
+// pattern-only symmetric matrix: a third of the equations' size each way, a ninth of the entries.
+cholmod_sparse* node_graph(const StiffnessPattern& pattern, cholmod_common& common) {
+  const std::size_t nodes = pattern.lower_neighbours.size();
+  std::size_t entries = 0;
+  for (const auto& neighbours : pattern.lower_neighbours) {
+    entries += neighbours.size();
+  }
+  cholmod_sparse* graph =
+      cholmod_l_allocate_sparse(nodes, nodes, entries, 1, 1, 1, CHOLMOD_PATTERN, &common);
+  check_status(common, "allocation");
+  auto* starts = static_cast<SuiteSparse_long*>(graph->p);
+  auto* rows = static_cast<SuiteSparse_long*>(graph->i);
+  starts[0] = 0;
+  for (std::size_t node = 0; node < nodes; ++node) {
+    const auto& neighbours = pattern.lower_neighbours[node];
+    std::copy(neighbours.begin(), neighbours.end(), rows + starts[node]);
+    starts[node + 1] = starts[node] + static_cast<SuiteSparse_long>(neighbours.size());
+  }
+  return graph;
+}
+
+// A nested-dissection order of the equations from METIS on the node graph, each node's three
+// freedoms kept together: the same fill as ordering the equations (whose graph has every node
+// three times over), found in a fraction of the time.
+std::vector<SuiteSparse_long> node_dissection_order(const StiffnessPattern& pattern,
+                                                    cholmod_common& common) {
+  cholmod_sparse* graph = node_graph(pattern, common);
+  std::vector<SuiteSparse_long> node_order(pattern.lower_neighbours.size());
+  cholmod_l_metis(graph, nullptr, 0, 0, node_order.data(), &common);
+  cholmod_l_free_sparse(&graph, &common);
+  check_status(common, "ordering");
+  std::vector<SuiteSparse_long> order(static_cast<std::size_t>(pattern.equations));
+  for (std::size_t k = 0; k < node_order.size(); ++k) {
+    for (std::size_t d = 0; d < 3; ++d) {
+      order[3 * k + d] = 3 * node_order[k] + static_cast<SuiteSparse_long>(d);
+    }
+  }
+  return order;
 }
 
 // The pivot of every column of the factor, in the factor's (permuted) order: L(k, k)² of a
@@ -110,18 +167,22 @@ CholeskyFactor::CholeskyFactor(const StiffnessPattern& pattern, const std::vecto
   common.error_handler = nullptr;
   common.supernodal = CHOLMOD_SUPERNODAL;
   common.nmethods = 1;
-  common.method[0].ordering = CHOLMOD_METIS;
+  common.method[0].ordering = CHOLMOD_GIVEN;
   common.postorder = 1;
   common.quick_return_if_not_posdef = 1;
   state_->equations = pattern.equations;
-  cholmod_sparse* a = upper_matrix(pattern, values, common);
-  state_->factor = cholmod_l_analyze(a, &common);
+  cholmod_sparse a = upper_matrix_view(pattern, values);
+  Clock::time_point start = Clock::now();
+  std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
+  state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);
   if (state_->factor == nullptr) {
-    cholmod_l_free_sparse(&a, &common);
     check_status(common, "ordering");
   }
-  cholmod_l_factorize(a, state_->factor, &common);
-  cholmod_l_free_sparse(&a, &common);
+  state_->cost.ordering_seconds = seconds_since(start);
+  state_->cost.flops = common.fl;
+  start = Clock::now();
+  cholmod_l_factorize(&a, state_->factor, &common);
+  state_->cost.factor_seconds = seconds_since(start);
   Factorisation& outcome = state_->outcome;
   if (common.status == CHOLMOD_NOT_POSDEF) {
     const auto* permutation = static_cast<const SuiteSparse_long*>(state_->factor->Perm);
@@ -138,6 +199,10 @@ CholeskyFactor::~CholeskyFactor() = default;
 
 const Factorisation& CholeskyFactor::outcome() const {
   return state_->outcome;
+}
+
+const FactorCost& CholeskyFactor::cost() const {
+  return state_->cost;
 }
 
 std::vector<double> CholeskyFactor::solve(const std::vector<double>& b, int columns) const {

@@ -21,6 +21,15 @@ struct Factorisation {
   std::int64_t failing_equation = -1;
 };
 
+// What the factorisation cost: the library's count of its floating-point operations (of the
+// ordering found) and the wall time of the ordering with the symbolic analysis and of the
+// numeric factorisation.
+struct FactorCost {
+  double flops = 0;
+  double ordering_seconds = 0;
+  double factor_seconds = 0;
+};
+
 // A factor of the matrix with the pattern's structure and `values` (one per stored entry).
 // std::bad_alloc when memory runs out; std::runtime_error for any other failure of the library.
 class CholeskyFactor {
@@ -31,6 +40,7 @@ class CholeskyFactor {
   CholeskyFactor& operator=(const CholeskyFactor&) = delete;
 
   const Factorisation& outcome() const;
+  const FactorCost& cost() const;
 
   // X with A·X = B for the columns of B (column-major, equations × columns), all at once.
   std::vector<double> solve(const std::vector<double>& b, int columns) const;

@@ -44,6 +44,16 @@ std::string ArgumentCursor::value_for(const std::string& option) {
   return words_[position_++];
 }
 
+std::optional<std::string> ArgumentCursor::peek() const {
+  if (attached_) {
+    return attached_;
+  }
+  if (position_ >= words_.size()) {
+    return std::nullopt;
+  }
+  return words_[position_];
+}
+
 double ArgumentCursor::number_for(const std::string& option) {
   return parse_number(value_for(option), option);
 }

@@ -26,6 +26,10 @@ class ArgumentCursor {
   int integer_for(const std::string& option);
   float real_for(const std::string& option);  // rounded once, to the nearest float
 
+  // The word that value_for would take next, without taking it (none at the end of the line):
+  // for options whose last values may be left out.
+  std::optional<std::string> peek() const;
+
   // Marks an option that may be given once: UsageError when `option` was marked before, so that
   // a second --size or -o is refused rather than silently taking the place of the first.
   void take_once(const std::string& option);

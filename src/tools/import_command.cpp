@@ -280,10 +280,13 @@ int run_import(const Words& words, ToolStreams& streams) {
   add_group_loads(imported.model, plate.case_forces);
   const meshing::NumberingChoice choice = meshing::best_numbering(imported.model);
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
-  reject_beyond_limits(model, import_advice);
+  const auto breach = allowed_breach(model, options.model.large, import_advice);
   const std::string subject = options.mesh + ": ";
-  const bool told = check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
-                                   options.allow_spurious, subject, "import", streams);
+  // Beyond the limits the odd rule's check, which runs on the program's stiffness, is not taken:
+  // refuse_soft_pattern notes that the pattern is not measured.
+  const bool told =
+      !breach && check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
+                                options.allow_spurious, subject, "import", streams);
   if (!told) {
     refuse_soft_pattern(model, options.allow_spurious, subject, "import", streams);
   }
@@ -295,7 +298,7 @@ int run_import(const Words& words, ToolStreams& streams) {
   write_model(model, headings, options.model.output, options.mesh,
               source + ": " + std::to_string(imported.reversed_elements) +
                   " clockwise quadrangles reversed, " + std::to_string(imported.dropped_nodes) +
-                  " unused nodes dropped: " + model_summary(model),
+                  " unused nodes dropped: " + model_summary(model) + beyond_limits_note(breach),
               streams);
   return 0;
 }

@@ -19,16 +19,24 @@ std::string model_options_help(const std::string& repeatable) {
          "  --spring K            spring on every held freedom, GN/m (default 1E6)\n"
          "  --uniform Q           uniform load over the whole plate, kN/m2\n"
          "  --point X Y P         point load at the node nearest to (X, Y), kN\n"
+         "  --self-weight RHO     the plate's weight, density RHO in kN/m3 (25 for concrete):\n"
+         "                        a uniform load of -RHO x T, down as gravity with +w up\n"
+         "  --w-down              +w points down: the self-weight is written +RHO x T (the\n"
+         "                        other loads are written as given whichever way w points)\n"
          "  --case                start the next load case (the first needs none)\n"
          "  --title T             title, 12 characters at most (default: the output's base name)\n"
          "  --results NAME        results file lajefem writes, 12 characters at most\n"
          "                        (default: the output's base name with .res)\n"
          "  -o, --output FILE     data file to write, '-' for standard output   [required]\n"
+         "  --large               write a model beyond lajefem's limits (300 nodes, 400\n"
+         "                        elements, 60 support records, half-bandwidth 120, 4 load\n"
+         "                        cases of 80 loads), refused otherwise: lajefem cannot run\n"
+         "                        it, lajefem-tools export can\n"
          "  -h, --help            show this text\n"
-         "Loads are written with the sign given (the data file's sign: -10 pushes down).\n"
+         "Loads are written with the sign given (the data file's: -10 pushes down, +w up).\n"
          "Options other than " +
          repeatable +
-         "--uniform, --point and --case are given once.\n"
+         "--uniform, --point, --self-weight and --case are given once.\n"
          "Exit status: 0 written, 1 the input cannot be used (nothing is written), 2 a wrong\n"
          "command line.\n";
 }
@@ -73,6 +81,17 @@ bool take_model_option(const std::string& option, ArgumentCursor& cursor, ModelO
     const double x = cursor.number_for(option);
     const double y = cursor.number_for(option);
     add_load(options, {Kind::point, x, y, cursor.real_for(option)});
+  } else if (option == "--large") {
+    options.large = true;
+  } else if (option == "--self-weight") {
+    const float density = cursor.real_for(option);
+    if (!(density > 0)) {
+      throw UsageError("--self-weight: the density (kN/m3) must be positive");
+    }
+    add_load(options, {Kind::self_weight, 0, 0, density});
+  } else if (option == "--w-down") {
+    cursor.take_once(option);
+    options.w_down = true;
   } else if (option == "--case") {
     options.cases.emplace_back();
   } else if (option == "--title") {
@@ -112,7 +131,7 @@ void check_model_options(const ModelOptions& options, const std::vector<std::siz
     const bool loaded_otherwise = c < other_loads.size() && other_loads[c] > 0;
     if (options.cases[c].empty() && !loaded_otherwise) {
       throw UsageError("load case " + std::to_string(c + 1) +
-                       " has no load: give --uniform Q or --point X Y P");
+                       " has no load: give --uniform Q, --point X Y P or another load");
     }
   }
 }
@@ -150,6 +169,23 @@ std::string default_results_name(const std::string& stem, const std::string& com
 
 }  // namespace
 
+namespace {
+
+// The cases with the self-weight's density signed as gravity: along -w unless +w points down.
+std::vector<meshing::LoadCaseRequest> gravity_signed(std::vector<meshing::LoadCaseRequest> cases,
+                                                     bool w_down) {
+  for (auto& load_case : cases) {
+    for (auto& load : load_case) {
+      if (load.kind == meshing::LoadRequest::Kind::self_weight && !w_down) {
+        load.value = -load.value;
+      }
+    }
+  }
+  return cases;
+}
+
+}  // namespace
+
 std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const ModelOptions& options,
                                                      const std::string& default_stem,
                                                      const std::string& command,
@@ -161,18 +197,35 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
   model.elastic_modulus_gpa = (*options.material)[0];
   model.poisson_ratio = (*options.material)[1];
   model.thickness = (*options.material)[2];
-  return meshing::add_load_cases(model, options.cases);
+  return meshing::add_load_cases(model, gravity_signed(options.cases, options.w_down));
 }
 
-void reject_beyond_limits(const PlateModel& model,
-                          const std::function<std::string(const meshing::LimitBreach&)>& advice) {
+void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice) {
+  allowed_breach(model, false, advice);
+}
+
+std::optional<meshing::LimitBreach> allowed_breach(const PlateModel& model, bool large,
+                                                   const BreachAdvice& advice) {
   const auto breach = meshing::find_limit_breach(model);
-  if (!breach) {
-    return;
+  if (!breach || large) {
+    return breach;
   }
   const std::string more = advice ? advice(*breach) : std::string();
   throw InputError("the model has " + meshing::describe_breach(*breach) +
-                   (more.empty() ? std::string() : ": " + more));
+                   (more.empty() ? std::string() : ": " + more) + large_option_advice());
+}
+
+std::string large_option_advice() {
+  return " (or give --large to write it all the same: lajefem cannot run it, lajefem-tools "
+         "export can)";
+}
+
+std::string beyond_limits_note(const std::optional<meshing::LimitBreach>& breach) {
+  if (!breach) {
+    return {};
+  }
+  return "; beyond lajefem's limits (" + meshing::describe_breach(*breach) +
+         "): lajefem cannot run it, lajefem-tools export can";
 }
 
 namespace {

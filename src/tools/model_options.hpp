@@ -25,9 +25,11 @@ struct ModelOptions {
   std::string output;                            // -o FILE, "-" for standard output
   std::optional<std::array<float, 3>> material;  // E (GPa), ν, t (m)
   float spring = 1.0e6f;                         // GN/m on held freedoms
+  bool w_down = false;  // +w points down: gravity loads (the self-weight) are positive
   std::vector<meshing::LoadCaseRequest> cases{{}};
   std::optional<std::string> title;
   std::optional<std::string> results;
+  bool large = false;  // --large: write a model beyond lajefem's limits
 };
 
 // The help lines of the shared options, closed by the rule on repeating them: `repeatable` names
@@ -50,10 +52,23 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
                                                      const std::string& command,
                                                      ToolStreams& streams);
 
-// InputError naming the limit the model goes beyond, followed by advice(breach) when it has any.
-void reject_beyond_limits(
-    const PlateModel& model,
-    const std::function<std::string(const meshing::LimitBreach&)>& advice = nullptr);
+using BreachAdvice = std::function<std::string(const meshing::LimitBreach&)>;
+
+// InputError naming the limit the model goes beyond, followed by advice(breach) when it has any
+// and by the way to write it all the same (--large).
+void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice = nullptr);
+
+// The limit a model goes beyond when large allows it (none within the limits); without large,
+// the refusal of reject_beyond_limits.
+std::optional<meshing::LimitBreach> allowed_breach(const PlateModel& model, bool large,
+                                                   const BreachAdvice& advice = nullptr);
+
+// What a refusal for the limits ends with: " (or give --large to write it all the same: ...)".
+std::string large_option_advice();
+
+// The summary's close for a model beyond the limits (empty within them): "; beyond lajefem's
+// limits (324 nodes, above the limit of 300): lajefem cannot run it, lajefem-tools export can".
+std::string beyond_limits_note(const std::optional<meshing::LimitBreach>& breach);
 
 // "36 nodes, 25 elements, 20 support records, half-bandwidth 27, 1 load case"
 std::string model_summary(const PlateModel& model);

@@ -18,7 +18,7 @@ namespace lajefem::tools {
 namespace {
 
 constexpr const char* renumber_help =
-    "Usage: lajefem-tools renumber IN -o OUT [--map MAP.csv]\n"
+    "Usage: lajefem-tools renumber IN -o OUT [--map MAP.csv] [--large]\n"
     "Renumbers the nodes of data file IN for the least half-bandwidth found (the file's own\n"
     "numbering, reverse Cuthill-McKee from several starts, sweeps along x and along y; never\n"
     "worse than IN's) and writes OUT: the same model, headings, element, support and load order,\n"
@@ -26,6 +26,9 @@ constexpr const char* renumber_help =
     "\n"
     "  -o, --output OUT      data file to write, '-' for standard output   [required]\n"
     "  --map MAP.csv         write the old,new node numbers as CSV (another file than OUT)\n"
+    "  --large               write OUT even though its half-bandwidth is above lajefem's\n"
+    "                        limit of 120 (refused otherwise): lajefem cannot run it,\n"
+    "                        lajefem-tools export can\n"
     "  -h, --help            show this text\n"
     "Exit status: 0 written, 1 IN cannot be used or no numbering fits the program's limits\n"
     "(nothing is written), 2 a wrong command line.\n";
@@ -34,6 +37,7 @@ struct RenumberOptions {
   std::string input;
   std::string output;
   std::string map;
+  bool large = false;
 };
 
 RenumberOptions parse_renumber(const Words& words) {
@@ -47,6 +51,8 @@ RenumberOptions parse_renumber(const Words& words) {
     } else if (word == "--map") {
       cursor.take_once(word);
       options.map = cursor.value_for(word);
+    } else if (word == "--large") {
+      options.large = true;
     } else {
       take_input_file(word, options.input);
     }
@@ -138,14 +144,15 @@ int run_renumber(const Words& words, ToolStreams& streams) {
   const ReadDataFile data = read_data_file_named(options.input);
   const meshing::NumberingChoice choice = meshing::best_numbering(data.model);
   const PlateModel model = meshing::renumbered(data.model, choice.numbering);
-  reject_beyond_limits(model, [&](const meshing::LimitBreach& breach) {
-    return breach.what == "half-bandwidth"
+  const auto breach = allowed_breach(model, options.large, [&](const meshing::LimitBreach& beyond) {
+    return beyond.what == "half-bandwidth"
                ? "no numbering found brings it within the limit: make the mesh coarser"
                : std::string();
   });
   write_renumbered(model, data.headings, options, choice.numbering,
                    "half-bandwidth " + std::to_string(choice.half_bandwidth_before) + " -> " +
-                       std::to_string(choice.half_bandwidth_after) + " (" + choice.method + ")",
+                       std::to_string(choice.half_bandwidth_after) + " (" + choice.method + ")" +
+                       beyond_limits_note(breach),
                    streams);
   return 0;
 }

@@ -13,8 +13,14 @@ namespace lajefem::tools {
 
 // InputError with the check's explanation, prefixed by `subject` (the input's name and ": ", or
 // nothing), when the model's pattern is soft and allow_spurious is false; with allow_spurious
-// the explanation goes to standard error as a warning of `command`.
+// the explanation goes to standard error as a warning of `command`. A model beyond lajefem's
+// limits is not measured (the measure runs on the program's stiffness): a note says so.
 void refuse_soft_pattern(const PlateModel& model, bool allow_spurious, const std::string& subject,
                          const std::string& command, ToolStreams& streams);
+
+// The same refusal for a layout whose fault is known before the model is built (a line of
+// symmetry that breaks the odd rule in the whole slab): nothing when explanation is empty.
+void refuse_spurious(const std::string& explanation, bool allow_spurious,
+                     const std::string& subject, const std::string& command, ToolStreams& streams);
 
 }  // namespace lajefem::tools

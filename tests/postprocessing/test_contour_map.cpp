@@ -151,3 +151,73 @@ TEST(ContourMapPicture, SupportLegendNamesColumnsAndHardSupports) {
 
 }  // namespace
 }  // namespace lajefem
+
+namespace lajefem {
+namespace {
+
+// A square plate of n × n elements carrying the field value = x + y / 10 (m), simply supported
+// along its bottom edge.
+struct FineMap {
+  std::string svg;
+  std::size_t elements = 0;
+};
+
+FineMap fine_map(int n) {
+  std::vector<float> lines;
+  for (int k = 0; k <= n; ++k) {
+    lines.push_back(10.0f * static_cast<float>(k) / static_cast<float>(n));
+  }
+  PlateModel model = test::grid_model(lines, lines);
+  for (int k = 1; k <= n + 1; ++k) {
+    model.supports.push_back({k, 1e6f, 0, 0});
+  }
+  Field field{"w", "w_mm", "mm", true, {}};
+  for (const PlateNode& node : model.nodes) {
+    field.values.push_back(node.x + node.y / 10);
+  }
+  std::ostringstream out;
+  write_contour_map(out, model, field, {"T", "w", ""}, false);
+  return {out.str(), model.elements.size()};
+}
+
+std::size_t occurrences(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// Past most_drawn_elements a map draws each band as one path of pixel runs and no element
+// edges: its size follows the picture (and the outline's sides), not the elements, while below
+// it every element is drawn.
+TEST(ContourMapPicture, FineMeshSizeFollowsThePictureNotTheMesh) {
+  const FineMap coarse = fine_map(60);
+  const FineMap fine = fine_map(110);
+  const FineMap finer = fine_map(300);
+  ASSERT_LE(coarse.elements, most_drawn_elements);
+  ASSERT_GT(fine.elements, most_drawn_elements);
+  EXPECT_GE(occurrences(coarse.svg, "<polygon"), coarse.elements);
+  for (const FineMap* map : {&fine, &finer}) {
+    EXPECT_EQ(occurrences(map->svg, "stroke-linejoin"), 0u);  // no group of element pieces
+    // Eleven bands between the levels 0, 1, ..., 11 of 0 <= x + y / 10 <= 11: one path each.
+    EXPECT_EQ(occurrences(map->svg, "z\" fill=\"#"), 11u);
+    EXPECT_LT(map->svg.size(), 200000u) << map->elements;
+  }
+  // 7.4 times the elements, 2.7 times the outline's sides.
+  EXPECT_LT(finer.svg.size(), fine.svg.size() * 5 / 4);
+  // The band boundaries lie where the field crosses its levels: in the top row (y = 10 m) band
+  // k starts at x = k − 1 m, 56 + 52 (k − 1) px (the plot 520 px for 10 m, 56 px from the left).
+  const std::string& svg = finer.svg;
+  const auto colour_of = [](int band) { return band_colour(contour_scale(0, 11, false), band); };
+  for (int band = 2; band <= 9; ++band) {
+    const auto path = svg.find("fill=\"" + colour_of(band) + "\"");
+    const auto start = svg.rfind("<path d=\"M", path);
+    ASSERT_NE(start, std::string::npos) << band;
+    const double x = std::stod(svg.substr(start + 10));
+    EXPECT_NEAR(x, 56 + 52.0 * (band - 1), 1.0) << band;
+  }
+}
+
+}  // namespace
+}  // namespace lajefem

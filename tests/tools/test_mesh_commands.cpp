@@ -101,7 +101,9 @@ TEST_F(MeshCommands, HelpNamesOnlyTheCommandsOwnOptions) {
             std::string::npos);
   ASSERT_EQ(run(run_generate, {"--help"}), 0);
   EXPECT_EQ(out_.str().find("--support"), std::string::npos);
-  EXPECT_NE(out_.str().find("Options other than --column, --uniform"), std::string::npos);
+  EXPECT_NE(
+      out_.str().find("Options other than --column, --wall, --opening, --patch, --line, --uniform"),
+      std::string::npos);
 }
 
 TEST_F(MeshCommands, DefaultNamesKeepDotsThatAreNoExtension) {
@@ -134,7 +136,8 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
   } catch (const InputError& error) {
     EXPECT_STREQ(error.what(),
                  "the model has 441 nodes, above the limit of 300: the finest mesh of "
-                 "the same proportions that fits is --mesh 15 15");
+                 "the same proportions that fits is --mesh 15 15 (or give --large to write it all "
+                 "the same: lajefem cannot run it, lajefem-tools export can)");
   }
   EXPECT_FALSE(fs::exists(path("big")));
   // Counts far beyond any limit are refused before a grid is built.
@@ -143,10 +146,129 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
                        "--material", "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")});
     FAIL();
   } catch (const InputError& error) {
-    EXPECT_STREQ(error.what(),
-                 "the model has at least 20000000000 elements, above the limit of 400: the finest "
-                 "mesh of the same proportions that fits is --mesh 20 10");
+    EXPECT_STREQ(
+        error.what(),
+        "the model has at least 20000000000 elements, above the limit of 400: the finest "
+        "mesh of the same proportions that fits is --mesh 20 10 (or give --large to write it "
+        "all the same: lajefem cannot run it, lajefem-tools export can)");
   }
+}
+
+// A gmsh mesh (MSH 4.1) of n × n unit squares in one surface, physical group "slab".
+std::string square_grid_mesh(int n) {
+  const int side = n + 1;
+  std::ostringstream text;
+  text << "$MeshFormat\n4.1 0 8\n$EndMeshFormat\n"
+       << "$PhysicalNames\n1\n2 1 \"slab\"\n$EndPhysicalNames\n"
+       << "$Entities\n0 0 1 0\n1 0 0 0 " << n << ' ' << n << " 0 1 1 0\n$EndEntities\n"
+       << "$Nodes\n1 " << side * side << " 1 " << side * side << "\n2 1 0 " << side * side << '\n';
+  for (int k = 1; k <= side * side; ++k) {
+    text << k << '\n';
+  }
+  for (int k = 0; k < side * side; ++k) {
+    text << k % side << ' ' << k / side << " 0\n";
+  }
+  text << "$EndNodes\n$Elements\n1 " << n * n << " 1 " << n * n << "\n2 1 3 " << n * n << '\n';
+  for (int e = 0; e < n * n; ++e) {
+    const int corner = e / n * side + e % n + 1;
+    text << e + 1 << ' ' << corner << ' ' << corner + 1 << ' ' << corner + side + 1 << ' '
+         << corner + side << '\n';
+  }
+  text << "$EndElements\n";
+  return text.str();
+}
+
+// Beyond the program's limits, generate and import refuse the model and name --large; with it
+// they write the model and say which program runs it.
+TEST_F(MeshCommands, LargeWritesAModelBeyondTheLimits) {
+  {
+    std::ofstream out(path("grid.msh"));
+    out << square_grid_mesh(20);
+  }
+  const Words material{"--material", "30", "0.2", "0.2", "--uniform", "-1", "-o", path("big")};
+  const struct {
+    int (*command)(const Words&, ToolStreams&);
+    Words words;  // material added
+    const char* summary_start;
+  } rows[] = {
+      {run_generate,
+       {"--size", "8", "8", "--mesh", "20", "20", "--edges", "SSSS"},
+       "mesh 20 x 20: 441 nodes, 400 elements, 80 support records"},
+      {run_generate,
+       {"--size", "8", "8", "--mesh", "40", "10", "--edges", "SCSC", "--column", "4", "4"},
+       "mesh 42 x 10: 473 nodes, 420 elements, 105 support records"},
+      {run_import,
+       {path("grid.msh"), "--support", "slab=S"},
+       "grid.msh: 0 clockwise quadrangles reversed, 0 unused nodes dropped: 441 nodes"},
+  };
+  const std::string note =
+      "; beyond lajefem's limits (441 nodes, above the limit of 300): lajefem cannot run it, "
+      "lajefem-tools export can\n";
+  for (const auto& row : rows) {
+    Words words = row.words;
+    words.insert(words.end(), material.begin(), material.end());
+    fs::remove(path("big"));
+    try {
+      run(row.command, words);
+      ADD_FAILURE() << row.summary_start;
+    } catch (const InputError& error) {
+      EXPECT_NE(std::string(error.what()).find("give --large to write it"), std::string::npos)
+          << error.what();
+    }
+    EXPECT_FALSE(fs::exists(path("big")));
+    words.push_back("--large");
+    ASSERT_EQ(run(row.command, words), 0) << row.summary_start;
+    EXPECT_EQ(out_.str().rfind(row.summary_start, 0), 0u) << out_.str();
+    EXPECT_NE(out_.str().find("; beyond lajefem's limits ("), std::string::npos) << out_.str();
+    EXPECT_TRUE(fs::exists(path("big")));
+  }
+  EXPECT_EQ(out_.str().substr(out_.str().size() - note.size()), note);
+  // Within the limits --large changes nothing: no note.
+  Words small{"--size", "2", "2", "--mesh", "4", "4", "--edges", "SSSS", "--large"};
+  small.insert(small.end(), material.begin(), material.end());
+  ASSERT_EQ(run(run_generate, small), 0);
+  EXPECT_EQ(out_.str().find("beyond"), std::string::npos) << out_.str();
+  EXPECT_TRUE(analyses(read("big")));
+}
+
+// A fan of 99 elements round one node (298 nodes): every numbering leaves that node's elements
+// spread over half the nodes, a half-bandwidth above 120 that renumber refuses without --large.
+TEST_F(MeshCommands, RenumberLargeWritesABandBeyondTheLimit) {
+  PlateModel fan;
+  fan.nodes.push_back({0, 0});
+  for (int e = 0; e < 99; ++e) {
+    const float angle = 0.0634f * static_cast<float>(e);
+    for (int k = 1; k <= 3; ++k) {
+      fan.nodes.push_back(
+          {static_cast<float>(k) * std::cos(angle + 0.01f * static_cast<float>(k)),
+           static_cast<float>(k) * std::sin(angle + 0.01f * static_cast<float>(k))});
+    }
+    fan.elements.push_back({1, {1, 3 * e + 2, 3 * e + 3, 3 * e + 4}});
+  }
+  fan.supports.push_back({1, 1e6f, 1e6f, 1e6f});
+  fan.elastic_modulus_gpa = 30;
+  fan.poisson_ratio = 0.2f;
+  fan.thickness = 0.2f;
+  fan.results_name = "leque.res";
+  fan.load_cases = {{{{2, 0, {-5}}}}};
+  {
+    std::ofstream out(path("leque"));
+    meshing::write_data_file(out, fan, meshing::standard_headings("leque", "", 1));
+  }
+  try {
+    run(run_renumber, {path("leque"), "-o", path("novo")});
+    ADD_FAILURE() << "renumbered";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("above the limit of 120"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("give --large to write it"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(path("novo")));
+  ASSERT_EQ(run(run_renumber, {path("leque"), "-o", path("novo"), "--large"}), 0);
+  EXPECT_NE(out_.str().find(", above the limit of 120): lajefem cannot run it, lajefem-tools "
+                            "export can\n"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_TRUE(fs::exists(path("novo")));
 }
 
 TEST_F(MeshCommands, RefusedRequests) {
@@ -175,6 +297,22 @@ TEST_F(MeshCommands, RefusedRequests) {
       {{"--mesh", "2", "2", "--edges", "SSSS", "--edges", "CCCC"}, "--edges given twice"},
       {{"-o", "y"}, "-o given twice"},
       {{"--material", "30", "0.2", "0.2"}, "--material given twice"},
+      {{"--wall", "0", "0", "1", "1"}, "along x or along y"},
+      {{"--wall", "1", "1", "1", "1"}, "along x or along y"},
+      {{"--wall", "0", "1", "2", "1", "Y"}, "holds no w"},
+      {{"--wall", "0", "1", "3", "1"}, "not on the plate"},
+      {{"--opening", "0", "0", "0", "1"}, "no area"},
+      {{"--opening", "1", "1", "3", "1.5"}, "not on the plate"},
+      {{"--column", "1", "1", "0", "0.5"}, "must be positive"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--column", "1", "1"}, "inside the opening"},
+      {{"--opening", "0.5", "0.5", "1.5", "1.5", "--point", "1", "1.2", "3"}, "inside the opening"},
+      {{"--mesh", "2", "2", "--edges", "FFYY"}, "no support"},
+      {{"--patch", "0", "0", "2", "0", "-1"}, "no area"},
+      {{"--patch", "0", "0", "2", "3", "-1"}, "not on the plate"},
+      {{"--line", "0", "0", "2", "1", "-1"}, "along x or along y"},
+      {{"--self-weight", "0"}, "must be positive"},
+      {{"--grade", "0.8"}, "from 1 (equal) to 2"},
+      {{"--grade", "2.5"}, "from 1 (equal) to 2"},
   };
   for (const auto& row : rows) {
     Words words = base;
@@ -212,6 +350,82 @@ TEST_F(MeshCommands, RefusedRequests) {
         << error.what();
   }
   EXPECT_FALSE(fs::exists(path("x")));
+}
+
+// A quarter of a slab of 3 x 3 bays is cut mid-bay: refused, unless --allow-spurious asks for
+// it with a warning; the quarter of 2 x 2 bays, cut through the middle column lines, is written.
+TEST_F(MeshCommands, LinesOfSymmetryMidBayAreRefused) {
+  const Words quarter = {"--size",    "9",    "9",          "--mesh",     "9",   "9",
+                         "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                         "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                         "6",         "0",    "--column",   "0",          "6",   "--column",
+                         "6",         "6",    "-o",         path("q.dat")};
+  try {
+    run(run_generate, quarter);
+    ADD_FAILURE() << "a symmetry line mid-bay was written";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("model the whole slab"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(fs::exists(path("q.dat")));
+  Words allowed = quarter;
+  allowed.push_back("--allow-spurious");
+  EXPECT_EQ(run(run_generate, allowed), 0);
+  EXPECT_NE(err_.str().find("warning: the line of symmetry on the right edge"), std::string::npos)
+      << err_.str();
+  const Words sound = {"--size",    "6",    "6",          "--mesh",     "6",   "6",
+                       "--edges",   "FYYF", "--material", "30",         "0.2", "0.25",
+                       "--uniform", "-10",  "--column",   "0",          "0",   "--column",
+                       "6",         "0",    "--column",   "0",          "6",   "--column",
+                       "6",         "6",    "-o",         path("s.dat")};
+  ASSERT_EQ(run(run_generate, sound), 0);
+  EXPECT_TRUE(analyses(read("s.dat")));
+}
+
+// Patch, line and self-weight loads in two cases: the reactions of each case add up to the load
+// on the plate by statics, and a case of more than 80 loads is merged node by node or refused
+// with the number of nodes its loads touch.
+TEST_F(MeshCommands, AreaLoadsAreCarriedWhole) {
+  const Words plate = {"--size", "8",          "6",  "--mesh", "8",          "6",         "--edges",
+                       "SSSS",   "--material", "30", "0.2",    "0.2",        "--opening", "5",
+                       "4",      "6.5",        "5",  "-o",     path("a.dat")};
+  const struct {
+    Words loads;
+    double total;  // kN, by hand
+  } rows[] = {
+      {{"--patch", "0", "0", "8", "3", "-10", "--line", "1.5", "4.5", "7", "4.5", "-6"},
+       -10 * 24 - 6 * (5.5 - 1.5)},
+      {{"--self-weight", "25", "--patch", "2", "2.5", "3", "6", "-4"},
+       -25 * 0.2 * (48 - 1.5) - 4 * 3.5},
+      {{"--patch", "0", "0", "8", "3", "-10", "--patch", "0", "2", "8", "6", "-5"},
+       -10 * 24 - 5 * (32 - 1.5)},  // 81 nodal loads merged into one per node
+      {{"--w-down", "--self-weight", "25", "--point", "2", "2", "10"}, 25 * 0.2 * (48 - 1.5) + 10},
+  };
+  for (const auto& row : rows) {
+    Words words = plate;
+    words.insert(words.end(), row.loads.begin(), row.loads.end());
+    ASSERT_EQ(run(run_generate, words), 0) << row.total;
+    const PlateModel model = read("a.dat");
+    ASSERT_LE(model.load_cases[0].loads.size(), 80u);
+    const auto outcome = analyse_plate_model(model);
+    ASSERT_TRUE(std::holds_alternative<AnalysisResults>(outcome));
+    double reactions = 0;
+    for (const SupportReaction& reaction : std::get<AnalysisResults>(outcome).cases[0].supports) {
+      reactions += reaction.force_w;
+    }
+    EXPECT_NEAR(reactions, -row.total, 1e-4 * std::abs(row.total));
+  }
+  Words crowded = plate;
+  crowded.insert(crowded.end(), {"--mesh", "12", "8", "--patch", "0", "0", "8", "6", "-10"});
+  crowded.erase(crowded.begin() + 3, crowded.begin() + 6);  // the first --mesh
+  try {
+    run(run_generate, crowded);
+    ADD_FAILURE() << "a case of more than 80 nodal loads was written";
+  } catch (const InputError& error) {
+    EXPECT_NE(std::string(error.what()).find("above the limit of 80: they touch"),
+              std::string::npos)
+        << error.what();
+  }
 }
 
 TEST_F(MeshCommands, RenumberMakesAWideBandFileRun) {
