@@ -7,7 +7,7 @@ set -euo pipefail
 
 # chromium: only the report page's test renders with it; the programs never run it.
 packages=(cmake make g++ libgtest-dev libeigen3-dev libsuitesparse-dev libmetis-dev libopenblas-dev
-          python3-meshio python3-vtk9 librsvg2-bin libxml2-utils chromium)
+          libspectra-dev python3-meshio python3-vtk9 librsvg2-bin libxml2-utils chromium)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang-format)
 elif [ $# -gt 0 ]; then

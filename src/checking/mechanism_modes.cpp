@@ -15,10 +15,6 @@ namespace {
 
 // The program's local-mechanism check: a diagonal below this has no stiffness (kN/m, kN·m/rad).
 constexpr double least_diagonal = 0.1;
-// An eigenvalue of the stiffness scaled to a unit diagonal counts as zero below this fraction of
-// the largest: round-off leaves a true null motion near 1e-15, while the stiffest slender plates
-// the program holds keep their softest motion above 1e-11.
-constexpr double null_eigenvalue = 1e-12;
 // A null direction lies in a pattern space when the squared sine of its angle to it is below this.
 constexpr double shared_angle = 1e-6;
 // A motion strains no element when the squared misfit of its corner values to the element's

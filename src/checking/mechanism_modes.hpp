@@ -12,6 +12,11 @@
 
 namespace lajefem {
 
+// An eigenvalue of the stiffness scaled to a unit diagonal counts as zero below this fraction of
+// the largest: round-off leaves a true null motion near 1e-15, while the stiffest slender plates
+// the program holds keep their softest motion above 1e-11.
+constexpr double null_eigenvalue = 1e-12;
+
 // Elements joined by shared nodes, with their nodes (1-based, ascending).
 struct PlatePart {
   std::vector<int> nodes;

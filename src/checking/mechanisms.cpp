@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <variant>
 
 #include "analysis/analysis.hpp"
+#include "checking/lowest_modes.hpp"
 #include "checking/mechanism_messages.hpp"
 #include "checking/mechanism_modes.hpp"
 #include "checking/soft_patterns.hpp"
+#include "model/limits.hpp"
+#include "sparse/sparse_assembly.hpp"
 
 namespace lajefem {
 
@@ -16,25 +20,30 @@ namespace {
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
 
-// The mechanisms of one part, from the null space of its scaled stiffness.
-Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
-                         const PlatePart& part, std::size_t part_count,
-                         const std::vector<int>& weak) {
-  const int equations = static_cast<int>(3 * model.nodes.size());
-  const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
-  VectorXd scale;
-  const MatrixXd a = scaled_stiffness(k, equations, freedoms, scale);
-  const MatrixXd scaled_null = null_basis(a, freedoms);
-  const std::string name = part_text(part, part_count);
-  const int element = part_count == 1 ? 0 : part.elements.front();
-  if (scaled_null.cols() == 0) {
-    const auto soft = soft_pattern(model, part, freedoms, a, scale);
-    if (!soft || soft->ratio <= soft_pattern_ratio) {
-      return {};
-    }
-    return {{Severity::error, "mechanism-soft-spurious", 0, 0, element, 0,
-             soft_spurious_message(model, part, name, soft->ratio)}};
+std::vector<bool> w_rows(const PartFreedoms& freedoms) {
+  std::vector<bool> is_w;
+  for (const int equation : freedoms.equations) {
+    is_w.push_back(equation % 3 == 0);
   }
+  return is_w;
+}
+
+Finding soft_spurious_finding(const PlateModel& model, const PlatePart& part,
+                              const std::string& name, int element, double ratio) {
+  return {Severity::error,
+          "mechanism-soft-spurious",
+          0,
+          0,
+          element,
+          0,
+          soft_spurious_message(model, part, name, ratio)};
+}
+
+// The mechanisms of one part from an orthonormal basis of the null space of its scaled stiffness
+// (not empty), told apart by the motion patterns.
+Findings classified_mechanisms(const PlateModel& model, const PlatePart& part,
+                               const PartFreedoms& freedoms, const VectorXd& scale,
+                               const MatrixXd& scaled_null, const std::string& name, int element) {
   // Null motions in the part's measure: w in m, rotations times the part's size.
   VectorXd measure(scale.size());
   for (Eigen::Index row = 0; row < scale.size(); ++row) {
@@ -65,7 +74,74 @@ Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
   return findings;
 }
 
+// The mechanisms of one part, from the null space of its scaled stiffness.
+Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
+                         const PlatePart& part, std::size_t part_count,
+                         const std::vector<int>& weak) {
+  const int equations = static_cast<int>(3 * model.nodes.size());
+  const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
+  VectorXd scale;
+  const MatrixXd a = scaled_stiffness(k, equations, freedoms, scale);
+  const MatrixXd scaled_null = null_basis(a, freedoms);
+  const std::string name = part_text(part, part_count);
+  const int element = part_count == 1 ? 0 : part.elements.front();
+  if (scaled_null.cols() == 0) {
+    const auto soft = soft_pattern(model, part, freedoms, a, scale);
+    if (!soft || soft->ratio <= soft_pattern_ratio) {
+      return {};
+    }
+    return {soft_spurious_finding(model, part, name, element, soft->ratio)};
+  }
+  return classified_mechanisms(model, part, freedoms, scale, scaled_null, name, element);
+}
+
+// The same from the sparse stiffness: the null space from the few lowest modes.
+Findings sparse_part_mechanisms(const PlateModel& model, const UpperMatrix& k,
+                                const PlatePart& part, std::size_t part_count,
+                                const std::vector<int>& weak) {
+  const int equations = static_cast<int>(k.pattern.equations);
+  const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
+  if (freedoms.equations.empty()) {
+    return {};
+  }
+  VectorXd scale;
+  const UpperMatrix a = scaled_part_stiffness(k, freedoms, scale);
+  const NullModes modes = null_modes(a, w_rows(freedoms));
+  const std::string name = part_text(part, part_count);
+  const int element = part_count == 1 ? 0 : part.elements.front();
+  if (modes.basis.cols() == 0) {
+    const auto soft =
+        modes.factor ? soft_pattern(model, part, freedoms, a, scale, *modes.factor) : std::nullopt;
+    if (!soft || soft->ratio <= soft_pattern_ratio) {
+      return {};
+    }
+    return {soft_spurious_finding(model, part, name, element, soft->ratio)};
+  }
+  return classified_mechanisms(model, part, freedoms, scale, modes.basis, name, element);
+}
+
 }  // namespace
+
+double soft_pattern_measure(const PlateModel& model, const UpperMatrix& k) {
+  const std::vector<int> weak = local_freedoms(k);
+  double softest = 0;
+  for (const PlatePart& part : plate_parts(model)) {
+    const PartFreedoms freedoms =
+        part_freedoms(model, part, weak, static_cast<int>(k.pattern.equations));
+    if (freedoms.equations.empty()) {
+      continue;
+    }
+    VectorXd scale;
+    const UpperMatrix a = scaled_part_stiffness(k, freedoms, scale);
+    const NullModes modes = null_modes(a, w_rows(freedoms));
+    if (modes.basis.cols() == 0 && modes.factor) {
+      if (const auto soft = soft_pattern(model, part, freedoms, a, scale, *modes.factor)) {
+        softest = std::max(softest, soft->ratio);
+      }
+    }
+  }
+  return softest;
+}
 
 Findings find_mechanisms(const PlateModel& model, const std::vector<double>& stiffness) {
   const int equations = static_cast<int>(3 * model.nodes.size());
@@ -74,6 +150,17 @@ Findings find_mechanisms(const PlateModel& model, const std::vector<double>& sti
   const std::vector<PlatePart> parts = plate_parts(model);
   for (const PlatePart& part : parts) {
     Findings found = part_mechanisms(model, stiffness, part, parts.size(), weak);
+    findings.insert(findings.end(), found.begin(), found.end());
+  }
+  return findings;
+}
+
+Findings find_mechanisms(const PlateModel& model, const UpperMatrix& stiffness) {
+  const std::vector<int> weak = local_freedoms(stiffness);
+  Findings findings = local_mechanism_findings(model, weak);
+  const std::vector<PlatePart> parts = plate_parts(model);
+  for (const PlatePart& part : parts) {
+    Findings found = sparse_part_mechanisms(model, stiffness, part, parts.size(), weak);
     findings.insert(findings.end(), found.begin(), found.end());
   }
   return findings;
@@ -101,14 +188,47 @@ double soft_pattern_limit() {
 
 namespace {
 
+// The model's stiffness with springs as the program forms it (dense), when the model lies within
+// the store's nodes and band; the sparse engine's otherwise. Nothing when the element loop stops.
+struct ModelStiffness {
+  std::vector<double> dense;
+  std::optional<UpperMatrix> sparse;
+  bool formed() const { return !dense.empty() || sparse.has_value(); }
+};
+
+ModelStiffness model_stiffness_any_size(const PlateModel& model) {
+  ModelStiffness stiffness;
+  if (model.nodes.size() <= static_cast<std::size_t>(limits::max_nodes)) {
+    StiffnessOutcome dense = assemble_model_stiffness(model);
+    if (auto* matrix = std::get_if<std::vector<double>>(&dense)) {
+      stiffness.dense = std::move(*matrix);
+      return stiffness;
+    }
+  }
+  if (!sparse::element_stop(model)) {
+    stiffness.sparse = model_sparse_stiffness(model);
+  }
+  return stiffness;
+}
+
 // The mechanism findings of the model's own stiffness with springs; none when it cannot be formed.
 Findings stiffness_mechanisms(const PlateModel& model) {
-  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
-  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
-  return matrix == nullptr ? Findings() : find_mechanisms(model, *matrix);
+  const ModelStiffness stiffness = model_stiffness_any_size(model);
+  if (stiffness.sparse) {
+    return find_mechanisms(model, *stiffness.sparse);
+  }
+  return stiffness.formed() ? find_mechanisms(model, stiffness.dense) : Findings();
 }
 
 }  // namespace
+
+double soft_pattern_measure(const PlateModel& model) {
+  const ModelStiffness stiffness = model_stiffness_any_size(model);
+  if (stiffness.sparse) {
+    return soft_pattern_measure(model, *stiffness.sparse);
+  }
+  return stiffness.formed() ? soft_pattern_measure(model, stiffness.dense) : 0.0;
+}
 
 std::string explain_soft_spurious(const PlateModel& model) {
   std::string text;
@@ -121,9 +241,11 @@ std::string explain_soft_spurious(const PlateModel& model) {
 }
 
 double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {
-  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
-  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
-  return matrix == nullptr ? 0.0 : solution_pattern_ratio(model, *matrix, results);
+  const ModelStiffness stiffness = model_stiffness_any_size(model);
+  if (stiffness.sparse) {
+    return solution_pattern_ratio(model, *stiffness.sparse, results);
+  }
+  return stiffness.formed() ? solution_pattern_ratio(model, stiffness.dense, results) : 0.0;
 }
 
 double solution_pattern_limit() {

@@ -9,6 +9,7 @@
 
 #include "analysis/analysis.hpp"
 #include "checking/findings.hpp"
+#include "checking/sparse_part_stiffness.hpp"
 #include "model/plate_model.hpp"
 
 namespace lajefem {
@@ -18,15 +19,28 @@ namespace lajefem {
 // model whose stiffness with springs (as assemble_model_stiffness gives it) is `stiffness`.
 Findings find_mechanisms(const PlateModel& model, const std::vector<double>& stiffness);
 
+// The same findings from the model's sparse stiffness (model_sparse_stiffness), at any size: the
+// null space from the few lowest modes of each part's scaled stiffness.
+Findings find_mechanisms(const PlateModel& model, const UpperMatrix& stiffness);
+
 // The largest measure of the element's soft pattern over the model's parts (soft_patterns.hpp),
 // 0 where none can be taken.
 double soft_pattern_measure(const PlateModel& model, const std::vector<double>& stiffness);
+
+// The same measure from the model's sparse stiffness.
+double soft_pattern_measure(const PlateModel& model, const UpperMatrix& stiffness);
+
+// The same measure of the model's own stiffness at any size: as the program forms it within the
+// store's nodes and band, from the sparse engine's beyond them; 0 when it cannot be formed.
+double soft_pattern_measure(const PlateModel& model);
 
 // The limit above which the check finds that measure soft (mechanism-soft-spurious).
 double soft_pattern_limit();
 
 // The mechanism-soft-spurious findings of the model in words, joined by "; ": empty when the
-// stiffness cannot be formed or the element's pattern is nowhere soft.
+// stiffness cannot be formed or the element's pattern is nowhere soft. Here and below, the
+// model's stiffness is the program's within the store's nodes and band, the sparse engine's
+// beyond them.
 std::string explain_soft_spurious(const PlateModel& model);
 
 // The measure of the element's soft pattern in computed results (the largest over the load

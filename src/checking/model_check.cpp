@@ -9,10 +9,13 @@
 #include "checking/decimal_commas.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_checks.hpp"
+#include "checking/sparse_part_stiffness.hpp"
 #include "files/run_files.hpp"
 #include "meshing/renumbering.hpp"
 #include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
+#include "sparse/sparse_analysis.hpp"
+#include "sparse/sparse_assembly.hpp"
 #include "steps/results_name.hpp"
 
 namespace lajefem {
@@ -138,6 +141,19 @@ Finding unchecked_mechanisms() {
           "stiffness: correct them and check again"};
 }
 
+// What the sparse stiffness shows: the element loop's stop (when the checks above missed it),
+// or the mechanisms.
+Findings sparse_stiffness_findings(const PlateModel& model, const Findings& found) {
+  if (std::any_of(found.begin(), found.end(), stops_assembly)) {
+    return {unchecked_mechanisms()};
+  }
+  if (const auto stop = sparse::element_stop(model)) {
+    return {{Severity::error, "invalid-geometry", 0, 0, stop->element, 0,
+             describe_stop(*stop) + ": the run stops"}};
+  }
+  return find_mechanisms(model, model_sparse_stiffness(model));
+}
+
 // What the stiffness shows: its own stop (when the checks above missed it), or the mechanisms.
 Findings stiffness_findings(const PlateModel& model, const Findings& found) {
   if (std::any_of(found.begin(), found.end(), stops_assembly)) {
@@ -218,15 +234,34 @@ Finding pivot_stop_finding(const PlateModel& model) {
               why};
 }
 
+// A stop of the sparse engine's factorisation that no mechanism explains: a pivot not positive,
+// or cancelled to below 1e-12 of its diagonal, at a freedom that the supports seem to hold.
+Finding sparse_pivot_stop_finding(const AnalysisStop& stop) {
+  return {Severity::error,
+          "solver-pivot",
+          0,
+          equation_owner(stop.equation).node,
+          0,
+          0,
+          describe_stop(stop) +
+              ", although no mechanism is found: the sparse engine's factorisation finds a "
+              "pivot there that is not positive or that cancels to below 1e-12 of its "
+              "diagonal, because springs are negative or the stiffness is too ill-conditioned "
+              "(springs many orders stiffer than the plate, elements of very different sizes); "
+              "bring the springs nearer the plate's stiffness"};
+}
+
 // The run's own stop as an error: the findings of the rules that explain it stand for it, and
 // a stop that none explains is an error of its own, with what the check can say of it.
-void report_run_stop(const PlateModel& model, const AnalysisStop& stop, Findings& findings) {
+void report_run_stop(const PlateModel& model, const AnalysisStop& stop, bool sparse_engine,
+                     Findings& findings) {
   if (std::any_of(findings.begin(), findings.end(),
                   [&](const Finding& finding) { return explains_stop(finding, stop); })) {
     return;
   }
   if (stop.kind == AnalysisStop::Kind::global_mechanism) {
-    findings.push_back(pivot_stop_finding(model));
+    findings.push_back(sparse_engine && stop.equation > 0 ? sparse_pivot_stop_finding(stop)
+                                                          : pivot_stop_finding(model));
     return;
   }
   findings.push_back({Severity::error, "run-stop", 0, 0, stop.element, 0,
@@ -290,9 +325,68 @@ std::filesystem::path run_folder(const std::filesystem::path& data_file) {
   return data_file.has_parent_path() ? data_file.parent_path() : std::filesystem::path(".");
 }
 
+// The limit finding of a model that the sparse engine analyses: lajefem stops on it, export
+// does not. Under the banded solver the limit stops the check's analysis too.
+Finding store_limit_finding(const std::string& breach, CheckSolver solver) {
+  const std::string limits =
+      " (the program's store holds at most 300 nodes, 400 elements, 60 supports, 4 load cases, "
+      "80 loads per case and a half-bandwidth of 120)";
+  if (solver == CheckSolver::banded) {
+    return {Severity::error,
+            "limit",
+            0,
+            0,
+            0,
+            0,
+            "the model exceeds the program's limits: " + breach + limits +
+                ", and --solver banded runs the program's own steps, which cannot hold it: "
+                "check it with --solver sparse (the default beyond the limits), which analyses "
+                "it as lajefem-tools export does, or make the model smaller"};
+  }
+  return {Severity::warning,
+          "limit",
+          0,
+          0,
+          0,
+          0,
+          "lajefem stops on this model: " + breach + limits +
+              "; lajefem-tools export analyses it with the sparse engine, and the findings "
+              "below are that engine's"};
+}
+
+bool is_band_limit(const Finding& finding) {
+  return finding.code == "limit";
+}
+
+// The checks of a model, its mechanisms and the sparse engine's run, `findings` holding those
+// made before (the reading's, the limit's).
+void check_with_sparse_engine(const PlateModel& model, Findings& findings) {
+  const Findings mechanisms = sparse_stiffness_findings(model, findings);
+  findings.insert(findings.end(), mechanisms.begin(), mechanisms.end());
+  const AnalysisOutcome outcome = sparse::analyse_plate_model_sparse(model);
+  if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
+    report_run_stop(model, *stop, true, findings);
+  } else {
+    correct_claimed_stops(findings);
+  }
+}
+
 }  // namespace
 
-Findings check_data_file(std::istream& data, const std::filesystem::path& data_file) {
+Findings check_model_beyond_store(const PlateModel& model, const std::string& breach,
+                                  CheckSolver solver) {
+  Findings findings{store_limit_finding(breach, solver)};
+  Findings model_findings = check_plate_model(model);
+  // The band is one of the store's limits, which the finding above names.
+  model_findings.erase(std::remove_if(model_findings.begin(), model_findings.end(), is_band_limit),
+                       model_findings.end());
+  findings.insert(findings.end(), model_findings.begin(), model_findings.end());
+  check_with_sparse_engine(model, findings);
+  return findings;
+}
+
+Findings check_data_file(std::istream& data, const std::filesystem::path& data_file,
+                         CheckSolver solver) {
   DecimalCommaScan scan(*data.rdbuf());
   std::istream scanned(&scan);
   const std::filesystem::path folder = run_folder(data_file);
@@ -306,11 +400,16 @@ Findings check_data_file(std::istream& data, const std::filesystem::path& data_f
   const PlateModel& model = std::get<PlateModel>(reading);
   const Findings model_findings = check_plate_model(model);
   findings.insert(findings.end(), model_findings.begin(), model_findings.end());
+  if (solver == CheckSolver::sparse) {
+    check_with_sparse_engine(model, findings);
+    check_results_file(folder, model, findings);
+    return findings;
+  }
   const Findings mechanisms = stiffness_findings(model, findings);
   findings.insert(findings.end(), mechanisms.begin(), mechanisms.end());
   const AnalysisOutcome outcome = analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
-    report_run_stop(model, *stop, findings);
+    report_run_stop(model, *stop, false, findings);
   } else {
     correct_claimed_stops(findings);
     check_results_file(folder, model, findings);

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 #include "analysis/analysis.hpp"
+#include "element/point_jacobian.hpp"
+#include "element/sampling_tables.hpp"
 #include "geometry/plane_geometry.hpp"
 #include "model/limits.hpp"
+#include "sparse/sparse_assembly.hpp"
 
 namespace lajefem {
 
@@ -210,10 +214,29 @@ void check_overlaps(const PlateModel& model, const std::vector<ElementShape>& sh
   }
 }
 
+// Elements whose Jacobian is not positive at a sampling point: the program's own test within the
+// store's limits, the same kernel element by element beyond them.
+std::vector<int> refused_elements(const PlateModel& model) {
+  if (model.nodes.size() <= static_cast<std::size_t>(limits::max_nodes) &&
+      model.elements.size() <= static_cast<std::size_t>(limits::max_elements)) {
+    return elements_of_invalid_geometry(model);
+  }
+  std::vector<int> refused;
+  for (std::size_t e = 0; e < model.elements.size(); ++e) {
+    CornerValues x;
+    CornerValues y;
+    sparse::corner_coordinates(model, model.elements[e], x, y);
+    if (!has_valid_geometry(sampling_tables(), x, y)) {
+      refused.push_back(static_cast<int>(e) + 1);
+    }
+  }
+  return refused;
+}
+
 void check_elements(const PlateModel& model, Findings& findings) {
-  const std::vector<int> refused = elements_of_invalid_geometry(model);
+  const std::vector<int> refused = refused_elements(model);
   std::vector<ElementShape> valid;
-  std::vector<std::array<int, 4>> seen;
+  std::map<std::array<int, 4>, int> seen;  // corners -> first element with them
   for (int e = 1; e <= static_cast<int>(model.elements.size()); ++e) {
     const PlateElement& element = model.elements[e - 1];
     if (element.type != 1) {
@@ -221,14 +244,12 @@ void check_elements(const PlateModel& model, Findings& findings) {
                           "type " + std::to_string(element.type) +
                               " is unknown, the run stops: the only element type is 1"});
     }
-    const auto corners_set = sorted_corners(element);
-    const auto same = std::find(seen.begin(), seen.end(), corners_set);
-    if (same != seen.end()) {
+    const auto [same, first] = seen.emplace(sorted_corners(element), e);
+    if (!first) {
       findings.push_back({Severity::warning, "duplicate-element", 0, 0, e, 0,
-                          "same corners as element " + std::to_string(same - seen.begin() + 1) +
+                          "same corners as element " + std::to_string(same->second) +
                               ": the plate is counted twice there; remove one of them"});
     }
-    seen.push_back(corners_set);
     const Polygon corners = corner_points(model, element);
     if (std::binary_search(refused.begin(), refused.end(), e)) {
       findings.push_back({Severity::error, "invalid-geometry", 0, 0, e, 0,
@@ -259,16 +280,15 @@ void check_elements(const PlateModel& model, Findings& findings) {
 }
 
 void check_supports(const PlateModel& model, Findings& findings) {
+  std::map<int, std::size_t> first_on;  // node -> first support record (0-based) on it
   for (std::size_t s = 0; s < model.supports.size(); ++s) {
     const int node = model.supports[s].node;
-    const auto first =
-        std::find_if(model.supports.begin(), model.supports.end(),
-                     [node](const PlateSupport& other) { return other.node == node; });
-    if (first - model.supports.begin() != static_cast<long>(s)) {
+    const auto [first, new_node] = first_on.emplace(node, s);
+    if (!new_node) {
       findings.push_back({Severity::note, "duplicate-support", 0, node, 0, static_cast<int>(s) + 1,
                           "support " + std::to_string(s + 1) +
                               " acts on the same node as support " +
-                              std::to_string(first - model.supports.begin() + 1) +
+                              std::to_string(first->second + 1) +
                               ": their springs add up; keep one record if that was not meant"});
     }
   }

@@ -114,32 +114,32 @@ PlatePart elements_away_from_concentrations(const PlateModel& model, const LoadC
   return away;
 }
 
-}  // namespace
-
-std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
-                                        const PartFreedoms& freedoms, const MatrixXd& a,
-                                        const VectorXd& scale) {
-  std::vector<Eigen::Index> w, theta;
+// The rows of the part's w freedoms and those of its rotations.
+void split_rows(const PartFreedoms& freedoms, std::vector<Eigen::Index>& w,
+                std::vector<Eigen::Index>& theta) {
   for (std::size_t row = 0; row < freedoms.equations.size(); ++row) {
     (freedoms.equations[row] % 3 == 0 ? w : theta).push_back(static_cast<Eigen::Index>(row));
   }
-  const Eigen::LLT<MatrixXd> rotations(a(theta, theta));
-  if (w.size() < 4 || rotations.info() != Eigen::Success) {
-    return std::nullopt;
-  }
-  const MatrixXd condensed = a(w, w) - a(w, theta) * rotations.solve(a(theta, w));
-  const Eigen::LDLT<MatrixXd> factor(condensed);
-  if (factor.info() != Eigen::Success) {
-    return std::nullopt;
-  }
-  // A uniform pressure of 1 kN/m²: the load at each node is its tributary area; with w = S·u
-  // the scaled system reads (S·K·S)·u = S·f.
+}
+
+// A uniform pressure of 1 kN/m² on the w rows: the load at each node is its tributary area; with
+// w = S·u the scaled system reads (S·K·S)·u = S·f.
+VectorXd uniform_pressure(const PlateModel& model, const PlatePart& part,
+                          const PartFreedoms& freedoms, const VectorXd& scale,
+                          const std::vector<Eigen::Index>& w) {
   const std::vector<double> area = tributary_areas(model, part);
   VectorXd load(static_cast<Eigen::Index>(w.size()));
   for (std::size_t k = 0; k < w.size(); ++k) {
     load(static_cast<Eigen::Index>(k)) = scale(w[k]) * area[freedoms.equations[w[k]] / 3 + 1];
   }
-  const VectorXd u = factor.solve(load);
+  return load;
+}
+
+// The measure of the deflection `u` (scaled, on the w rows) under the load `load`.
+std::optional<SoftPattern> measured_pattern(const PlateModel& model, const PlatePart& part,
+                                            const PartFreedoms& freedoms, const VectorXd& scale,
+                                            const std::vector<Eigen::Index>& w,
+                                            const VectorXd& load, const VectorXd& u) {
   std::vector<double> deflection(model.nodes.size() + 1, 0.0);
   for (std::size_t k = 0; k < w.size(); ++k) {
     deflection[freedoms.equations[w[k]] / 3 + 1] = scale(w[k]) * u(static_cast<Eigen::Index>(k));
@@ -152,8 +152,10 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
   return SoftPattern{pattern / energy, std::move(deflection)};
 }
 
-double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
-                              const AnalysisResults& results) {
+// The largest measure over the load cases, with `twice_energy(u)` = uᵀ·K·u.
+template <typename TwiceEnergy>
+double largest_case_ratio(const PlateModel& model, const AnalysisResults& results,
+                          const TwiceEnergy& twice_energy) {
   const std::size_t n = 3 * model.nodes.size();
   double ratio = 0;
   for (std::size_t c = 0; c < results.cases.size(); ++c) {
@@ -166,17 +168,85 @@ double solution_pattern_ratio(const PlateModel& model, const std::vector<double>
       u[3 * node + 2] = load_case.nodes[node].theta_y;
       w[node + 1] = load_case.nodes[node].w;
     }
+    const double twice = twice_energy(u);
+    if (twice > 0) {
+      ratio = std::max(ratio, 2 * pattern_energy(model, away, w) / twice);
+    }
+  }
+  return ratio;
+}
+
+}  // namespace
+
+std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
+                                        const PartFreedoms& freedoms, const MatrixXd& a,
+                                        const VectorXd& scale) {
+  std::vector<Eigen::Index> w, theta;
+  split_rows(freedoms, w, theta);
+  const Eigen::LLT<MatrixXd> rotations(a(theta, theta));
+  if (w.size() < 4 || rotations.info() != Eigen::Success) {
+    return std::nullopt;
+  }
+  const MatrixXd condensed = a(w, w) - a(w, theta) * rotations.solve(a(theta, w));
+  const Eigen::LDLT<MatrixXd> factor(condensed);
+  if (factor.info() != Eigen::Success) {
+    return std::nullopt;
+  }
+  const VectorXd load = uniform_pressure(model, part, freedoms, scale, w);
+  return measured_pattern(model, part, freedoms, scale, w, load, factor.solve(load));
+}
+
+// The full scaled system with the load on the w rows alone gives the same w as the condensed one.
+std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
+                                        const PartFreedoms& freedoms, const UpperMatrix& a,
+                                        const VectorXd& scale,
+                                        const sparse::CholeskyFactor& factor) {
+  std::vector<Eigen::Index> w, theta;
+  split_rows(freedoms, w, theta);
+  if (w.size() < 4) {
+    return std::nullopt;
+  }
+  const VectorXd load = uniform_pressure(model, part, freedoms, scale, w);
+  std::vector<double> full(freedoms.equations.size(), 0.0);
+  for (std::size_t k = 0; k < w.size(); ++k) {
+    full[static_cast<std::size_t>(w[k])] = load(static_cast<Eigen::Index>(k));
+  }
+  std::vector<double> solved = factor.solve(full, 1);
+  // One step of refinement against the residual, for the penalty springs' conditioning.
+  const VectorXd residual =
+      VectorXd::Map(full.data(), static_cast<Eigen::Index>(full.size())) -
+      symmetric_product(a, VectorXd::Map(solved.data(), static_cast<Eigen::Index>(solved.size())));
+  const std::vector<double> correction =
+      factor.solve(std::vector<double>(residual.begin(), residual.end()), 1);
+  for (std::size_t k = 0; k < solved.size(); ++k) {
+    solved[k] += correction[k];
+  }
+  VectorXd u(static_cast<Eigen::Index>(w.size()));
+  for (std::size_t k = 0; k < w.size(); ++k) {
+    u(static_cast<Eigen::Index>(k)) = solved[static_cast<std::size_t>(w[k])];
+  }
+  return measured_pattern(model, part, freedoms, scale, w, load, u);
+}
+
+double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
+                              const AnalysisResults& results) {
+  const std::size_t n = 3 * model.nodes.size();
+  return largest_case_ratio(model, results, [&](const std::vector<double>& u) {
     double twice_energy = 0;
     for (std::size_t i = 0; i < n; ++i) {
       for (std::size_t j = 0; j < n; ++j) {
         twice_energy += u[i] * stiffness[i * n + j] * u[j];
       }
     }
-    if (twice_energy > 0) {
-      ratio = std::max(ratio, 2 * pattern_energy(model, away, w) / twice_energy);
-    }
-  }
-  return ratio;
+    return twice_energy;
+  });
+}
+
+double solution_pattern_ratio(const PlateModel& model, const UpperMatrix& stiffness,
+                              const AnalysisResults& results) {
+  return largest_case_ratio(model, results, [&](const std::vector<double>& u) {
+    return quadratic_form(stiffness, VectorXd::Map(u.data(), static_cast<Eigen::Index>(u.size())));
+  });
 }
 
 }  // namespace lajefem

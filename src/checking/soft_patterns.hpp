@@ -19,6 +19,8 @@
 
 #include "analysis/analysis.hpp"
 #include "checking/mechanism_modes.hpp"
+#include "checking/sparse_part_stiffness.hpp"
+#include "sparse/cholmod_factor.hpp"
 
 namespace lajefem {
 
@@ -56,9 +58,18 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
                                         const PartFreedoms& freedoms, const Eigen::MatrixXd& a,
                                         const Eigen::VectorXd& scale);
 
+// The same measure from a factor of the part's scaled sparse stiffness (scaled_part_stiffness):
+// the full scaled system under the load on its w rows, whose w is that of the condensed one.
+std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
+                                        const PartFreedoms& freedoms, const UpperMatrix& a,
+                                        const Eigen::VectorXd& scale,
+                                        const sparse::CholeskyFactor& factor);
+
 // The largest measure over the load cases of computed results, from the stiffness with springs
-// (equations × equations, row-major) that stores ½·uᵀ·K·u.
+// (equations × equations, row-major; or its sparse upper triangle) that stores ½·uᵀ·K·u.
 double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
+                              const AnalysisResults& results);
+double solution_pattern_ratio(const PlateModel& model, const UpperMatrix& stiffness,
                               const AnalysisResults& results);
 
 }  // namespace lajefem

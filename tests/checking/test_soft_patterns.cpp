@@ -149,6 +149,20 @@ TEST(SoftPatterns, ComputedDeflectionOfTheEvenBayIsPatterned) {
   EXPECT_LT(measure(slab_on_columns({5, 5, 5})), 1);
 }
 
+// A plate of A × B m with at least nx × ny elements, its edges and point columns.
+meshing::PlateRequest plate_request(double a, double b, int nx, int ny,
+                                    const std::array<meshing::EdgeKind, 4>& edges,
+                                    const std::vector<meshing::PlanPoint>& columns) {
+  meshing::PlateRequest request;
+  request.length_x = a;
+  request.length_y = b;
+  request.least_nx = nx;
+  request.least_ny = ny;
+  request.edges = edges;
+  request.columns = columns;
+  return request;
+}
+
 // Every edge kind on each side of a 6 m × 4 m plate (the layouts the generator accepts), and
 // column layouts on free edges: none leaves the pattern soft.
 TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
@@ -156,7 +170,7 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
   const EdgeKind kinds[4] = {EdgeKind::free, EdgeKind::simple, EdgeKind::hard, EdgeKind::clamped};
   std::vector<meshing::PlateRequest> requests;
   for (int code = 0; code < 256; ++code) {
-    meshing::PlateRequest request{6, 4, 6, 4, {}, {}, {}, 1e6f, {}, {}};
+    meshing::PlateRequest request = plate_request(6, 4, 6, 4, {}, {});
     for (int side = 0; side < 4; ++side) {
       request.edges[side] = kinds[(code >> (2 * side)) % 4];
     }
@@ -165,37 +179,15 @@ TEST(SoftPatterns, GeneratedPlatesAreNotFlagged) {
     }
   }
   const std::array<EdgeKind, 4> free{};
-  requests.push_back({6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}, {}, 1e6f, {}, {}});
-  requests.push_back({12,
-                      12,
-                      10,
-                      10,
-                      free,
-                      {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
-  requests.push_back({12,
-                      8,
-                      10,
-                      8,
-                      {EdgeKind::simple, EdgeKind::free, EdgeKind::free, EdgeKind::free},
-                      {{6, 4}, {12, 8}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
-  requests.push_back({10,
-                      6,
-                      9,
-                      5,
-                      {EdgeKind::free, EdgeKind::simple, EdgeKind::free, EdgeKind::free},
-                      {{0, 0}, {0, 6}, {5, 3}},
-                      {},
-                      1e6f,
-                      {},
-                      {}});
+  requests.push_back(plate_request(6, 6, 5, 5, free, {{0, 0}, {6, 0}, {0, 6}, {6, 6}}));
+  requests.push_back(
+      plate_request(12, 12, 10, 10, free, {{0, 0}, {6, 0}, {12, 0}, {0, 12}, {6, 12}, {12, 12}}));
+  requests.push_back(plate_request(
+      12, 8, 10, 8, {EdgeKind::simple, EdgeKind::free, EdgeKind::free, EdgeKind::free},
+      {{6, 4}, {12, 8}}));
+  requests.push_back(
+      plate_request(10, 6, 9, 5, {EdgeKind::free, EdgeKind::simple, EdgeKind::free, EdgeKind::free},
+                    {{0, 0}, {0, 6}, {5, 3}}));
   ASSERT_GT(requests.size(), 100u);
   for (const meshing::PlateRequest& request : requests) {
     PlateModel model = meshing::generate_plate(request).model;
