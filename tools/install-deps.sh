@@ -5,8 +5,9 @@
 # packages; the README's commands and .ci/run call this script.
 set -euo pipefail
 
+# chromium: only the report page's test renders with it; the programs never run it.
 packages=(cmake make g++ libgtest-dev libeigen3-dev libsuitesparse-dev libmetis-dev libopenblas-dev
-          libspectra-dev python3-meshio python3-vtk9 librsvg2-bin libxml2-utils)
+          libspectra-dev python3-meshio python3-vtk9 librsvg2-bin libxml2-utils chromium)
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang-format)
 elif [ $# -gt 0 ]; then

@@ -138,6 +138,7 @@ constexpr double bar_width = 24;
 constexpr double bar_label_width = 96;
 constexpr double shortest_bar = 280;
 constexpr const char* font = "DejaVu Sans, Arial, Helvetica, sans-serif";
+constexpr std::size_t largest_numbered_model = 120;  // nodes: more numbers would hide the mesh
 
 // Where the plate and the colour bar sit on the canvas: one scale for x and y, y upwards.
 struct MapLayout {
@@ -518,14 +519,18 @@ void append_extremes(std::string& svg, const MapLayout& layout, const PlateModel
   std::size_t highest = 0;
   std::size_t lowest = 0;
   double largest = 0;
+  const auto valued = [&](std::size_t n) { return used[n] && !std::isnan(field.values[n]); };
   for (std::size_t n = 0; n < field.values.size(); ++n) {
-    if (!used[n])
+    if (!valued(n))
       continue;
-    if (!used[highest] || field.values[n] > field.values[highest])
+    if (!valued(highest) || field.values[n] > field.values[highest])
       highest = n;
-    if (!used[lowest] || field.values[n] < field.values[lowest])
+    if (!valued(lowest) || field.values[n] < field.values[lowest])
       lowest = n;
     largest = std::max(largest, std::fabs(field.values[n]));
+  }
+  if (!valued(highest)) {
+    return;
   }
   const double high = significant(field.values[highest], largest);
   const double low = significant(field.values[lowest], largest);
@@ -641,6 +646,111 @@ void append_warning_banner(std::string& svg, const MapLayout& layout, const std:
                       " font-weight=\"bold\" fill=\"#ffffff\"");
 }
 
+// The XML declaration, the picture's canvas on white and the heading.
+std::string svg_opening(const MapLayout& layout, const MapHeading& heading) {
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(layout.width) + "\" height=\"" +
+         px(layout.height) + "\" viewBox=\"0 0 " + px(layout.width) + " " + px(layout.height) +
+         "\" font-family=\"" + font + "\">\n";
+  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+  svg += text_element(left_margin, 28, "start", 17, heading.title, " font-weight=\"bold\"");
+  svg += text_element(left_margin, 50, "start", 13, heading.subtitle, " fill=\"#333333\"");
+  return svg;
+}
+
+// The elements filled in light grey.
+void append_plate(std::string& svg, const MapLayout& layout, const PlateModel& model) {
+  svg += "<g fill=\"#eef1f4\">\n";
+  for (const PlateElement& element : model.elements) {
+    svg += "<polygon points=\"";
+    for (const int node : element.nodes) {
+      const PlateNode& at = model.nodes[node - 1];
+      svg += px(layout.canvas_x(at.x)) + "," + px(layout.canvas_y(at.y)) + " ";
+    }
+    svg.back() = '"';
+    svg += "/>\n";
+  }
+  svg += "</g>\n";
+}
+
+// Node numbers beside the nodes, small and grey.
+void append_node_numbers(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                         const std::vector<bool>& used) {
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    if (used[n]) {
+      svg +=
+          text_element(layout.canvas_x(model.nodes[n].x) + 4, layout.canvas_y(model.nodes[n].y) - 4,
+                       "start", 9, std::to_string(n + 1), " fill=\"#555555\"");
+    }
+  }
+}
+
+// Every nodal force of every load case: an orange dot at its node and "F kN (case)" beside it,
+// the loads of one node on one label.
+void append_nodal_loads(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                        const std::vector<bool>& used) {
+  std::map<int, std::string> labels;
+  for (std::size_t c = 0; c < model.load_cases.size(); ++c) {
+    for (const PlateLoad& load : model.load_cases[c].loads) {
+      if (load.type == 1 && load.node >= 1 && static_cast<std::size_t>(load.node) <= used.size() &&
+          used[load.node - 1]) {
+        std::string& label = labels[load.node];
+        label += (label.empty() ? "" : ", ") + short_text(load.values[0], 6) + " kN (" +
+                 std::to_string(c + 1) + ")";
+      }
+    }
+  }
+  for (const auto& [node, label] : labels) {
+    const double x = layout.canvas_x(model.nodes[node - 1].x);
+    const double y = layout.canvas_y(model.nodes[node - 1].y);
+    svg += "<circle cx=\"" + px(x) + "\" cy=\"" + px(y) +
+           "\" r=\"6\" fill=\"#ef6c00\" stroke=\"#000000\" stroke-width=\"1\"/>\n";
+    const bool to_the_left = x + 16 + 7.4 * label.size() > layout.bar_left() - 8;
+    svg += boxed_text(to_the_left ? x - 8 : x + 8, y + 18, to_the_left, label);
+  }
+}
+
+// The nodes of the map without a value (NaN).
+std::vector<std::size_t> unvalued_nodes(const Field& field, const std::vector<bool>& used) {
+  std::vector<std::size_t> nodes;
+  for (std::size_t n = 0; n < field.values.size(); ++n) {
+    if (used[n] && std::isnan(field.values[n])) {
+      nodes.push_back(n);
+    }
+  }
+  return nodes;
+}
+
+// The field as its bands are drawn: a node without a value takes the top level.
+Field drawn_field(const Field& field, const std::vector<std::size_t>& unvalued,
+                  const ContourScale& scale) {
+  Field drawn = field;
+  for (const std::size_t n : unvalued) {
+    drawn.values[n] = scale.levels.back();
+  }
+  return drawn;
+}
+
+// A red cross on each node without a value and, under the subtitle, what the cross means.
+void append_unvalued(std::string& svg, const MapLayout& layout, const PlateModel& model,
+                     const std::vector<std::size_t>& unvalued, const std::string& legend) {
+  if (unvalued.empty()) {
+    return;
+  }
+  std::string path;
+  for (const std::size_t n : unvalued) {
+    const double x = layout.canvas_x(model.nodes[n].x);
+    const double y = layout.canvas_y(model.nodes[n].y);
+    path += "M" + px(x - 6) + "," + px(y - 6) + "l12,12M" + px(x - 6) + "," + px(y + 6) + "l12,-12";
+  }
+  svg += "<path d=\"" + path + "\" stroke=\"#ffffff\" stroke-width=\"4.5\"/>\n";
+  svg += "<path d=\"" + path + "\" stroke=\"#c62828\" stroke-width=\"2.5\"/>\n";
+  svg += text_element(left_margin, 67, "start", 12,
+                      "\u00d7 " + std::to_string(unvalued.size()) + " node" +
+                          (unvalued.size() == 1 ? "" : "s") + ": " + legend,
+                      " fill=\"#c62828\" font-weight=\"bold\"");
+}
+
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging) {
   const std::vector<bool> used = mapped_nodes(model);
@@ -658,23 +768,35 @@ void write_contour_map(std::ostream& out, const PlateModel& model, const Field& 
   }
   const ContourScale scale = contour_scale(lowest, highest, diverging);
 
-  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(layout.width) + "\" height=\"" +
-         px(layout.height) + "\" viewBox=\"0 0 " + px(layout.width) + " " + px(layout.height) +
-         "\" font-family=\"" + font + "\">\n";
-  svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-  svg += text_element(left_margin, 28, "start", 17, heading.title, " font-weight=\"bold\"");
-  svg += text_element(left_margin, 50, "start", 13, heading.subtitle, " fill=\"#333333\"");
+  std::string svg = svg_opening(layout, heading);
+  const std::vector<std::size_t> unvalued = unvalued_nodes(field, used);
+  const Field& drawn = unvalued.empty() ? field : drawn_field(field, unvalued, scale);
   if (model.elements.size() > most_drawn_elements) {
-    append_rasterised_bands(svg, layout, model, field, scale);
+    append_rasterised_bands(svg, layout, model, drawn, scale);
   } else {
-    append_bands(svg, layout, model, field, scale);
+    append_bands(svg, layout, model, drawn, scale);
   }
   append_edges(svg, layout, model);
   append_supports(svg, layout, model, used);
   append_colour_bar(svg, layout, scale, field.unit);
   append_warning_banner(svg, layout, heading.warning);
   append_extremes(svg, layout, model, used, field);
+  append_unvalued(svg, layout, model, unvalued, heading.unvalued);
+  svg += "</svg>\n";
+  out << svg;
+}
+
+void write_model_map(std::ostream& out, const PlateModel& model, const MapHeading& heading) {
+  const std::vector<bool> used = mapped_nodes(model);
+  const MapLayout layout = map_layout(model, used);
+  std::string svg = svg_opening(layout, heading);
+  append_plate(svg, layout, model);
+  append_edges(svg, layout, model);
+  append_supports(svg, layout, model, used);
+  if (model.nodes.size() <= largest_numbered_model) {
+    append_node_numbers(svg, layout, model, used);
+  }
+  append_nodal_loads(svg, layout, model, used);
   svg += "</svg>\n";
   out << svg;
 }

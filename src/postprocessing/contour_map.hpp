@@ -55,10 +55,13 @@ std::vector<BandPiece> element_band_pieces(const std::array<FieldPoint, 4>& corn
 
 // The heading of a map: the title line (model title, load case, field, unit) and a line saying
 // what the field is; a warning, when there is one, is drawn as a red banner across the plate.
+// Nodes without a value (NaN) are drawn in the top band and crossed in red, and `unvalued`
+// says in red under the subtitle what the cross means.
 struct MapHeading {
   std::string title;
   std::string subtitle;
   std::string warning;
+  std::string unvalued = "no value";
 };
 
 // A mesh of more elements than this is drawn without its element edges, its bands sampled on a
@@ -69,5 +72,9 @@ constexpr std::size_t most_drawn_elements = 10000;
 // The whole SVG picture of one nodal field over the mesh, on a diverging or sequential scale.
 void write_contour_map(std::ostream& out, const PlateModel& model, const Field& field,
                        const MapHeading& heading, bool diverging);
+
+// The model as a picture on the maps' layout: the plate, its mesh and outline, the supports by
+// kind, node numbers (up to 120 nodes) and each nodal force with its load case.
+void write_model_map(std::ostream& out, const PlateModel& model, const MapHeading& heading);
 
 }  // namespace lajefem

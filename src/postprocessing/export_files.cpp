@@ -3,12 +3,16 @@
 #include "postprocessing/contour_map.hpp"
 #include "postprocessing/csv_tables.hpp"
 #include "postprocessing/number_text.hpp"
+#include "postprocessing/reinforcement_fields.hpp"
 #include "postprocessing/vtu_writer.hpp"
 #include "text/latin1.hpp"
 
 namespace lajefem {
 
 namespace {
+
+constexpr const char* too_thin_legend =
+    "too thin for tension bars alone (neutral axis deeper than 0.45 d): no area";
 
 std::string case_file_stem(const std::string& name, const CaseFields& fields) {
   return name + "-" + fields.tag;
@@ -38,10 +42,11 @@ void add_maps(std::vector<OutputFile>& files, const PlateModel& model,
               const std::vector<CaseFields>& cases, const std::string& name, WDirection direction,
               const std::string& warning) {
   for (const CaseFields& fields : cases) {
-    for (const MappedField& map : mapped_fields()) {
+    for (const MappedField& map : maps_of(fields)) {
       const Field& field = field_named(fields.nodes, map.name);
       MapHeading heading = map_heading(model, name, fields, field, direction);
       heading.warning = warning;
+      heading.unvalued = too_thin_legend;
       files.push_back({case_file_stem(name, fields) + "-" + map.name + ".svg",
                        [&model, &field, heading, diverging = map.diverging](std::ostream& out) {
                          write_contour_map(out, model, field, heading, diverging);
@@ -71,9 +76,10 @@ void add_envelope_files(std::vector<OutputFile>& files, const PlateModel& model,
                      }});
   }
   if (kinds.svg) {
-    for (const EnvelopeMap& map : envelope_maps(direction)) {
+    for (const EnvelopeMap& map : envelope_maps_of(envelope, direction)) {
       MapHeading heading = envelope_heading(model, name, envelope, map, direction);
       heading.warning = warning;
+      heading.unvalued = too_thin_legend;
       Field field = extreme_field(envelope_field(envelope, map.name), map.greatest);
       files.push_back({stem + "-" + field.name + ".svg",
                        [&model, field = std::move(field), heading](std::ostream& out) {
@@ -96,6 +102,28 @@ std::vector<EnvelopeMap> envelope_maps(WDirection direction) {
           {"My_bottom", true},
           {"Mx_top", false},
           {"My_top", false}};
+}
+
+std::vector<EnvelopeMap> envelope_maps_of(const Envelope& envelope, WDirection direction) {
+  std::vector<EnvelopeMap> maps = envelope_maps(direction);
+  for (const BarLayer& layer : bar_layers()) {
+    for (const EnvelopeField& field : envelope.fields) {
+      if (field.name == layer.area) {
+        maps.push_back({layer.area, true});
+      }
+    }
+  }
+  return maps;
+}
+
+std::vector<MappedField> maps_of(const CaseFields& fields) {
+  std::vector<MappedField> maps = mapped_fields();
+  if (has_field(fields.nodes, "As_x_bottom")) {
+    for (const BarLayer& layer : bar_layers()) {
+      maps.push_back({layer.area, false});
+    }
+  }
+  return maps;
 }
 
 const std::vector<MappedField>& mapped_fields() {

@@ -45,6 +45,14 @@ struct EnvelopeMap {
 // moments, and w on the side gravity deflects it (least with +w up, greatest with +w down).
 std::vector<EnvelopeMap> envelope_maps(WDirection direction);
 
+// The maps of one envelope: those above, then the greatest areas to provide of the four bar
+// layers when the envelope holds them.
+std::vector<EnvelopeMap> envelope_maps_of(const Envelope& envelope, WDirection direction);
+
+// The maps of one case: the maps of each load case, then the areas to provide of the four bar
+// layers when the fields hold them.
+std::vector<MappedField> maps_of(const CaseFields& fields);
+
 // The files of an export named after `name`: the sets of `cases` (load cases and combinations)
 // each with its ParaView file, maps and table rows, and each envelope with its own. The writers
 // refer to `model`, `cases` and `envelopes`, which must outlive them. A non-empty `warning` is

@@ -18,6 +18,9 @@ namespace lajefem {
 // times the plate's area.
 double applied_vertical_load(const PlateModel& model, std::size_t load_case);
 
+// Total vertical load of a set, kN along +w: the load cases' totals times their factors.
+double applied_set_load(const PlateModel& model, const CaseFields& fields);
+
 // Sum of the w-reactions over the supported nodes, kN along +w (a node held by two support
 // records counts once).
 double reaction_sum(const CaseFields& fields);

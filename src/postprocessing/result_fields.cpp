@@ -133,6 +133,20 @@ std::vector<Resultants> gauss_point_rows(const LoadCaseResults& results) {
   return rows;
 }
 
+// "As_x_bottom" -> "reinforcement to provide, x bars, bottom face (...)".
+std::string area_meaning(std::string_view name, const std::string& bottom, const std::string& top) {
+  const bool x_bars = name.substr(3, 1) == "x";
+  const bool on_bottom = name.find("bottom") != std::string_view::npos;
+  const bool required = name.ends_with("_req");
+  const std::string what = name.ends_with("_min") ? "minimum reinforcement"
+                           : required             ? "reinforcement required"
+                                                  : "reinforcement to provide";
+  if (name.ends_with("_min")) {
+    return what + std::string(x_bars ? ", x bars" : ", y bars") + ", either face";
+  }
+  return what + (x_bars ? ", x bars, " : ", y bars, ") + (on_bottom ? bottom : top);
+}
+
 }  // namespace
 
 const Field& field_named(const FieldTable& table, std::string_view name) {
@@ -142,6 +156,15 @@ const Field& field_named(const FieldTable& table, std::string_view name) {
     }
   }
   throw std::out_of_range("no field " + std::string(name));
+}
+
+bool has_field(const FieldTable& table, std::string_view name) {
+  for (const Field& field : table) {
+    if (field.name == name) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string value_text(const Field& field, std::size_t row) {
@@ -176,6 +199,9 @@ std::string field_meaning(std::string_view name, WDirection direction) {
     return "Wood-Armer design moment of the x bars, " + top;
   if (name == "My_top")
     return "Wood-Armer design moment of the y bars, " + top;
+  if (name.substr(0, 3) == "As_") {
+    return area_meaning(name, bottom, top);
+  }
   return std::string(name);
 }
 

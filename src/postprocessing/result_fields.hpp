@@ -27,6 +27,9 @@ using FieldTable = std::vector<Field>;
 // The field of that name; std::out_of_range when there is none.
 const Field& field_named(const FieldTable& table, std::string_view name);
 
+// Whether the table holds a field of that name.
+bool has_field(const FieldTable& table, std::string_view name);
+
 // The shortest text that reads back to the row's value at the field's precision, never −0.
 std::string value_text(const Field& field, std::size_t row);
 

@@ -5,25 +5,30 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <variant>
 
 #include "analysis/analysis.hpp"
 #include "checking/findings.hpp"
 #include "checking/mechanisms.hpp"
+#include "checking/model_check.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
 #include "model/limits.hpp"
+#include "pages/report_page.hpp"
 #include "postprocessing/combinations.hpp"
 #include "postprocessing/csv_tables.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
+#include "postprocessing/reinforcement_fields.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
 #include "postprocessing/section_totals.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
+#include "tools/reinforcement_option.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
 
@@ -38,6 +43,7 @@ constexpr const char* export_help =
     "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
     "                            [--recovery patch|extrapolate]\n"
     "                            [--section x=C|y=C [--strip A:B]...]...\n"
+    "                            [--reinforcement fck=F,fyk=F,cover=C[,...]] [--html]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -94,6 +100,20 @@ constexpr const char* export_help =
     "                     repeatable. On a grid line an element counts when its centre is in\n"
     "                     the stretch (A included, B not), and the totals give the extent of\n"
     "                     the elements counted\n"
+    "  --reinforcement fck=F,fyk=F,cover=C[,bar=D][,gamma_c=G][,gamma_s=G][,alpha_cc=A]\n"
+    "                     bar areas per metre (cm2/m) of the x and y bars of both faces from\n"
+    "                     the design moments: fck, fyk in MPa (fck at most 50), cover to the\n"
+    "                     outer (x) bars and bar diameter in m (bar 0.012, gamma_c 1.5,\n"
+    "                     gamma_s 1.15, alpha_cc 1 unless given); adds As_* columns (area to\n"
+    "                     provide, _req required, As_x_min, As_y_min, too_thin) to the tables\n"
+    "                     and VTU files of every case, combination and envelope, their maps\n"
+    "                     (NAME-caseK-As_x_bottom.svg, ...; the envelope's greatest areas)\n"
+    "                     and summary lines; a node too thin for tension bars alone has no\n"
+    "                     area (nan) and is named\n"
+    "  --html             also write NAME.html, one self-contained report page (model, check,\n"
+    "                     equilibrium, extremes, reactions and maps of every case and\n"
+    "                     combination, the envelopes) to read on screen or print to PDF\n"
+    "                     from a browser\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
@@ -110,6 +130,8 @@ struct ExportOptions {
   bool allow_spurious = false;
   NodalRecovery recovery = NodalRecovery::patch;
   std::vector<SectionCut> sections;
+  std::optional<ReinforcementParameters> reinforcement;
+  bool html = false;
   bool help = false;
 };
 
@@ -222,6 +244,11 @@ ExportOptions parse_export_options(const Words& words) {
       direction_given = true;
     } else if (word == "--allow-spurious") {
       options.allow_spurious = true;
+    } else if (word == "--html") {
+      options.html = true;
+    } else if (word == "--reinforcement") {
+      cursor.take_once(word);
+      options.reinforcement = parse_reinforcement_option(cursor.value_for(word));
     } else if (word == "--combination") {
       options.combinations.push_back(combination_option(cursor.value_for(word)));
     } else if (word == "--envelope") {
@@ -312,6 +339,30 @@ AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_f
   return std::get<AnalysisResults>(std::move(outcome));
 }
 
+// Parameters of --reinforcement outside the method's range for this slab are a usage error.
+void check_reinforcement_option(const ExportOptions& options, const PlateModel& model) {
+  if (options.reinforcement) {
+    const std::string fault =
+        reinforcement_parameter_fault(*options.reinforcement, model.thickness);
+    if (!fault.empty()) {
+      throw UsageError("--reinforcement: " + fault);
+    }
+  }
+}
+
+// The reinforcement areas beside the design moments of every set and envelope, when asked for.
+void add_reinforcement(ResultSets& sets, const PlateModel& model, const ExportOptions& options) {
+  if (!options.reinforcement) {
+    return;
+  }
+  for (CaseFields& fields : sets.sets) {
+    append_reinforcement_fields(fields.nodes, *options.reinforcement, model.thickness);
+  }
+  for (Envelope& envelope : sets.envelopes) {
+    append_envelope_reinforcement(envelope, *options.reinforcement, model.thickness);
+  }
+}
+
 // The warning that the results carry the element's spurious checkerboard, empty when they do
 // not: the check's finding on the model, or the pattern's measure in a computed deflection. Without
 // --allow-spurious such results are refused, as a mechanism stops the analysis.
@@ -353,6 +404,26 @@ void add_section_file(std::vector<OutputFile>& files, const std::string& name,
   }
   files.push_back({name + "-sections.csv",
                    [&sections](std::ostream& out) { write_section_table(out, sections); }});
+}
+
+// What the report page shows: the load cases, the reinforcement asked for and the findings of
+// the model check on the data file.
+ReportPage report_page(const PlateModel& model, const ResultSets& sets,
+                       const ExportOptions& options, const std::string& warning) {
+  ReportPage page;
+  page.name = options.data_file.stem().string();
+  page.direction = options.direction;
+  page.reinforcement = options.reinforcement;
+  page.warning = warning;
+  for (const CaseFields& fields : sets.sets) {
+    page.cases.push_back({&fields, fields.title, fields.key, applied_set_load(model, fields)});
+  }
+  for (const Envelope& envelope : sets.envelopes) {
+    page.envelopes.push_back(&envelope);
+  }
+  std::ifstream data = open_input_file(options.data_file.string());
+  page.findings = check_data_file(data, options.data_file);
+  return page;
 }
 
 fs::path output_folder(const ExportOptions& options) {
@@ -407,18 +478,28 @@ int run_export(const Words& words, ToolStreams& streams) {
   }
   const PlateModel model = read_model(options.data_file);
   check_combination_options(options, model);
+  check_reinforcement_option(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file);
   const std::string warning = spurious_warning(model, results, options);
-  const ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
-                                      options.direction, options.recovery);
+  ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
+                                options.direction, options.recovery);
+  add_reinforcement(sets, model, options);
   const fs::path folder = output_folder(options);
   const std::string name = options.data_file.stem().string();
   const std::vector<SectionTotal> sections = section_totals_of(model, results, options);
-  std::vector<OutputFile> files = export_files(
-      model, sets.sets, sets.envelopes, name, options.direction, options.kinds,
+  const std::string banner =
       warning.empty() ? ""
-                      : "WARNING: spurious checkerboard in these results, do not design from them");
+                      : "WARNING: spurious checkerboard in these results, do not design from them";
+  std::vector<OutputFile> files = export_files(model, sets.sets, sets.envelopes, name,
+                                               options.direction, options.kinds, banner);
   add_section_file(files, name, sections, options);
+  std::optional<ReportPage> page;
+  if (options.html) {
+    page = report_page(model, sets, options, banner);
+    files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
+                       write_report_page(out, model, page);
+                     }});
+  }
   write_output_files(files, folder, options.data_file);
   if (!warning.empty()) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
