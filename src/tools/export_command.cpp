@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <variant>
 
@@ -17,6 +18,7 @@
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
+#include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -31,6 +33,7 @@ namespace fs = std::filesystem;
 constexpr const char* export_help =
     "Usage: lajefem-tools export DATAFILE [-o DIR] [--w-up | --w-down] [--only vtu,svg,csv]\n"
     "                            [--allow-spurious] [--combination NAME=EXPR]... [--envelope]\n"
+    "                            [--solver banded|sparse]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -69,11 +72,20 @@ constexpr const char* export_help =
     "                     (an even number of elements between point supports), which export\n"
     "                     refuses otherwise; the summary, standard error and every map then\n"
     "                     carry a warning\n"
+    "  --solver banded|sparse\n"
+    "                     the solver: banded runs lajefem's own steps (the results of its\n"
+    "                     report), for a model within its limits (300 nodes, 400 elements, 60\n"
+    "                     support records, 4 load cases of 80 loads, half-bandwidth 120);\n"
+    "                     sparse factorises the sparse stiffness (CHOLMOD), at any size.\n"
+    "                     Default: banded within those limits, sparse beyond them\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
     "carry the spurious checkerboard (nothing is written), or a file cannot be written, 2 a\n"
     "wrong command line.\n";
+
+// The program's own steps with its banded solver, or the sparse engine.
+enum class Solver { banded, sparse };
 
 struct ExportOptions {
   fs::path data_file;
@@ -83,8 +95,19 @@ struct ExportOptions {
   std::vector<Combination> combinations;
   bool envelope = false;
   bool allow_spurious = false;
+  std::optional<Solver> solver;  // none: banded within the store's limits, sparse beyond
   bool help = false;
 };
+
+Solver parse_solver(const std::string& name) {
+  if (name == "banded") {
+    return Solver::banded;
+  }
+  if (name == "sparse") {
+    return Solver::sparse;
+  }
+  throw UsageError("--solver: unknown solver '" + name + "' (banded, sparse)");
+}
 
 ExportKinds parse_kinds(const std::string& list) {
   ExportKinds kinds{false, false, false};
@@ -151,6 +174,9 @@ ExportOptions parse_export_options(const Words& words) {
       options.allow_spurious = true;
     } else if (word == "--combination") {
       options.combinations.push_back(combination_option(cursor.value_for(word)));
+    } else if (word == "--solver") {
+      cursor.take_once(word);
+      options.solver = parse_solver(cursor.value_for(word));
     } else if (word == "--envelope") {
       options.envelope = true;
     } else if (word == "--only") {
@@ -190,7 +216,7 @@ std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nul
 
 PlateModel read_model(const fs::path& data_file) {
   std::ifstream data = open_input_file(data_file.string());
-  ModelReading reading = read_plate_model(data);
+  ModelReading reading = read_plate_model_any_size(data);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
   }
@@ -203,8 +229,32 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
-AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
-  AnalysisOutcome outcome = analyse_plate_model(model);
+// The solver asked for, or the one the model's size chooses. The banded solver is refused a model
+// beyond the store's limits, naming the limit.
+Solver chosen_solver(const ExportOptions& options, const PlateModel& model) {
+  const auto breach = store_limit_breach(model);
+  if (!options.solver) {
+    return breach ? Solver::sparse : Solver::banded;
+  }
+  if (*options.solver == Solver::banded && breach) {
+    const bool band = breach->what == "half-bandwidth";
+    throw InputError(
+        options.data_file.string() + ": " + describe_breach(*breach) + " of the banded solver; " +
+        (band ? "renumber the nodes (lajefem-tools renumber) or " : "") + "use --solver sparse");
+  }
+  return *options.solver;
+}
+
+// The summary's line on the solver that ran.
+std::string solver_line(Solver solver) {
+  return solver == Solver::banded ? "solver: banded, lajefem's own steps\n"
+                                  : "solver: sparse Cholesky (CHOLMOD)\n";
+}
+
+AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file,
+                                 Solver solver) {
+  AnalysisOutcome outcome = solver == Solver::banded ? analyse_plate_model(model)
+                                                     : sparse::analyse_plate_model_sparse(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
@@ -287,7 +337,8 @@ int run_export(const Words& words, ToolStreams& streams) {
   }
   const PlateModel model = read_model(options.data_file);
   check_combination_options(options, model);
-  const AnalysisResults results = analysed_results(model, options.data_file);
+  const Solver solver = chosen_solver(options, model);
+  const AnalysisResults results = analysed_results(model, options.data_file, solver);
   const std::string warning = spurious_warning(model, results, options);
   const ResultSets sets =
       result_sets(model, results, options.combinations, options.envelope, options.direction);
@@ -306,6 +357,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   for (const Envelope& envelope : sets.envelopes) {
     write_envelope_summary(streams.out, model, envelope, options.direction);
   }
+  streams.out << solver_line(solver);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
 }
