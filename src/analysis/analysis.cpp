@@ -125,10 +125,28 @@ void load_model_into_store(const PlateModel& model, ModelStore& store) {
   store.data_error_code = data_read_successfully;
 }
 
+// A model that the store cannot hold stops as the program's reader would refuse it: a count above
+// the store's limit. The half-bandwidth is left to the steps, which stop on it as the program does.
+std::optional<AnalysisStop> store_capacity_stop(const PlateModel& model) {
+  const auto breach = store_limit_breach(model);
+  if (!breach || breach->what == "half-bandwidth") {
+    return std::nullopt;
+  }
+  AnalysisStop stop;
+  stop.kind = AnalysisStop::Kind::data_error;
+  stop.data_error_code = breach->what.rfind("load", 0) == 0 ? 402 : 301;
+  stop.explanation = "the model has " + describe_breach(*breach) + " of the program's store";
+  return stop;
+}
+
 // Runs `steps` (a shared step function) silently on a fresh store that holds the model, with
-// the results scratch file in memory; returns their stop, or nothing with the store filled.
+// the results scratch file in memory; returns their stop, or nothing with the store filled. A
+// model beyond the store's capacity is never put into it.
 template <typename Steps>
 std::optional<AnalysisStop> run_silently(const PlateModel& model, ModelStore& store, Steps steps) {
+  if (auto stop = store_capacity_stop(model)) {
+    return stop;
+  }
   load_model_into_store(model, store);
   std::stringstream scratch(std::ios::in | std::ios::out | std::ios::binary);
   SilentListener listener;

@@ -88,12 +88,13 @@ ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::
 // centre: the element loop stops at the first of them. For a model within the program's limits.
 std::vector<int> elements_of_invalid_geometry(const PlateModel& model);
 
-// Analyses a model that lies within the program's limits (as read_plate_model gives it).
+// Analyses a model by the program's steps. A model beyond the store's counts (store_limit_breach)
+// stops as a data error naming the limit, one beyond its band as the program stops on it.
 AnalysisOutcome analyse_plate_model(const PlateModel& model);
 
 // The full symmetric stiffness of the model's elements with the support springs added, row by row
 // (3 × nodes squared values, equations numbered 3n − 2, 3n − 1, 3n), or the stop that prevents it
-// (band, element type, geometry).
+// (store capacity as analyse_plate_model says, band, element type, geometry).
 using StiffnessOutcome = std::variant<std::vector<double>, AnalysisStop>;
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model);
 

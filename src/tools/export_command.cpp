@@ -15,7 +15,6 @@
 #include "checking/model_check.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
-#include "model/limits.hpp"
 #include "pages/report_page.hpp"
 #include "postprocessing/combinations.hpp"
 #include "postprocessing/csv_tables.hpp"
@@ -44,6 +43,7 @@ constexpr const char* export_help =
     "                            [--recovery patch|extrapolate]\n"
     "                            [--section x=C|y=C [--strip A:B]...]...\n"
     "                            [--reinforcement fck=F,fyk=F,cover=C[,...]] [--html]\n"
+    "                            [--solver banded|sparse]\n"
     "\n"
     "Analyses DATAFILE as lajefem does (without its log or report) and writes, for NAME the\n"
     "data file's name without its extension:\n"
@@ -114,11 +114,20 @@ constexpr const char* export_help =
     "                     equilibrium, extremes, reactions and maps of every case and\n"
     "                     combination, the envelopes) to read on screen or print to PDF\n"
     "                     from a browser\n"
+    "  --solver banded|sparse\n"
+    "                     the solver: banded runs lajefem's own steps (the results of its\n"
+    "                     report), for a model within its limits (300 nodes, 400 elements, 60\n"
+    "                     support records, 4 load cases of 80 loads, half-bandwidth 120);\n"
+    "                     sparse factorises the sparse stiffness (CHOLMOD), at any size.\n"
+    "                     Default: banded within those limits, sparse beyond them\n"
     "  -h, --help         show this text\n"
     "\n"
     "Exit status: 0 files written, 1 the data file cannot be read or analysed, or its results\n"
     "carry the spurious checkerboard (nothing is written), or a file cannot be written, 2 a\n"
     "wrong command line.\n";
+
+// The program's own steps with its banded solver, or the sparse engine.
+enum class Solver { banded, sparse };
 
 struct ExportOptions {
   fs::path data_file;
@@ -132,6 +141,7 @@ struct ExportOptions {
   std::vector<SectionCut> sections;
   std::optional<ReinforcementParameters> reinforcement;
   bool html = false;
+  std::optional<Solver> solver;  // none: banded within the store's limits, sparse beyond
   bool help = false;
 };
 
@@ -179,6 +189,16 @@ NodalRecovery parse_recovery(const std::string& how) {
     return NodalRecovery::extrapolate;
   }
   throw UsageError("--recovery: unknown way '" + how + "' (patch, extrapolate)");
+}
+
+Solver parse_solver(const std::string& name) {
+  if (name == "banded") {
+    return Solver::banded;
+  }
+  if (name == "sparse") {
+    return Solver::sparse;
+  }
+  throw UsageError("--solver: unknown solver '" + name + "' (banded, sparse)");
 }
 
 ExportKinds parse_kinds(const std::string& list) {
@@ -251,6 +271,9 @@ ExportOptions parse_export_options(const Words& words) {
       options.reinforcement = parse_reinforcement_option(cursor.value_for(word));
     } else if (word == "--combination") {
       options.combinations.push_back(combination_option(cursor.value_for(word)));
+    } else if (word == "--solver") {
+      cursor.take_once(word);
+      options.solver = parse_solver(cursor.value_for(word));
     } else if (word == "--envelope") {
       options.envelope = true;
     } else if (word == "--recovery") {
@@ -298,25 +321,9 @@ std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nul
          " mechanism: " + explanation;
 }
 
-bool beyond_case_limit(const PlateModel& model) {
-  return model.load_cases.size() > static_cast<std::size_t>(limits::max_load_cases);
-}
-
-// A model of more load cases than the program holds (one per bay, for pattern loads) is read
-// without the store's limits; any other model as the program reads it, limits and all.
-ModelReading read_any_case_count(const fs::path& data_file) {
+PlateModel read_model(const fs::path& data_file) {
   std::ifstream data = open_input_file(data_file.string());
   ModelReading reading = read_plate_model_any_size(data);
-  const auto* model = std::get_if<PlateModel>(&reading);
-  if (model != nullptr && beyond_case_limit(*model)) {
-    return reading;
-  }
-  std::ifstream again = open_input_file(data_file.string());
-  return read_plate_model(again);
-}
-
-PlateModel read_model(const fs::path& data_file) {
-  ModelReading reading = read_any_case_count(data_file);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
   }
@@ -329,10 +336,32 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
-// The program's own steps, or the sparse engine for a model of more load cases than they hold.
-AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
-  AnalysisOutcome outcome = beyond_case_limit(model) ? sparse::analyse_plate_model_sparse(model)
-                                                     : analyse_plate_model(model);
+// The solver asked for, or the one the model's size chooses. The banded solver is refused a model
+// beyond the store's limits, naming the limit.
+Solver chosen_solver(const ExportOptions& options, const PlateModel& model) {
+  const auto breach = store_limit_breach(model);
+  if (!options.solver) {
+    return breach ? Solver::sparse : Solver::banded;
+  }
+  if (*options.solver == Solver::banded && breach) {
+    const bool band = breach->what == "half-bandwidth";
+    throw InputError(
+        options.data_file.string() + ": " + describe_breach(*breach) + " of the banded solver; " +
+        (band ? "renumber the nodes (lajefem-tools renumber) or " : "") + "use --solver sparse");
+  }
+  return *options.solver;
+}
+
+// The summary's line on the solver that ran.
+std::string solver_line(Solver solver) {
+  return solver == Solver::banded ? "solver: banded, lajefem's own steps\n"
+                                  : "solver: sparse Cholesky (CHOLMOD)\n";
+}
+
+AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file,
+                                 Solver solver) {
+  AnalysisOutcome outcome = solver == Solver::banded ? analyse_plate_model(model)
+                                                     : sparse::analyse_plate_model_sparse(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
@@ -479,7 +508,8 @@ int run_export(const Words& words, ToolStreams& streams) {
   const PlateModel model = read_model(options.data_file);
   check_combination_options(options, model);
   check_reinforcement_option(options, model);
-  const AnalysisResults results = analysed_results(model, options.data_file);
+  const Solver solver = chosen_solver(options, model);
+  const AnalysisResults results = analysed_results(model, options.data_file, solver);
   const std::string warning = spurious_warning(model, results, options);
   ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
                                 options.direction, options.recovery);
@@ -505,15 +535,15 @@ int run_export(const Words& words, ToolStreams& streams) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
   }
-  if (beyond_case_limit(model)) {
-    streams.out << "More than " << limits::max_load_cases
-                << " load cases: lajefem cannot run this model; analysed by the sparse engine\n";
+  if (const auto breach = store_limit_breach(model)) {
+    streams.out << "lajefem cannot run this model (" << describe_breach(*breach) << ")\n";
   }
   write_summary(streams.out, model, sets.sets, options.direction);
   for (const Envelope& envelope : sets.envelopes) {
     write_envelope_summary(streams.out, model, envelope, options.direction);
   }
   write_section_summary(streams.out, sections);
+  streams.out << solver_line(solver);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
 }

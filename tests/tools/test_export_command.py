@@ -179,15 +179,25 @@ class ExportedExamples(unittest.TestCase):
 
 class StopsAndFaults(unittest.TestCase):
     def test_stops_write_nothing(self):
-        for example, reason in (("placa1", "mechanism"), ("faixa", "half-bandwidth 123")):
+        for example, reason, options in (
+                ("placa1", "mechanism", ()),
+                ("faixa", "half-bandwidth 123, above the limit of 120 of the banded solver; "
+                 "renumber the nodes (lajefem-tools renumber) or use --solver sparse",
+                 ("--solver", "banded"))):
             with tempfile.TemporaryDirectory() as folder:
                 target = os.path.join(folder, "out")
-                run = export(os.path.join(EXAMPLES, example), "-o", target)
+                run = export(os.path.join(EXAMPLES, example), "-o", target, *options)
                 self.assertEqual(run.returncode, 1, example)
                 self.assertEqual(run.stdout, "", example)
                 self.assertEqual(len(run.stderr.splitlines()), 1, example)
                 self.assertIn(reason, run.stderr)
                 self.assertFalse(os.path.exists(target), example)
+
+    def test_band_beyond_the_store_goes_to_the_sparse_engine(self):
+        with tempfile.TemporaryDirectory() as folder:
+            run = export(os.path.join(EXAMPLES, "faixa"), "-o", folder, "--only", "csv")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertIn("solver: sparse Cholesky (CHOLMOD)\n", run.stdout)
 
     def test_model_without_elements_writes_nothing(self):
         with open(os.path.join(EXAMPLES, "d01"), encoding="latin-1") as example:
@@ -372,7 +382,7 @@ class Combinations(unittest.TestCase):
             run = export(data, "-o", os.path.join(folder, "out"), "--combination",
                          "P=1*1+1.5?2+1.5?3+1.5?4+1.5?5+1.5?6")
             self.assertEqual(run.returncode, 0, run.stderr)
-            self.assertTrue(run.stdout.startswith("More than 4 load cases: lajefem cannot run"))
+            self.assertTrue(run.stdout.startswith("lajefem cannot run this model (6 load cases"))
             self.assertIn("Load case 6\n", run.stdout)
             files = os.listdir(os.path.join(folder, "out"))
             self.assertIn("six-case6.vtu", files)
