@@ -94,6 +94,12 @@ cholmod_sparse* node_graph(const StiffnessPattern& pattern, cholmod_common& comm
   return graph;
 }
 
+// Whether the equations are the three freedoms of each node of the pattern's node graph (a
+// matrix of a part's freedoms or of some freedoms alone is not).
+bool has_node_blocks(const StiffnessPattern& pattern) {
+  return pattern.equations == 3 * static_cast<std::int64_t>(pattern.lower_neighbours.size());
+}
+
 // A nested-dissection order of the equations from METIS on the node graph, each node's three
 // freedoms kept together: the same fill as ordering the equations (whose graph has every node
 // three times over), found in a fraction of the time.
@@ -167,14 +173,19 @@ CholeskyFactor::CholeskyFactor(const StiffnessPattern& pattern, const std::vecto
   common.error_handler = nullptr;
   common.supernodal = CHOLMOD_SUPERNODAL;
   common.nmethods = 1;
-  common.method[0].ordering = CHOLMOD_GIVEN;
   common.postorder = 1;
   common.quick_return_if_not_posdef = 1;
   state_->equations = pattern.equations;
   cholmod_sparse a = upper_matrix_view(pattern, values);
   Clock::time_point start = Clock::now();
-  std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
-  state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);
+  if (has_node_blocks(pattern)) {
+    common.method[0].ordering = CHOLMOD_GIVEN;
+    std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
+    state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);
+  } else {
+    common.method[0].ordering = CHOLMOD_METIS;
+    state_->factor = cholmod_l_analyze(&a, &common);
+  }
   if (state_->factor == nullptr) {
     check_status(common, "ordering");
   }
