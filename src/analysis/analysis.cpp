@@ -9,6 +9,7 @@
 #include "element/element_loop.hpp"
 #include "element/geometry_tables.hpp"
 #include "model/data_reader.hpp"
+#include "model/file_sized_reader.hpp"
 #include "model/group_size.hpp"
 #include "model/material_rule.hpp"
 #include "model/model_store.hpp"
@@ -206,6 +207,18 @@ std::string freedom_text(int equation) {
   return std::string("the ") + names[(equation - 1) % 3] + " of node " + std::to_string(node);
 }
 
+// "the loads of load case 2, statement 428". A case beyond the program's four runs under the
+// codes of the fourth: its statement is named by the case alone.
+std::string data_statement_text(const AnalysisStop& stop) {
+  if (stop.load_case > limits::max_load_cases) {
+    const bool loads = (stop.data_error_code - 414) % 12 == 2;
+    return (loads ? "the loads of load case " : "the headings of load case ") +
+           std::to_string(stop.load_case);
+  }
+  return data_statement_name(stop.data_error_code) + ", statement " +
+         std::to_string(stop.data_error_code);
+}
+
 }  // namespace
 
 std::string describe_stop(const AnalysisStop& stop) {
@@ -215,8 +228,7 @@ std::string describe_stop(const AnalysisStop& stop) {
       return "data error" +
              (stop.line > 0 ? " at line " + std::to_string(stop.line) : std::string()) + ": " +
              (stop.explanation.empty() ? "the value cannot be used" : stop.explanation) +
-             " (reading " + data_statement_name(stop.data_error_code) + ", statement " +
-             std::to_string(stop.data_error_code) + ")";
+             " (reading " + data_statement_text(stop) + ")";
     case Kind::band_limit:
       return "half-bandwidth " + std::to_string(stop.half_bandwidth) +
              " above 120: renumber the nodes (lajefem-tools renumber)";
@@ -248,6 +260,16 @@ ModelReading read_plate_model(std::istream& data) {
   return model_from_store(*store);
 }
 
+ModelReading read_plate_model_any_size(std::istream& data) {
+  PlateModel model;
+  DataFault fault;
+  const int code = read_file_sized_model(data, model, fault);
+  if (code != data_read_successfully) {
+    return data_error_stop(code, fault);
+  }
+  return model;
+}
+
 ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::path& folder,
                                      const std::string& data_name) {
   const auto store = make_model_store();
@@ -274,14 +296,6 @@ std::vector<int> elements_of_invalid_geometry(const PlateModel& model) {
     }
   }
   return invalid;
-}
-
-int model_half_bandwidth(const PlateModel& model) {
-  int widest = limits::freedoms_per_node;  // a node's own equations, even without elements
-  for (const PlateElement& element : model.elements) {
-    widest = std::max(widest, equation_spread(element.nodes));
-  }
-  return widest;
 }
 
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model) {

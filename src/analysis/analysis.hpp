@@ -12,6 +12,7 @@
 
 #include "model/analysis_stop.hpp"
 #include "model/plate_model.hpp"
+#include "model/store_limits.hpp"
 
 namespace lajefem {
 
@@ -73,6 +74,11 @@ using AnalysisOutcome = std::variant<AnalysisResults, AnalysisStop>;
 // Reads a data file with the program's own reader (limits and references checked as it does).
 ModelReading read_plate_model(std::istream& data);
 
+// Reads a data file with the program's statements and data errors but without the store's
+// limits: as many nodes, elements, supports, load cases and loads as the file gives, the model
+// sized by what is read. The stops are those of read_plate_model, the limits apart.
+ModelReading read_plate_model_any_size(std::istream& data);
+
 // Reads the data file `data_name` of `folder` as lajefem run in that folder reads it: the reader,
 // then the run's refusal of a results name that designates the data file or the log ZLIXO.
 ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::path& folder,
@@ -90,8 +96,5 @@ AnalysisOutcome analyse_plate_model(const PlateModel& model);
 // (band, element type, geometry).
 using StiffnessOutcome = std::variant<std::vector<double>, AnalysisStop>;
 StiffnessOutcome assemble_model_stiffness(const PlateModel& model);
-
-// Half-bandwidth (stored diagonals, the diagonal included) that the node numbering implies.
-int model_half_bandwidth(const PlateModel& model);
 
 }  // namespace lajefem

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "meshing/meshing_error.hpp"
-#include "meshing/model_limits.hpp"
 #include "model/limits.hpp"
+#include "model/store_limits.hpp"
 
 namespace lajefem::meshing {
 
@@ -630,7 +630,7 @@ std::optional<MeshCounts> finest_fitting_mesh(const PlateRequest& request) {
     if (1LL * smaller.least_nx * smaller.least_ny > limits::max_elements) {
       continue;  // more elements than the limit whatever the grid: not worth building
     }
-    if (!find_limit_breach(generate_plate(smaller).model)) {
+    if (!store_limit_breach(generate_plate(smaller).model)) {
       return MeshCounts{smaller.least_nx, smaller.least_ny};
     }
   }

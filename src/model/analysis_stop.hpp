@@ -26,7 +26,7 @@ struct AnalysisStop {
   int half_bandwidth = 0;   // band_limit
   int element = 0;          // unknown_element_type, invalid_geometry
   int equation = 0;         // local_mechanism; global_mechanism of the sparse engine (0: none)
-  int load_case = 0;        // unknown_load_type
+  int load_case = 0;        // unknown_load_type; data_error: the case at fault, or 0
   int load = 0;             // unknown_load_type
 };
 

@@ -361,6 +361,15 @@ Item next_item(FreeFormatInput& input) {
   return item;
 }
 
+long long take_copies(FreeFormatInput& input, long long wanted) {
+  if (input.statement_ended) {
+    return wanted;
+  }
+  const long long copies = std::min(input.repeats_left, wanted);
+  input.repeats_left -= copies;
+  return copies;
+}
+
 bool parse_integer(std::string_view text, int& value) {
   if (!has_number_form(text, true)) {
     return false;

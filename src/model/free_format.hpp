@@ -80,6 +80,11 @@ bool parse_real(std::string_view text, float& value);
 // Text cut or padded with blanks to `length` characters.
 std::string fitted_text(std::string_view text, std::size_t length);
 
+// Hands out up to `wanted` further items of the statement at once, when they are known without
+// reading to be copies of the item just read: the rest of a repeat r*v or r*, or any number once
+// a slash has ended the statement. Returns how many were handed out (0 when none are known).
+long long take_copies(FreeFormatInput& input, long long wanted);
+
 // One item of a statement. A value is stored; a null value or the end of the statement keeps
 // the item's content. False when the statement fails (end of input, unreadable value), with
 // input.failure set; a value of the wrong form fails as unreadable.

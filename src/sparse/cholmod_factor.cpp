@@ -94,10 +94,11 @@ cholmod_sparse* node_graph(const StiffnessPattern& pattern, cholmod_common& comm
   return graph;
 }
 
-// Whether the equations are the three freedoms of each node of the pattern's node graph (a
-// matrix of a part's freedoms or of some freedoms alone is not).
-bool has_node_blocks(const StiffnessPattern& pattern) {
-  return pattern.equations == 3 * static_cast<std::int64_t>(pattern.lower_neighbours.size());
+// Whether the pattern is a plate's, three freedoms to each node of its node graph; a matrix of
+// other equations (a block of the rotations alone, say) is ordered by METIS on its own graph.
+bool holds_node_graph(const StiffnessPattern& pattern) {
+  return !pattern.lower_neighbours.empty() &&
+         3 * static_cast<std::int64_t>(pattern.lower_neighbours.size()) == pattern.equations;
 }
 
 // A nested-dissection order of the equations from METIS on the node graph, each node's three
@@ -178,7 +179,7 @@ CholeskyFactor::CholeskyFactor(const StiffnessPattern& pattern, const std::vecto
   state_->equations = pattern.equations;
   cholmod_sparse a = upper_matrix_view(pattern, values);
   Clock::time_point start = Clock::now();
-  if (has_node_blocks(pattern)) {
+  if (holds_node_graph(pattern)) {
     common.method[0].ordering = CHOLMOD_GIVEN;
     std::vector<SuiteSparse_long> order = node_dissection_order(pattern, common);
     state_->factor = cholmod_l_analyze_p(&a, order.data(), nullptr, 0, &common);

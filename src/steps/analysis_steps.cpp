@@ -50,6 +50,7 @@ AnalysisStop data_error_stop(int code, const DataFault& fault) {
   stop.line = static_cast<int>(std::min<long long>(fault.line, INT_MAX));
   stop.reason = fault.reason;
   stop.explanation = fault.explanation;
+  stop.load_case = fault.load_case;
   return stop;
 }
 

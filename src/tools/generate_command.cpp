@@ -332,13 +332,13 @@ void check_generate(GenerateOptions& options) {
 }
 
 // The nodes that the nodal loads of the case a breach names touch ("loads in load case 2").
-std::size_t loaded_nodes(const PlateModel& model, const meshing::LimitBreach& breach) {
+std::size_t loaded_nodes(const PlateModel& model, const StoreLimitBreach& breach) {
   const std::size_t c = std::stoul(breach.what.substr(breach.what.rfind(' ') + 1)) - 1;
   return meshing::loaded_node_count(model.load_cases[c]);
 }
 
 std::string mesh_advice(const meshing::PlateRequest& plate, const PlateModel& model,
-                        const meshing::LimitBreach& breach) {
+                        const StoreLimitBreach& breach) {
   if (breach.what == "load cases") {
     return "split the loads over at most 4 load cases of at most 80 loads";
   }
@@ -362,13 +362,13 @@ std::string mesh_advice(const meshing::PlateRequest& plate, const PlateModel& mo
 // than support records, more load cases), found before a grid too large to hold is built. The
 // loads of a case are counted on the model, once those sharing a node are merged.
 void reject_evident_breach(const GenerateOptions& options) {
-  const auto advice = [&](const meshing::LimitBreach& breach) {
+  const auto advice = [&](const StoreLimitBreach& breach) {
     return mesh_advice(options.plate, {}, breach);
   };
   const long long elements = 1LL * options.plate.least_nx * options.plate.least_ny;
   if (elements > limits::max_elements) {
-    const meshing::LimitBreach breach{"elements", elements, limits::max_elements};
-    throw InputError("the model has at least " + meshing::describe_breach(breach) + ": " +
+    const StoreLimitBreach breach{"elements", elements, limits::max_elements};
+    throw InputError("the model has at least " + describe_breach(breach) + ": " +
                      advice(breach) + large_option_advice());
   }
   PlateModel counts;
@@ -443,7 +443,7 @@ int run_generate(const Words& words, ToolStreams& streams) {
   PlateModel& model = generated.model;
   complete_area_loads(model, options.model, streams);
   const auto breach = allowed_breach(model, options.model.large,
-                                     [&](const meshing::LimitBreach& beyond) {
+                                     [&](const StoreLimitBreach& beyond) {
                                        return mesh_advice(options.plate, model, beyond);
                                      });
   // Supported edges alone hold the checkerboard firmly: only columns can leave it soft.

@@ -228,7 +228,7 @@ std::string size_factor(long long count, int limit) {
   return meshing::real_text(static_cast<float>(factor));
 }
 
-std::string import_advice(const meshing::LimitBreach& breach) {
+std::string import_advice(const StoreLimitBreach& breach) {
   if (breach.what == "nodes" || breach.what == "elements") {
     const std::string factor = size_factor(breach.count, breach.limit);
     return "make the mesh coarser, elements about " + factor + " times larger (gmsh -clscale " +

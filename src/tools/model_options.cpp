@@ -204,14 +204,14 @@ void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice) {
   allowed_breach(model, false, advice);
 }
 
-std::optional<meshing::LimitBreach> allowed_breach(const PlateModel& model, bool large,
+std::optional<StoreLimitBreach> allowed_breach(const PlateModel& model, bool large,
                                                    const BreachAdvice& advice) {
-  const auto breach = meshing::find_limit_breach(model);
+  const auto breach = store_limit_breach(model);
   if (!breach || large) {
     return breach;
   }
   const std::string more = advice ? advice(*breach) : std::string();
-  throw InputError("the model has " + meshing::describe_breach(*breach) +
+  throw InputError("the model has " + describe_breach(*breach) +
                    (more.empty() ? std::string() : ": " + more) + large_option_advice());
 }
 
@@ -220,11 +220,11 @@ std::string large_option_advice() {
          "export can)";
 }
 
-std::string beyond_limits_note(const std::optional<meshing::LimitBreach>& breach) {
+std::string beyond_limits_note(const std::optional<StoreLimitBreach>& breach) {
   if (!breach) {
     return {};
   }
-  return "; beyond lajefem's limits (" + meshing::describe_breach(*breach) +
+  return "; beyond lajefem's limits (" + describe_breach(*breach) +
          "): lajefem cannot run it, lajefem-tools export can";
 }
 

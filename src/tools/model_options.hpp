@@ -12,7 +12,7 @@
 
 #include "files/run_files.hpp"
 #include "meshing/data_file_writer.hpp"
-#include "meshing/model_limits.hpp"
+#include "model/store_limits.hpp"
 #include "meshing/model_loads.hpp"
 #include "model/plate_model.hpp"
 #include "tools/arguments.hpp"
@@ -52,7 +52,7 @@ std::vector<meshing::PlacedPointLoad> complete_model(PlateModel& model, const Mo
                                                      const std::string& command,
                                                      ToolStreams& streams);
 
-using BreachAdvice = std::function<std::string(const meshing::LimitBreach&)>;
+using BreachAdvice = std::function<std::string(const StoreLimitBreach&)>;
 
 // InputError naming the limit the model goes beyond, followed by advice(breach) when it has any
 // and by the way to write it all the same (--large).
@@ -60,7 +60,7 @@ void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice = 
 
 // The limit a model goes beyond when large allows it (none within the limits); without large,
 // the refusal of reject_beyond_limits.
-std::optional<meshing::LimitBreach> allowed_breach(const PlateModel& model, bool large,
+std::optional<StoreLimitBreach> allowed_breach(const PlateModel& model, bool large,
                                                    const BreachAdvice& advice = nullptr);
 
 // What a refusal for the limits ends with: " (or give --large to write it all the same: ...)".
@@ -68,7 +68,7 @@ std::string large_option_advice();
 
 // The summary's close for a model beyond the limits (empty within them): "; beyond lajefem's
 // limits (324 nodes, above the limit of 300): lajefem cannot run it, lajefem-tools export can".
-std::string beyond_limits_note(const std::optional<meshing::LimitBreach>& breach);
+std::string beyond_limits_note(const std::optional<StoreLimitBreach>& breach);
 
 // "36 nodes, 25 elements, 20 support records, half-bandwidth 27, 1 load case"
 std::string model_summary(const PlateModel& model);

@@ -144,7 +144,7 @@ int run_renumber(const Words& words, ToolStreams& streams) {
   const ReadDataFile data = read_data_file_named(options.input);
   const meshing::NumberingChoice choice = meshing::best_numbering(data.model);
   const PlateModel model = meshing::renumbered(data.model, choice.numbering);
-  const auto breach = allowed_breach(model, options.large, [&](const meshing::LimitBreach& beyond) {
+  const auto breach = allowed_breach(model, options.large, [&](const StoreLimitBreach& beyond) {
     return beyond.what == "half-bandwidth"
                ? "no numbering found brings it within the limit: make the mesh coarser"
                : std::string();

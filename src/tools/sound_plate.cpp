@@ -9,7 +9,7 @@
 #include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
 #include "meshing/meshing_error.hpp"
-#include "meshing/model_limits.hpp"
+#include "model/store_limits.hpp"
 
 namespace lajefem::tools {
 
@@ -37,7 +37,7 @@ std::vector<double> coordinates(const std::vector<PlanPoint>& points, double Pla
 // program's limits.
 std::optional<double> pattern_measure(const GeneratedPlate& plate,
                                       const std::array<float, 3>& material) {
-  if (!meshing::holds_free_patterns(plate) || meshing::find_limit_breach(plate.model)) {
+  if (!meshing::holds_free_patterns(plate) || store_limit_breach(plate.model)) {
     return std::nullopt;
   }
   PlateModel model = plate.model;
@@ -129,7 +129,7 @@ GeneratedPlate sound_plate(const PlateRequest& request, const std::array<float, 
   }
   // A layout that leaves the pattern free (refused by the caller) may hold it with other counts.
   const bool free = !meshing::holds_free_patterns(best);
-  if (!free && meshing::find_limit_breach(best.model)) {
+  if (!free && store_limit_breach(best.model)) {
     return best;
   }
   const std::optional<double> first = pattern_measure(best, material);

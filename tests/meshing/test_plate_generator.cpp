@@ -7,8 +7,8 @@
 #include <map>
 
 #include "analysis/analysis.hpp"
-#include "meshing/model_limits.hpp"
 #include "meshing/plate_generator.hpp"
+#include "model/store_limits.hpp"
 
 namespace lajefem::meshing {
 namespace {
@@ -287,16 +287,16 @@ TEST(ModelLimits, NamesTheFirstLimitBeyond) {
       {model_with(300, 400, 60, 2, 81), "81 loads in load case 2, above the limit of 80"},
   };
   for (const auto& [model, text] : rows) {
-    const auto breach = find_limit_breach(model);
+    const auto breach = store_limit_breach(model);
     ASSERT_TRUE(breach.has_value()) << text;
     EXPECT_EQ(describe_breach(*breach), text);
   }
   PlateModel wide = model_with(300, 1, 1, 1, 1);
   wide.elements[0].nodes = {1, 2, 41, 40};
-  EXPECT_EQ(describe_breach(*find_limit_breach(wide)),
+  EXPECT_EQ(describe_breach(*store_limit_breach(wide)),
             "half-bandwidth 123, above the limit of 120");
   wide.elements[0].nodes = {1, 2, 40, 39};
-  EXPECT_FALSE(find_limit_breach(wide).has_value());
+  EXPECT_FALSE(store_limit_breach(wide).has_value());
 }
 
 }  // namespace

@@ -1,22 +1,32 @@
-#include "meshing/model_limits.hpp"
+#include "model/store_limits.hpp"
 
-#include "analysis/analysis.hpp"
+#include <algorithm>
+
+#include "model/equation_numbering.hpp"
 #include "model/limits.hpp"
 
-namespace lajefem::meshing {
+namespace lajefem {
 
 namespace {
 
-std::optional<LimitBreach> breach_of(const std::string& what, std::size_t count, int limit) {
+std::optional<StoreLimitBreach> breach_of(const std::string& what, std::size_t count, int limit) {
   if (count <= static_cast<std::size_t>(limit)) {
     return std::nullopt;
   }
-  return LimitBreach{what, static_cast<long long>(count), limit};
+  return StoreLimitBreach{what, static_cast<long long>(count), limit};
 }
 
 }  // namespace
 
-std::optional<LimitBreach> find_limit_breach(const PlateModel& model) {
+int model_half_bandwidth(const PlateModel& model) {
+  int widest = limits::freedoms_per_node;  // a node's own equations, even without elements
+  for (const PlateElement& element : model.elements) {
+    widest = std::max(widest, equation_spread(element.nodes));
+  }
+  return widest;
+}
+
+std::optional<StoreLimitBreach> store_limit_breach(const PlateModel& model) {
   if (auto breach = breach_of("nodes", model.nodes.size(), limits::max_nodes)) {
     return breach;
   }
@@ -40,11 +50,11 @@ std::optional<LimitBreach> find_limit_breach(const PlateModel& model) {
   return breach_of("half-bandwidth", static_cast<std::size_t>(band), limits::max_band);
 }
 
-std::string describe_breach(const LimitBreach& breach) {
+std::string describe_breach(const StoreLimitBreach& breach) {
   const std::string count = std::to_string(breach.count);
   const std::string amount =
       breach.what == "half-bandwidth" ? breach.what + " " + count : count + " " + breach.what;
   return amount + ", above the limit of " + std::to_string(breach.limit);
 }
 
-}  // namespace lajefem::meshing
+}  // namespace lajefem
