@@ -12,11 +12,13 @@
 #include "checking/mechanisms.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "model/store_limits.hpp"
 #include "postprocessing/combinations.hpp"
 #include "postprocessing/export_files.hpp"
 #include "postprocessing/export_summary.hpp"
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
+#include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -190,7 +192,7 @@ std::string explain_stop(const AnalysisStop& stop, const PlateModel* model = nul
 
 PlateModel read_model(const fs::path& data_file) {
   std::ifstream data = open_input_file(data_file.string());
-  ModelReading reading = read_plate_model(data);
+  ModelReading reading = read_plate_model_any_size(data);
   if (const auto* stop = std::get_if<AnalysisStop>(&reading)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop));
   }
@@ -203,8 +205,11 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
+// Within the store's limits the program's own steps (results identical to lajefem's report),
+// beyond them the sparse engine.
 AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
-  AnalysisOutcome outcome = analyse_plate_model(model);
+  AnalysisOutcome outcome = store_limit_breach(model) ? sparse::analyse_plate_model_sparse(model)
+                                                      : analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
