@@ -205,11 +205,14 @@ PlateModel read_model(const fs::path& data_file) {
   return model;
 }
 
-// Within the store's limits the program's own steps (results identical to lajefem's report),
-// beyond them the sparse engine.
+// Counts within the store's limits: the program's own steps (results identical to lajefem's
+// report, its stop on a half-bandwidth above the limit included); counts beyond them: the sparse
+// engine.
 AnalysisResults analysed_results(const PlateModel& model, const fs::path& data_file) {
-  AnalysisOutcome outcome = store_limit_breach(model) ? sparse::analyse_plate_model_sparse(model)
-                                                      : analyse_plate_model(model);
+  const auto breach = store_limit_breach(model);
+  const bool sparse_engine = breach && breach->what != "half-bandwidth";
+  AnalysisOutcome outcome =
+      sparse_engine ? sparse::analyse_plate_model_sparse(model) : analyse_plate_model(model);
   if (const auto* stop = std::get_if<AnalysisStop>(&outcome)) {
     throw InputError(data_file.string() + ": " + explain_stop(*stop, &model));
   }
