@@ -1,5 +1,6 @@
 // The sparse Cholesky factorisation of a symmetric positive definite stiffness and its solves,
-// through CHOLMOD (supernodal, nested-dissection ordering by METIS, BLAS on every core).
+// through CHOLMOD (supernodal, nested-dissection ordering by METIS on the node graph, or on the
+// equations of a matrix that is not made of node blocks; BLAS on every core).
 #pragma once
 
 #include <cstdint>

@@ -15,6 +15,7 @@
 #include "checking/model_check.hpp"
 #include "files/run_files.hpp"
 #include "files/staged_folder.hpp"
+#include "model/store_limits.hpp"
 #include "pages/report_page.hpp"
 #include "postprocessing/combinations.hpp"
 #include "postprocessing/csv_tables.hpp"

@@ -3,19 +3,12 @@
 #include <ostream>
 
 #include "checking/mechanisms.hpp"
-#include "model/store_limits.hpp"
 #include "tools/tool_errors.hpp"
 
 namespace lajefem::tools {
 
 void refuse_soft_pattern(const PlateModel& model, bool allow_spurious, const std::string& subject,
                          const std::string& command, ToolStreams& streams) {
-  if (store_limit_breach(model)) {
-    streams.err << "lajefem-tools " << command
-                << ": note: beyond lajefem's limits the element's checkerboard is not measured: "
-                   "the mesh is not checked for a soft pattern\n";
-    return;
-  }
   refuse_spurious(explain_soft_spurious(model), allow_spurious, subject, command, streams);
 }
 

@@ -13,8 +13,8 @@ namespace lajefem::tools {
 
 // InputError with the check's explanation, prefixed by `subject` (the input's name and ": ", or
 // nothing), when the model's pattern is soft and allow_spurious is false; with allow_spurious
-// the explanation goes to standard error as a warning of `command`. A model beyond lajefem's
-// limits is not measured (the measure runs on the program's stiffness): a note says so.
+// the explanation goes to standard error as a warning of `command`. The pattern is measured at
+// any size (on the sparse engine's stiffness beyond lajefem's limits).
 void refuse_soft_pattern(const PlateModel& model, bool allow_spurious, const std::string& subject,
                          const std::string& command, ToolStreams& streams);
 

@@ -15,6 +15,7 @@
 
 #include "analysis/analysis.hpp"
 #include "model/equation_numbering.hpp"
+#include "sparse/cholmod_factor.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "sparse/stiffness_pattern.hpp"
@@ -377,3 +378,37 @@ TEST(SparseAnalysis, MechanismsStopNamingTheFreedom) {
 
 }  // namespace
 }  // namespace lajefem
+
+namespace lajefem::sparse {
+namespace {
+
+// A matrix that is not made of node blocks (some freedoms alone, as the check factors them) is
+// ordered on its equations: the tridiagonal 2, −1 of size 7 against its known solution.
+TEST(CholeskyFactor, SolvesAMatrixWithoutNodeBlocks) {
+  constexpr int size = 7;
+  StiffnessPattern pattern;
+  pattern.equations = size;
+  std::vector<double> values;
+  pattern.column_starts.push_back(0);
+  for (int column = 0; column < size; ++column) {
+    if (column > 0) {
+      pattern.rows.push_back(column - 1);
+      values.push_back(-1);
+    }
+    pattern.rows.push_back(column);
+    values.push_back(2);
+    pattern.column_starts.push_back(static_cast<std::int64_t>(pattern.rows.size()));
+  }
+  const CholeskyFactor factor(pattern, values);
+  ASSERT_TRUE(factor.outcome().factored);
+  // A x = e1 has x_i = (n + 1 − i) / (n + 1), i = 1..n.
+  std::vector<double> b(size, 0.0);
+  b[0] = 1;
+  const std::vector<double> x = factor.solve(b, 1);
+  for (int i = 0; i < size; ++i) {
+    EXPECT_NEAR(x[static_cast<std::size_t>(i)], (size - i) / (size + 1.0), 1e-14) << i;
+  }
+}
+
+}  // namespace
+}  // namespace lajefem::sparse
