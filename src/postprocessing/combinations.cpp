@@ -212,8 +212,14 @@ LoadCaseResults combined_results(const AnalysisResults& analysis,
 CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
                               const Combination& combination, WDirection direction,
                               NodalRecovery recovery) {
+  return combination_fields(model, analysis, combination, direction, NodalMethod(model, recovery));
+}
+
+CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
+                              const Combination& combination, WDirection direction,
+                              const NodalMethod& method) {
   CaseFields fields =
-      case_fields(model, combined_results(analysis, combination.terms), direction, recovery);
+      case_fields(model, combined_results(analysis, combination.terms), direction, method);
   fields.label = combination.name;
   fields.tag = combination.name;
   fields.key = combination.name;

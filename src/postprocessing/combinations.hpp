@@ -62,6 +62,9 @@ LoadCaseResults combined_results(const AnalysisResults& analysis,
 // formed from the combined resultants.
 CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
                               const Combination& combination, WDirection direction,
+                              const NodalMethod& method);
+CaseFields combination_fields(const PlateModel& model, const AnalysisResults& analysis,
+                              const Combination& combination, WDirection direction,
                               NodalRecovery recovery = NodalRecovery::patch);
 
 // "1.35*1+1.5*3": the terms as a sum, pattern marks dropped, in the shortest text of each factor.

@@ -81,7 +81,7 @@ struct PatternParts {
 
 PatternParts pattern_parts(const PlateModel& model, const AnalysisResults& analysis,
                            const Combination& combination, WDirection direction,
-                           NodalRecovery recovery) {
+                           const NodalMethod& method) {
   PatternParts parts;
   for (const CombinationTerm& term : combination.terms) {
     (term.pattern ? parts.pattern_terms : parts.fixed_terms).push_back(term);
@@ -91,10 +91,10 @@ PatternParts pattern_parts(const PlateModel& model, const AnalysisResults& analy
                            std::to_string(max_pattern_terms) + " pattern terms");
   }
   parts.fixed =
-      case_fields(model, combined_results(analysis, parts.fixed_terms), direction, recovery).nodes;
+      case_fields(model, combined_results(analysis, parts.fixed_terms), direction, method).nodes;
   for (const CombinationTerm& term : parts.pattern_terms) {
     parts.terms.push_back(
-        case_fields(model, combined_results(analysis, {term}), direction, recovery).nodes);
+        case_fields(model, combined_results(analysis, {term}), direction, method).nodes);
   }
   return parts;
 }
@@ -282,7 +282,13 @@ Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& 
 Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
                           const Combination& combination, WDirection direction,
                           NodalRecovery recovery) {
-  const PatternParts parts = pattern_parts(model, analysis, combination, direction, recovery);
+  return pattern_envelope(model, analysis, combination, direction, NodalMethod(model, recovery));
+}
+
+Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
+                          const Combination& combination, WDirection direction,
+                          const NodalMethod& method) {
+  const PatternParts parts = pattern_parts(model, analysis, combination, direction, method);
   Envelope envelope{combination.name,
                     combination.name + "-envelope",
                     "envelope of " + combination.name,

@@ -70,6 +70,9 @@ Envelope merged_envelope(const std::vector<Envelope>& parts, const std::string& 
 // M1, M2 and the Wood–Armer moments are the extremes over those patterns.
 Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
                           const Combination& combination, WDirection direction,
+                          const NodalMethod& method);
+Envelope pattern_envelope(const PlateModel& model, const AnalysisResults& analysis,
+                          const Combination& combination, WDirection direction,
                           NodalRecovery recovery = NodalRecovery::patch);
 
 }  // namespace lajefem

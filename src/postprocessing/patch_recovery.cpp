@@ -29,17 +29,22 @@ Basis quadratic_basis(double u, double v) {
   return b;
 }
 
-// One value of the curvature at a point: weights of (κx, κy, κxy) in the measured combination.
+// Where an element's curvature is sampled and what it measures there: weights of (κx, κy, κxy).
 struct CurvatureSample {
   PlanePoint at;
   Eigen::Vector3d weights;
-  double value = 0;
 };
 
-// What an element gives the fits: five curvature samples, the centre and its shear forces.
+// What an element gives the fits, from the mesh alone: five curvature samples and the centre,
+// where the shear forces are taken.
 struct ElementSamples {
   std::array<CurvatureSample, 5> curvature;
   PlanePoint centre;
+};
+
+// The values of one result set at an element's samples.
+struct SampleValues {
+  std::array<double, 5> curvature{};
   double qx = 0;
   double qy = 0;
 };
@@ -75,33 +80,39 @@ Eigen::Matrix3d bending_rigidity(const PlateModel& model) {
 // curvature along ξ of points 1, 2 belongs at (0, −g), of 4, 3 at (0, +g); along η of 1, 4 at
 // (−g, 0) and of 2, 3 at (+g, 0); the mixed part of all four at the centre. On the bilinear map
 // those places are the midpoints of the Gauss points' own positions.
-ElementSamples element_samples(const PlateModel& model, const PlateElement& element,
-                               const ElementResultants& values,
-                               const Eigen::Matrix3d& flexibility) {
+ElementSamples element_samples(const PlateModel& model, const PlateElement& element) {
   const std::array<PlanePoint, 4> at = gauss_point_positions(model, element);
+  const Eigen::Vector2d n = unit_direction(at[1], at[2], at[0], at[3]);
+  const Eigen::Vector2d m = unit_direction(at[3], at[2], at[0], at[1]);
+  const Eigen::Vector3d along_n = tensor_weights(n, n);
+  const Eigen::Vector3d along_m = tensor_weights(m, m);
+  ElementSamples samples;
+  samples.centre = midpoint(midpoint(at[0], at[2]), midpoint(at[1], at[3]));
+  samples.curvature = {{{midpoint(at[0], at[1]), along_n},
+                        {midpoint(at[3], at[2]), along_n},
+                        {midpoint(at[0], at[3]), along_m},
+                        {midpoint(at[1], at[2]), along_m},
+                        {samples.centre, tensor_weights(n, m)}}};
+  return samples;
+}
+
+// The measured values at the samples: each sample's combination of the curvatures of the two
+// Gauss points it lies between (of all four for the mixed part), the shear forces as they are.
+SampleValues sample_values(const ElementSamples& samples, const ElementResultants& values,
+                           const Eigen::Matrix3d& flexibility) {
   std::array<Eigen::Vector3d, 4> kappa;
   for (int p = 0; p < 4; ++p) {
     const PointResultants& v = values.points[p];
     kappa[p] = flexibility * Eigen::Vector3d(v.mx, v.my, v.mxy);
   }
-  const Eigen::Vector2d n = unit_direction(at[1], at[2], at[0], at[3]);
-  const Eigen::Vector2d m = unit_direction(at[3], at[2], at[0], at[1]);
-  const Eigen::Vector3d along_n = tensor_weights(n, n);
-  const Eigen::Vector3d along_m = tensor_weights(m, m);
-  const Eigen::Vector3d mixed = tensor_weights(n, m);
   auto mean = [&](const Eigen::Vector3d& w, int a, int b) {
     return (w.dot(kappa[a]) + w.dot(kappa[b])) / 2;
   };
-  ElementSamples samples;
-  samples.centre = midpoint(midpoint(at[0], at[2]), midpoint(at[1], at[3]));
-  samples.curvature = {{{midpoint(at[0], at[1]), along_n, mean(along_n, 0, 1)},
-                        {midpoint(at[3], at[2]), along_n, mean(along_n, 3, 2)},
-                        {midpoint(at[0], at[3]), along_m, mean(along_m, 0, 3)},
-                        {midpoint(at[1], at[2]), along_m, mean(along_m, 1, 2)},
-                        {samples.centre, mixed, (mean(mixed, 0, 1) + mean(mixed, 2, 3)) / 2}}};
-  samples.qx = values.points[0].qx;
-  samples.qy = values.points[0].qy;
-  return samples;
+  const auto& c = samples.curvature;
+  return {{mean(c[0].weights, 0, 1), mean(c[1].weights, 3, 2), mean(c[2].weights, 0, 3),
+           mean(c[3].weights, 1, 2), (mean(c[4].weights, 0, 1) + mean(c[4].weights, 2, 3)) / 2},
+          values.points[0].qx,
+          values.points[0].qy};
 }
 
 // Which elements meet at each node, which nodes have elements all round them, which are held.
@@ -163,16 +174,18 @@ std::set<int> patch_elements(const PlateModel& model, const MeshTopology& topolo
   return patch;
 }
 
-// The fitted polynomials of one patch: curvatures (κx, κy, κxy) and shear forces (Qx, Qy).
-struct PatchFit {
+// An interior node's patch: its elements, the place and size that scale the basis, and the
+// inverses of its normal matrices (the curvature fit's, then the shear fit's), each its upper
+// triangle row by row: the fits of every result set are then a product each.
+struct NodePatch {
   PlanePoint origin;
   double size = 1;
-  Eigen::Matrix<double, basis_size, 3> curvature;
-  Eigen::Matrix<double, basis_size, 2> shear;
+  std::vector<int> elements;
+  std::vector<double> inverses;
 };
 
-Basis basis_at(const PatchFit& fit, PlanePoint p) {
-  return quadratic_basis((p.x - fit.origin.x) / fit.size, (p.y - fit.origin.y) / fit.size);
+Basis basis_at(const NodePatch& patch, PlanePoint p) {
+  return quadratic_basis((p.x - patch.origin.x) / patch.size, (p.y - patch.origin.y) / patch.size);
 }
 
 double patch_size(PlanePoint origin, const std::set<int>& patch,
@@ -186,66 +199,157 @@ double patch_size(PlanePoint origin, const std::set<int>& patch,
   return size;
 }
 
-// The least-squares solution of a·x = b when a has full column rank, nothing otherwise.
-std::optional<Eigen::MatrixXd> determined_solution(const Eigen::MatrixXd& a,
-                                                   const Eigen::MatrixXd& b) {
-  Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(a);
-  qr.setThreshold(rank_threshold);
-  if (qr.rank() < a.cols()) {
-    return std::nullopt;
-  }
-  return Eigen::MatrixXd(qr.solve(b));
-}
+constexpr int curvature_unknowns = 3 * basis_size;
+using CurvatureMatrix = Eigen::Matrix<double, curvature_unknowns, curvature_unknowns>;
+using ShearMatrix = Eigen::Matrix<double, basis_size, basis_size>;
 
-std::optional<PatchFit> fitted_patch(PlanePoint origin, const std::set<int>& patch,
-                                     const std::vector<ElementSamples>& samples) {
-  PatchFit fit;
-  fit.origin = origin;
-  fit.size = patch_size(origin, patch, samples);
-  const Eigen::Index count = static_cast<Eigen::Index>(patch.size());
-  Eigen::MatrixXd curvature_rows(5 * count, 3 * basis_size);
-  Eigen::VectorXd curvature_values(5 * count);
-  Eigen::MatrixXd shear_rows(count, basis_size);
-  Eigen::MatrixXd shear_values(count, 2);
-  Eigen::Index row = 0;
-  Eigen::Index centre = 0;
-  for (const int e : patch) {
+// The normal equations' matrices of a patch's two least-squares fits: the curvature polynomials
+// (the rows are the weights times the basis) and the shear polynomials (a row per centre).
+struct NormalMatrices {
+  CurvatureMatrix curvature = CurvatureMatrix::Zero();
+  ShearMatrix shear = ShearMatrix::Zero();
+};
+
+NormalMatrices normal_matrices(const NodePatch& patch, const std::vector<ElementSamples>& samples) {
+  NormalMatrices normal;
+  for (const int e : patch.elements) {
     for (const CurvatureSample& s : samples[e].curvature) {
-      const Basis b = basis_at(fit, s.at);
+      const Basis b = basis_at(patch, s.at);
+      const ShearMatrix products = b * b.transpose();
       for (int c = 0; c < 3; ++c) {
-        curvature_rows.block(row, c * basis_size, 1, basis_size) = s.weights(c) * b.transpose();
+        for (int d = c; d < 3; ++d) {
+          normal.curvature.block<basis_size, basis_size>(c * basis_size, d * basis_size) +=
+              (s.weights(c) * s.weights(d)) * products;
+        }
       }
-      curvature_values(row++) = s.value;
     }
-    shear_rows.row(centre) = basis_at(fit, samples[e].centre).transpose();
-    shear_values.row(centre++) << samples[e].qx, samples[e].qy;
+    const Basis b = basis_at(patch, samples[e].centre);
+    normal.shear += b * b.transpose();
   }
-  const auto curvature = determined_solution(curvature_rows, curvature_values);
-  const auto shear = determined_solution(shear_rows, shear_values);
-  if (!curvature || !shear) {
-    return std::nullopt;
+  for (int c = 0; c < 3; ++c) {
+    for (int d = c + 1; d < 3; ++d) {
+      normal.curvature.block<basis_size, basis_size>(d * basis_size, c * basis_size) =
+          normal.curvature.block<basis_size, basis_size>(c * basis_size, d * basis_size)
+              .transpose();
+    }
   }
-  fit.curvature = curvature->reshaped(basis_size, 3);
-  fit.shear = *shear;
-  return fit;
+  return normal;
 }
 
-// The fit of an interior node's patch, from two rings out to as many as it takes.
-std::optional<PatchFit> node_fit(const PlateModel& model, const MeshTopology& topology, int node,
-                                 const std::vector<ElementSamples>& samples) {
+// The factor of a normal matrix aᵀa when a has full column rank, nothing otherwise. The
+// diagonally pivoted LDLᵀ of aᵀa pivots as column pivoting does on a, its pivots the squares of
+// a's: a pivot below rank_threshold of the largest in a is below its square here.
+template <typename Matrix>
+std::optional<Eigen::LDLT<Matrix>> determined_factor(const Matrix& normal) {
+  Eigen::LDLT<Matrix> factor(normal);
+  const auto pivots = factor.vectorD();
+  const double largest = pivots.cwiseAbs().maxCoeff();
+  if (factor.info() != Eigen::Success || !(largest > 0) ||
+      pivots.minCoeff() <= rank_threshold * rank_threshold * largest) {
+    return std::nullopt;
+  }
+  return factor;
+}
+
+// The upper triangle of a symmetric matrix, row by row, appended to packed.
+template <typename Matrix>
+void append_upper_triangle(std::vector<double>& packed, const Matrix& symmetric) {
+  for (Eigen::Index i = 0; i < symmetric.rows(); ++i) {
+    for (Eigen::Index j = i; j < symmetric.cols(); ++j) {
+      packed.push_back(symmetric(i, j));
+    }
+  }
+}
+
+// The symmetric matrix whose upper triangle starts at `packed` times each column of rhs.
+template <typename Rhs>
+Rhs symmetric_product(const double* packed, const Rhs& rhs) {
+  Rhs product = Rhs::Zero();
+  for (Eigen::Index i = 0; i < rhs.rows(); ++i) {
+    product.row(i) += *packed * rhs.row(i);
+    ++packed;
+    for (Eigen::Index j = i + 1; j < rhs.rows(); ++j, ++packed) {
+      product.row(i) += *packed * rhs.row(j);
+      product.row(j) += *packed * rhs.row(i);
+    }
+  }
+  return product;
+}
+
+// The inverse of the factored matrix, a column at a time (a solve of each unit column).
+template <typename Matrix>
+Matrix inverse_of(const Eigen::LDLT<Matrix>& factor) {
+  Matrix inverse;
+  for (Eigen::Index j = 0; j < inverse.cols(); ++j) {
+    inverse.col(j) = factor.solve(Matrix::Identity().col(j));
+  }
+  return inverse;
+}
+
+constexpr std::size_t packed_curvature_size = curvature_unknowns * (curvature_unknowns + 1) / 2;
+
+// Whether both fits of the patch are determined; if so their normal matrices' inverses are kept.
+bool determined(NodePatch& patch, const std::vector<ElementSamples>& samples) {
+  const NormalMatrices normal = normal_matrices(patch, samples);
+  const auto curvature = determined_factor(normal.curvature);
+  const auto shear = determined_factor(normal.shear);
+  if (!curvature || !shear) {
+    return false;
+  }
+  append_upper_triangle(patch.inverses, inverse_of(*curvature));
+  append_upper_triangle(patch.inverses, inverse_of(*shear));
+  return true;
+}
+
+// The patch of an interior node, from two rings out to as many as it takes to determine both fits.
+std::optional<NodePatch> node_patch(const PlateModel& model, const MeshTopology& topology, int node,
+                                    const std::vector<ElementSamples>& samples) {
   const PlanePoint origin{model.nodes[node].x, model.nodes[node].y};
   for (int rings = first_rings; rings <= last_rings; ++rings) {
-    if (auto fit = fitted_patch(origin, patch_elements(model, topology, node, rings), samples)) {
-      return fit;
+    const std::set<int> elements = patch_elements(model, topology, node, rings);
+    NodePatch patch{
+        origin, patch_size(origin, elements, samples), {elements.begin(), elements.end()}, {}};
+    if (determined(patch, samples)) {
+      return patch;
     }
   }
   return std::nullopt;
 }
 
+// The fitted polynomials of one patch: curvatures (κx, κy, κxy) and shear forces (Qx, Qy).
+struct PatchFit {
+  Eigen::Matrix<double, basis_size, 3> curvature;
+  Eigen::Matrix<double, basis_size, 2> shear;
+};
+
+PatchFit fitted_patch(const NodePatch& patch, const std::vector<ElementSamples>& samples,
+                      const std::vector<SampleValues>& values) {
+  Eigen::Matrix<double, curvature_unknowns, 1> curvature_rhs =
+      Eigen::Matrix<double, curvature_unknowns, 1>::Zero();
+  Eigen::Matrix<double, basis_size, 2> shear_rhs = Eigen::Matrix<double, basis_size, 2>::Zero();
+  for (const int e : patch.elements) {
+    for (int k = 0; k < 5; ++k) {
+      const CurvatureSample& s = samples[e].curvature[k];
+      const Basis b = basis_at(patch, s.at);
+      for (int c = 0; c < 3; ++c) {
+        curvature_rhs.segment<basis_size>(c * basis_size) +=
+            (s.weights(c) * values[e].curvature[k]) * b;
+      }
+    }
+    const Basis b = basis_at(patch, samples[e].centre);
+    shear_rhs.col(0) += values[e].qx * b;
+    shear_rhs.col(1) += values[e].qy * b;
+  }
+  PatchFit fit;
+  fit.curvature = symmetric_product(patch.inverses.data(), curvature_rhs).reshaped(basis_size, 3);
+  fit.shear = symmetric_product(patch.inverses.data() + packed_curvature_size, shear_rhs);
+  return fit;
+}
+
 // Moments (the rigidity times the curvatures) and shear forces of a fit at p, added to sum.
-void add_fit_value(Resultants& sum, const PatchFit& fit, PlanePoint p,
+void add_fit_value(Resultants& sum, const NodePatch& patch, const PatchFit& fit, PlanePoint p,
                    const Eigen::Matrix3d& rigidity) {
-  const Basis b = basis_at(fit, p);
+  const Basis b = basis_at(patch, p);
   const Eigen::Vector3d moments = rigidity * (fit.curvature.transpose() * b);
   const Eigen::Vector2d shear = fit.shear.transpose() * b;
   sum.moments.mx += moments(0);
@@ -255,16 +359,16 @@ void add_fit_value(Resultants& sum, const PatchFit& fit, PlanePoint p,
   sum.qy += shear(1);
 }
 
-// The fits that serve a node: its own, or else those of the fitted nodes of its elements.
+// The patches that serve a node: its own, or else those of the fitted nodes of its elements.
 std::vector<int> serving_nodes(const PlateModel& model, const MeshTopology& topology, int node,
-                               const std::vector<std::optional<PatchFit>>& fits) {
-  if (fits[node]) {
+                               const std::vector<std::optional<NodePatch>>& patches) {
+  if (patches[node]) {
     return {node};
   }
   std::set<int> serving;
   for (const int e : topology.node_elements[node]) {
     for (const int corner : model.elements[e].nodes) {
-      if (fits[corner - 1]) {
+      if (patches[corner - 1]) {
         serving.insert(corner - 1);
       }
     }
@@ -274,31 +378,58 @@ std::vector<int> serving_nodes(const PlateModel& model, const MeshTopology& topo
 
 }  // namespace
 
-std::vector<Resultants> recovered_nodal_resultants(const PlateModel& model,
-                                                   const LoadCaseResults& results) {
-  const Eigen::Matrix3d rigidity = bending_rigidity(model);
-  const Eigen::Matrix3d flexibility = rigidity.inverse();
-  std::vector<ElementSamples> samples;
-  for (std::size_t e = 0; e < model.elements.size(); ++e) {
-    samples.push_back(element_samples(model, model.elements[e], results.elements[e], flexibility));
+struct PatchGeometry {
+  Eigen::Matrix3d rigidity;
+  Eigen::Matrix3d flexibility;
+  std::vector<ElementSamples> samples;            // per element
+  std::vector<std::optional<NodePatch>> patches;  // per node, its own fitted patch if any
+  std::vector<std::vector<int>> serving;          // per node, the nodes whose patches serve it
+};
+
+PatchRecovery::PatchRecovery(const PlateModel& model) : model_(model) {
+  auto geometry = std::make_shared<PatchGeometry>();
+  geometry->rigidity = bending_rigidity(model);
+  geometry->flexibility = geometry->rigidity.inverse();
+  for (const PlateElement& element : model.elements) {
+    geometry->samples.push_back(element_samples(model, element));
   }
   const MeshTopology topology = mesh_topology(model);
-  std::vector<std::optional<PatchFit>> fits(model.nodes.size());
+  geometry->patches.resize(model.nodes.size());
   for (std::size_t n = 0; n < model.nodes.size(); ++n) {
     if (topology.interior[n] && !topology.held[n]) {
-      fits[n] = node_fit(model, topology, static_cast<int>(n), samples);
+      geometry->patches[n] = node_patch(model, topology, static_cast<int>(n), geometry->samples);
     }
   }
-  std::vector<Resultants> nodal = nodal_resultants(model, results);
   for (std::size_t n = 0; n < model.nodes.size(); ++n) {
-    const std::vector<int> serving = serving_nodes(model, topology, static_cast<int>(n), fits);
+    geometry->serving.push_back(
+        serving_nodes(model, topology, static_cast<int>(n), geometry->patches));
+  }
+  geometry_ = std::move(geometry);
+}
+
+std::vector<Resultants> PatchRecovery::recover(const LoadCaseResults& results) const {
+  const PatchGeometry& g = *geometry_;
+  std::vector<SampleValues> values;
+  values.reserve(g.samples.size());
+  for (std::size_t e = 0; e < g.samples.size(); ++e) {
+    values.push_back(sample_values(g.samples[e], results.elements[e], g.flexibility));
+  }
+  std::vector<std::optional<PatchFit>> fits(g.patches.size());
+  for (std::size_t n = 0; n < g.patches.size(); ++n) {
+    if (g.patches[n]) {
+      fits[n] = fitted_patch(*g.patches[n], g.samples, values);
+    }
+  }
+  std::vector<Resultants> nodal = nodal_resultants(model_, results);
+  for (std::size_t n = 0; n < nodal.size(); ++n) {
+    const std::vector<int>& serving = g.serving[n];
     if (serving.empty()) {
       continue;
     }
-    const PlanePoint at{model.nodes[n].x, model.nodes[n].y};
+    const PlanePoint at{model_.nodes[n].x, model_.nodes[n].y};
     Resultants sum;
     for (const int s : serving) {
-      add_fit_value(sum, *fits[s], at, rigidity);
+      add_fit_value(sum, *g.patches[s], *fits[s], at, g.rigidity);
     }
     const double count = static_cast<double>(serving.size());
     nodal[n] = {{sum.moments.mx / count, sum.moments.my / count, sum.moments.mxy / count},
@@ -306,6 +437,11 @@ std::vector<Resultants> recovered_nodal_resultants(const PlateModel& model,
                 sum.qy / count};
   }
   return nodal;
+}
+
+std::vector<Resultants> recovered_nodal_resultants(const PlateModel& model,
+                                                   const LoadCaseResults& results) {
+  return PatchRecovery(model).recover(results);
 }
 
 }  // namespace lajefem

@@ -17,6 +17,7 @@
 // so the moment's kink over an interior support is fitted from each side apart.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "analysis/analysis.hpp"
@@ -25,8 +26,26 @@
 
 namespace lajefem {
 
-// Per node, the recovered moments and shear forces. A node that no fitted patch serves (a mesh
-// too narrow for a quadratic) keeps the extrapolated and averaged value of nodal_resultants.
+struct PatchGeometry;
+
+// The patches of a model, chosen and checked once: the sample places and directions depend on the
+// mesh alone, so every load case and combination reuses them and only the values change. Built
+// for one model and used while that model lives.
+class PatchRecovery {
+ public:
+  explicit PatchRecovery(const PlateModel& model);
+
+  // Per node, the recovered moments and shear forces of `results`. A node that no fitted patch
+  // serves (a mesh too narrow for a quadratic) keeps the extrapolated and averaged value of
+  // nodal_resultants.
+  std::vector<Resultants> recover(const LoadCaseResults& results) const;
+
+ private:
+  const PlateModel& model_;
+  std::shared_ptr<const PatchGeometry> geometry_;
+};
+
+// The recovery of one result set on its own: PatchRecovery(model).recover(results).
 std::vector<Resultants> recovered_nodal_resultants(const PlateModel& model,
                                                    const LoadCaseResults& results);
 

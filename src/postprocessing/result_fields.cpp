@@ -205,13 +205,26 @@ std::string field_meaning(std::string_view name, WDirection direction) {
   return std::string(name);
 }
 
+NodalMethod::NodalMethod(const PlateModel& model, NodalRecovery recovery) : model_(model) {
+  if (recovery == NodalRecovery::patch) {
+    patch_.emplace(model);
+  }
+}
+
+std::vector<Resultants> NodalMethod::nodal(const LoadCaseResults& results) const {
+  return patch_ ? patch_->recover(results) : nodal_resultants(model_, results);
+}
+
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
                        WDirection direction, NodalRecovery recovery) {
+  return case_fields(model, results, direction, NodalMethod(model, recovery));
+}
+
+CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
+                       WDirection direction, const NodalMethod& method) {
   CaseFields fields;
   append_displacement_fields(fields, results);
-  const std::vector<Resultants> nodal = recovery == NodalRecovery::patch
-                                            ? recovered_nodal_resultants(model, results)
-                                            : nodal_resultants(model, results);
+  const std::vector<Resultants> nodal = method.nodal(results);
   append_resultant_fields(fields.nodes, nodal, false, false);
   append_design_fields(fields.nodes, nodal, direction);
   append_reaction_fields(fields.nodes, model.nodes.size(), results);
@@ -224,7 +237,12 @@ CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
 
 CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
                             std::size_t count, WDirection direction, NodalRecovery recovery) {
-  CaseFields fields = case_fields(model, results, direction, recovery);
+  return load_case_fields(model, results, c, count, direction, NodalMethod(model, recovery));
+}
+
+CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
+                            std::size_t count, WDirection direction, const NodalMethod& method) {
+  CaseFields fields = case_fields(model, results, direction, method);
   const std::string number = std::to_string(c + 1);
   fields.label = "case " + number;
   fields.tag = "case" + number;

@@ -3,6 +3,7 @@
 // nothing else.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "analysis/analysis.hpp"
 #include "model/plate_model.hpp"
 #include "postprocessing/design_moments.hpp"
+#include "postprocessing/nodal_values.hpp"
+#include "postprocessing/patch_recovery.hpp"
 
 namespace lajefem {
 
@@ -42,6 +45,20 @@ std::string field_meaning(std::string_view name, WDirection direction);
 // (nodal_resultants).
 enum class NodalRecovery { patch, extrapolate };
 
+// The chosen recovery prepared for a model once (the patches depend on the mesh alone), then used
+// for each of its result sets. Used while the model lives.
+class NodalMethod {
+ public:
+  NodalMethod(const PlateModel& model, NodalRecovery recovery);
+
+  // Per node, the moments and shear forces of `results` by the chosen recovery.
+  std::vector<Resultants> nodal(const LoadCaseResults& results) const;
+
+ private:
+  const PlateModel& model_;
+  std::optional<PatchRecovery> patch_;  // with NodalRecovery::patch
+};
+
 struct CaseFields {
   std::string label;    // "case 1", "ULS": names the set in summaries, tables and pages
   std::string tag;      // "case1", "ULS": the set's part of file names (NAME-case1-w.svg)
@@ -64,9 +81,13 @@ struct CaseFields {
 // The fields of `results`, unnamed. Values the program holds in single precision (results.single)
 // are marked as such; a combination's are all double.
 CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
+                       WDirection direction, const NodalMethod& method);
+CaseFields case_fields(const PlateModel& model, const LoadCaseResults& results,
                        WDirection direction, NodalRecovery recovery = NodalRecovery::patch);
 
 // The fields of load case c (0-based) of `count`, named "case 1", "case1", "1".
+CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
+                            std::size_t count, WDirection direction, const NodalMethod& method);
 CaseFields load_case_fields(const PlateModel& model, const LoadCaseResults& results, std::size_t c,
                             std::size_t count, WDirection direction,
                             NodalRecovery recovery = NodalRecovery::patch);

@@ -23,19 +23,19 @@ ResultSets result_sets(const PlateModel& model, const AnalysisResults& analysis,
                        const std::vector<Combination>& combinations, bool with_envelope,
                        WDirection direction, NodalRecovery recovery) {
   ResultSets result;
+  const NodalMethod method(model, recovery);
   const std::size_t case_count = analysis.cases.size();
   for (std::size_t c = 0; c < case_count; ++c) {
     result.sets.push_back(
-        load_case_fields(model, analysis.cases[c], c, case_count, direction, recovery));
+        load_case_fields(model, analysis.cases[c], c, case_count, direction, method));
   }
   std::vector<Envelope> parts;
   for (const Combination& combination : combinations) {
     if (has_pattern_terms(combination)) {
-      result.envelopes.push_back(
-          pattern_envelope(model, analysis, combination, direction, recovery));
+      result.envelopes.push_back(pattern_envelope(model, analysis, combination, direction, method));
       parts.push_back(result.envelopes.back());
     } else {
-      result.sets.push_back(combination_fields(model, analysis, combination, direction, recovery));
+      result.sets.push_back(combination_fields(model, analysis, combination, direction, method));
       parts.push_back(single_set_envelope(result.sets.back()));
     }
   }
