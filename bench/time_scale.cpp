@@ -132,8 +132,9 @@ int main(int argc, char** argv) {
   }
   start = Clock::now();
   std::vector<CaseFields> cases;
+  const NodalMethod method(model, NodalRecovery::patch);
   for (const LoadCaseResults& result : results->cases) {
-    cases.push_back(case_fields(model, result, WDirection::up));
+    cases.push_back(case_fields(model, result, WDirection::up, method));
   }
   const double fields_time = seconds_since(start);
   const double write_time =
