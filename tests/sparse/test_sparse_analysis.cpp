@@ -19,6 +19,7 @@
 #include "sparse/sparse_analysis.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "sparse/stiffness_pattern.hpp"
+#include "tests/common/data_files.hpp"
 #include "tests/common/plate_grid.hpp"
 #include "tests/common/temp_folder.hpp"
 
@@ -28,29 +29,10 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = AnalysisStop::Kind;
 
-// The data files to compare on: the examples, and the corpus's when it is at hand.
-std::vector<fs::path> data_files() {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(fs::path(LAJEFEM_SOURCE_DIR) / "examples")) {
-    const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file() && extension != ".msh" && extension != ".geo") {
-      files.push_back(entry.path());
-    }
-  }
-  const fs::path corpus = fs::path(LAJEFEM_REFERENCE_RUNS) / "corpus";
-  if (fs::is_directory(corpus)) {
-    for (const auto& entry : fs::directory_iterator(corpus)) {
-      files.push_back(entry.path() / (entry.path().filename().string() + ".dat"));
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 // The models the program's reader accepts.
 std::vector<std::pair<std::string, PlateModel>> readable_models() {
   std::vector<std::pair<std::string, PlateModel>> models;
-  for (const fs::path& file : data_files()) {
+  for (const fs::path& file : test::example_and_corpus_files()) {
     std::istringstream data(testing::read_file(file));
     ModelReading reading = read_plate_model(data);
     if (auto* model = std::get_if<PlateModel>(&reading)) {
