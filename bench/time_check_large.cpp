@@ -6,13 +6,12 @@
 // Measured on 2 cores shared with other work (load average 6), 316 × 316 (100,489 nodes):
 // mechanisms 22 s sound, 27 s on corner columns, 24 s without supports; the whole check 27 to
 // 58 s, peak 850 MiB. 120 × 120: mechanisms 1.1 to 5.3 s, check 2 to 5 s, peak 130 MiB.
-#include <sys/resource.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_clock.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_check.hpp"
 #include "tests/common/plate_grid.hpp"
@@ -20,17 +19,9 @@
 namespace {
 
 using namespace lajefem;
-using Clock = std::chrono::steady_clock;
-
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double peak_mebibytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
+using bench::Clock;
+using bench::peak_mebibytes;
+using bench::seconds_since;
 
 PlateModel with_w_supports(PlateModel model, int n, bool edges) {
   for (int j = 0; j <= n; ++j) {

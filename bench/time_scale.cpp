@@ -3,9 +3,7 @@
 // engine, the result fields and the export's writers, each phase timed, with the factorisation's
 // flop count and rate and the peak memory. Usage: time_scale N [vtu,svg,csv] [FOLDER]; e.g.
 // time_scale 316 vtu /tmp/scale. Also times the text and binary forms of one case's grid.
-#include <sys/resource.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "bench/bench_clock.hpp"
 #include "files/run_files.hpp"
 #include "meshing/model_loads.hpp"
 #include "meshing/plate_generator.hpp"
@@ -29,18 +28,10 @@
 namespace {
 
 using namespace lajefem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::peak_mebibytes;
+using bench::seconds_since;
 namespace fs = std::filesystem;
-
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double peak_mebibytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 PlateModel generated_square(int nodes_per_side) {
   meshing::PlateRequest request;

@@ -2,15 +2,14 @@
 // 10 m square, 10 mm thick: t/a = 0.001) under four load cases, phase by phase, with the peak
 // memory of the process, and sets the centre deflection against Navier's series for a thin plate
 // (w = 0.00406235 q a⁴ / D). Usage: time_sparse N [N...], e.g. time_sparse 100 200 316.
-#include <sys/resource.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <variant>
 #include <vector>
 
+#include "bench/bench_clock.hpp"
 #include "sparse/cholmod_factor.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "sparse/sparse_assembly.hpp"
@@ -20,20 +19,12 @@
 namespace {
 
 using namespace lajefem;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::peak_mebibytes;
+using bench::seconds_since;
 
 constexpr float side = 10.0f;       // m
 constexpr float thickness = 0.01f;  // m
-
-double seconds_since(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double peak_mebibytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 void time_plate(int n) {
   const PlateModel model = test::hard_supported_square(n, side, thickness, 4);

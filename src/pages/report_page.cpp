@@ -468,6 +468,27 @@ void write_envelope_section(std::ostream& out, const PlateModel& model, const Re
 
 }  // namespace
 
+// The totals across the cuts asked for, as NAME-sections.csv gives them.
+void write_sections_section(std::ostream& out, const std::vector<SectionTotal>& sections) {
+  if (sections.empty()) {
+    return;
+  }
+  out << "<h2>Sections</h2>\n<p class=\"note\">Totals carried across each cut: on a grid line "
+         "from the element nodal forces (statics holds exactly), through elements from their own "
+         "moments and shear forces.</p>\n<table>\n"
+      << header_row({"cut", "strip from (m)", "strip to (m)", "case", "method",
+                     "moment (kN\u00b7m)", "twisting (kN\u00b7m)", "shear (kN)"});
+  for (const SectionTotal& total : sections) {
+    out << row_of(
+        {text_cell(cut_name(total.axis, total.at)), number_cell(double_text(total.strip.from)),
+         number_cell(double_text(total.strip.to)), text_cell(std::to_string(total.load_case)),
+         text_cell(total.grid_line ? "nodal forces" : "element values"),
+         number_cell(double_text(total.moment)), number_cell(double_text(total.twisting)),
+         number_cell(double_text(total.shear))});
+  }
+  out << "</table>\n";
+}
+
 void write_report_page(std::ostream& out, const PlateModel& model, const ReportPage& page) {
   const std::string title = title_of(model, page.name);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -491,6 +512,7 @@ void write_report_page(std::ostream& out, const PlateModel& model, const ReportP
   for (const Envelope* envelope : page.envelopes) {
     write_envelope_section(out, model, page, *envelope);
   }
+  write_sections_section(out, page.sections);
   out << "</body>\n</html>\n";
 }
 

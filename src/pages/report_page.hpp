@@ -14,6 +14,7 @@
 #include "postprocessing/envelopes.hpp"
 #include "postprocessing/reinforcement.hpp"
 #include "postprocessing/result_fields.hpp"
+#include "postprocessing/section_totals.hpp"
 
 namespace lajefem {
 
@@ -32,6 +33,7 @@ struct ReportPage {
   std::vector<const Envelope*> envelopes;  // each with its table NAME-TAG.csv
   std::optional<ReinforcementParameters> reinforcement;
   Findings findings;
+  std::vector<SectionTotal> sections;  // the rows of NAME-sections.csv, when cuts are asked for
   std::string warning;  // shown as a red banner at the top and on every map when not empty
 };
 

@@ -529,6 +529,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   std::optional<ReportPage> page;
   if (options.html) {
     page = report_page(model, sets, options, banner);
+    page->sections = sections;
     files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
                        write_report_page(out, model, page);
                      }});

@@ -205,7 +205,7 @@ void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice) {
 }
 
 std::optional<StoreLimitBreach> allowed_breach(const PlateModel& model, bool large,
-                                                   const BreachAdvice& advice) {
+                                               const BreachAdvice& advice) {
   const auto breach = store_limit_breach(model);
   if (!breach || large) {
     return breach;

@@ -12,9 +12,9 @@
 
 #include "files/run_files.hpp"
 #include "meshing/data_file_writer.hpp"
-#include "model/store_limits.hpp"
 #include "meshing/model_loads.hpp"
 #include "model/plate_model.hpp"
+#include "model/store_limits.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
 #include "tools/tool_commands.hpp"
@@ -61,7 +61,7 @@ void reject_beyond_limits(const PlateModel& model, const BreachAdvice& advice = 
 // The limit a model goes beyond when large allows it (none within the limits); without large,
 // the refusal of reject_beyond_limits.
 std::optional<StoreLimitBreach> allowed_breach(const PlateModel& model, bool large,
-                                                   const BreachAdvice& advice = nullptr);
+                                               const BreachAdvice& advice = nullptr);
 
 // What a refusal for the limits ends with: " (or give --large to write it all the same: ...)".
 std::string large_option_advice();

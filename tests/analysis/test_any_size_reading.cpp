@@ -12,6 +12,7 @@
 
 #include "analysis/analysis.hpp"
 #include "model/material_rule.hpp"
+#include "tests/common/data_files.hpp"
 #include "tests/common/temp_folder.hpp"
 #include "tests/model/example_data.hpp"
 
@@ -19,24 +20,6 @@ namespace lajefem {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<fs::path> data_files() {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(fs::path(LAJEFEM_SOURCE_DIR) / "examples")) {
-    const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file() && extension != ".msh" && extension != ".geo") {
-      files.push_back(entry.path());
-    }
-  }
-  const fs::path corpus = fs::path(LAJEFEM_REFERENCE_RUNS) / "corpus";
-  if (fs::is_directory(corpus)) {
-    for (const auto& entry : fs::directory_iterator(corpus)) {
-      files.push_back(entry.path() / (entry.path().filename().string() + ".dat"));
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 bool starts_with(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -145,7 +128,7 @@ TEST(AnySizeReading, AgreesWithTheProgramOnEveryDataFile) {
   int models = 0;
   int errors = 0;
   int past_limits = 0;
-  for (const fs::path& file : data_files()) {
+  for (const fs::path& file : test::example_and_corpus_files()) {
     switch (compare_readers(testing::read_file(file), file.filename().string())) {
       case Outcome::same_model:
         ++models;

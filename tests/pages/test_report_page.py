@@ -251,5 +251,27 @@ class ReinforcementColumns(unittest.TestCase):
             self.assertFalse(os.path.exists(out), option)
 
 
+class SectionsOnThePage(unittest.TestCase):
+    def test_section_rows_are_those_of_the_table(self):
+        with tempfile.TemporaryDirectory() as folder:
+            run = export(ENCASTRADA, "-o", folder, "--only", "csv", "--section", "x=3",
+                         "--section", "y=1", "--strip", "0:3", "--html")
+            self.assertEqual(run.returncode, 0, run.stderr)
+            with open(os.path.join(folder, "encastrada.html"), encoding="utf-8") as page:
+                text = page.read()
+            table = text[text.index("<h2>Sections</h2>"):]
+            table = table[:table.index("</table>")]
+            shown = [re.findall(r"<td[^>]*>([^<]*)</td>", row)
+                     for row in table.split("<tr>")[2:]]
+            with open(os.path.join(folder, "encastrada-sections.csv"), newline="") as csv_file:
+                rows = list(csv.DictReader(csv_file))
+            self.assertEqual(len(shown), len(rows))
+            self.assertEqual(len(rows), 4)  # two cuts, two load cases
+            for cells, row in zip(shown, rows):
+                self.assertEqual(cells[1:], [row["strip_from"], row["strip_to"], row["case"],
+                                             row["method"], row["moment_kNm"],
+                                             row["twisting_kNm"], row["shear_kN"]])
+
+
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -19,6 +19,7 @@
 #include "sparse/sparse_analysis.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "sparse/stiffness_pattern.hpp"
+#include "tests/common/data_files.hpp"
 #include "tests/common/plate_grid.hpp"
 #include "tests/common/temp_folder.hpp"
 
@@ -28,29 +29,10 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = AnalysisStop::Kind;
 
-// The data files to compare on: the examples, and the corpus's when it is at hand.
-std::vector<fs::path> data_files() {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(fs::path(LAJEFEM_SOURCE_DIR) / "examples")) {
-    const std::string extension = entry.path().extension().string();
-    if (entry.is_regular_file() && extension != ".msh" && extension != ".geo") {
-      files.push_back(entry.path());
-    }
-  }
-  const fs::path corpus = fs::path(LAJEFEM_REFERENCE_RUNS) / "corpus";
-  if (fs::is_directory(corpus)) {
-    for (const auto& entry : fs::directory_iterator(corpus)) {
-      files.push_back(entry.path() / (entry.path().filename().string() + ".dat"));
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 // The models the program's reader accepts.
 std::vector<std::pair<std::string, PlateModel>> readable_models() {
   std::vector<std::pair<std::string, PlateModel>> models;
-  for (const fs::path& file : data_files()) {
+  for (const fs::path& file : test::example_and_corpus_files()) {
     std::istringstream data(testing::read_file(file));
     ModelReading reading = read_plate_model(data);
     if (auto* model = std::get_if<PlateModel>(&reading)) {
@@ -346,6 +328,29 @@ TEST(SparseAnalysis, ThinSquareMeetsNaviersSeries) {
     reactions += reaction.force_w;
   }
   EXPECT_NEAR(reactions, 100.0, 100.0 * 1e-5);  // 1 kN/m² over 100 m², upwards
+}
+
+// At 10⁵ nodes (317 × 317, four load cases of 1 to 4 kN/m² over 100 m²) the reactions of every
+// case carry its whole load, and the support moments of every case balance the load's moment
+// about the plate's centre lines (zero, by symmetry, summed with the reactions' lever arms).
+TEST(SparseAnalysis, ReactionsBalanceTheLoadsAtAHundredThousandNodes) {
+  const PlateModel model = test::hard_supported_square(316, 10.0f, 0.2f, 4);
+  ASSERT_GE(model.nodes.size(), 100000u);
+  const AnalysisOutcome outcome = sparse::analyse_plate_model_sparse(model);
+  const auto& results = std::get<AnalysisResults>(outcome);
+  for (std::size_t c = 0; c < results.cases.size(); ++c) {
+    double force = 0;
+    double moment_about_x5 = 0;
+    for (std::size_t s = 0; s < results.cases[c].supports.size(); ++s) {
+      const SupportReaction& reaction = results.cases[c].supports[s];
+      const PlateNode& node = model.nodes[static_cast<std::size_t>(reaction.node - 1)];
+      force += reaction.force_w;
+      moment_about_x5 += reaction.force_w * (node.x - 5.0);
+    }
+    const double load = 100.0 * static_cast<double>(c + 1);
+    EXPECT_NEAR(force, load, load * 1e-6) << "case " << c + 1;
+    EXPECT_NEAR(moment_about_x5, 0.0, load * 1e-6) << "case " << c + 1;
+  }
 }
 
 // A model that can move without resistance is not positive definite: the factorisation says where.
