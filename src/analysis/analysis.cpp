@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 
 #include "element/element_loop.hpp"
 #include "element/geometry_tables.hpp"
@@ -303,6 +304,9 @@ ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::
 }
 
 std::vector<int> elements_of_invalid_geometry(const PlateModel& model) {
+  if (store_capacity_stop(model)) {
+    throw std::invalid_argument("elements_of_invalid_geometry: the model does not fit the store");
+  }
   const auto store = make_model_store();
   load_model_into_store(model, *store);
   gather_element_coordinates(*store);

@@ -85,7 +85,8 @@ ModelReading read_plate_model_as_run(std::istream& data, const std::filesystem::
                                      const std::string& data_name);
 
 // Elements (1-based) whose Jacobian determinant is not positive at a Gauss point or at the
-// centre: the element loop stops at the first of them. For a model within the program's limits.
+// centre: the element loop stops at the first of them. For a model within the
+// program's limits (std::invalid_argument otherwise: the store cannot hold it).
 std::vector<int> elements_of_invalid_geometry(const PlateModel& model);
 
 // Analyses a model by the program's steps. A model beyond the store's counts (store_limit_breach)

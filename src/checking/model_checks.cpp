@@ -217,8 +217,7 @@ void check_overlaps(const PlateModel& model, const std::vector<ElementShape>& sh
 // Elements whose Jacobian is not positive at a sampling point: the program's own test within the
 // store's limits, the same kernel element by element beyond them.
 std::vector<int> refused_elements(const PlateModel& model) {
-  if (model.nodes.size() <= static_cast<std::size_t>(limits::max_nodes) &&
-      model.elements.size() <= static_cast<std::size_t>(limits::max_elements)) {
+  if (!store_limit_breach(model)) {
     return elements_of_invalid_geometry(model);
   }
   std::vector<int> refused;
