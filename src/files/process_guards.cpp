@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
@@ -36,6 +37,11 @@ struct GuardedFolder {
 
 GuardedFolder guarded_folder;
 
+// The thread that set the handler up: the only one that holds signals (SignalsHeld) and the only
+// one that cleans up. A signal sent to the process goes to any thread that does not block it, so
+// while this one holds them it lands on another (a BLAS worker, say).
+volatile pid_t cleaning_thread = 0;
+
 // SIGINT, SIGTERM and SIGHUP.
 sigset_t cleaned_up_signals() {
   sigset_t signals;
@@ -47,6 +53,15 @@ sigset_t cleaned_up_signals() {
 }
 
 extern "C" void remove_names_and_end(int signal_number) {
+  if (gettid() != cleaning_thread) {
+    // Passed on to the cleaning thread, where it waits while that thread holds signals: cleaning
+    // up here would run beside the files being put in place.
+    syscall(SYS_tgkill, getpid(), cleaning_thread, signal_number);
+    return;
+  }
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigaction(signal_number, &default_action, nullptr);
   for (const GuardedName& guarded : guarded_names) {
     if (guarded.held != 0) {
       unlink(guarded.name.data());
@@ -59,8 +74,8 @@ extern "C" void remove_names_and_end(int signal_number) {
     }
     rmdir(guarded_folder.name.data());
   }
-  // SA_RESETHAND has restored the default action; the signal, blocked while this handler runs,
-  // ends the program as soon as the handler returns.
+  // The default action is back; the signal, blocked while this handler runs, ends the program as
+  // soon as the handler returns.
   raise(signal_number);
 }
 
@@ -78,8 +93,8 @@ void open_closed_standard_descriptors() {
 void clean_up_on_signals() {
   struct sigaction action {};
   action.sa_handler = remove_names_and_end;
-  action.sa_flags = SA_RESETHAND;
   action.sa_mask = cleaned_up_signals();
+  cleaning_thread = gettid();
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction previous {};
     sigaction(signal_number, nullptr, &previous);

@@ -14,7 +14,8 @@ namespace lajefem {
 void open_closed_standard_descriptors();
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary names held at that moment and then end
-// the program by the signal's default action, so that the parent still sees the signal.
+// the program by the signal's default action, so that the parent still sees the signal. The
+// calling thread does that work; a signal that lands on any other thread is passed on to it.
 void clean_up_on_signals();
 
 // Holds back SIGINT, SIGTERM and SIGHUP while it lives, around the few system calls during which

@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "files/process_guards.hpp"
 #include "tests/common/temp_folder.hpp"
@@ -88,21 +90,30 @@ TEST(SignalGuards, IgnoredSignalStaysIgnoredAndEndedGuardsRemoveNothing) {
   EXPECT_TRUE(fs::exists(released.path()));
 }
 
+// With a second thread (as the BLAS library starts one), a signal sent to the process while the
+// first one holds signals lands on the second: it must still wait for the hold to end.
 TEST(SignalGuards, HeldSignalArrivesWhenTheHoldEnds) {
-  const TemporaryFile file;
-  const int wait_status = in_child([&] {
-    clean_up_on_signals();
-    const TemporaryNameGuard guard(file.path());
-    {
-      const SignalsHeld held;
-      raise(SIGINT);
-      std::ofstream(file.marker()) << "still running\n";
-    }
-    _exit(3);  // not reached: the signal ends the process when the hold ends
-  });
-  EXPECT_TRUE(ended_by(wait_status, SIGINT)) << wait_status;
-  EXPECT_TRUE(fs::exists(file.marker()));
-  EXPECT_FALSE(fs::exists(file.path()));
+  for (const bool second_thread : {false, true}) {
+    const TemporaryFile file;
+    const int wait_status = in_child([&] {
+      clean_up_on_signals();
+      const TemporaryNameGuard guard(file.path());
+      std::thread idle;
+      if (second_thread) {
+        idle = std::thread([] { pause(); });
+      }
+      {
+        const SignalsHeld held;
+        kill(getpid(), SIGINT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::ofstream(file.marker()) << "still running\n";
+      }
+      _exit(3);  // not reached: the signal ends the process when the hold ends
+    });
+    EXPECT_TRUE(ended_by(wait_status, SIGINT)) << second_thread << " " << wait_status;
+    EXPECT_TRUE(fs::exists(file.marker())) << second_thread;
+    EXPECT_FALSE(fs::exists(file.path())) << second_thread;
+  }
 }
 
 // A log opened while descriptor 1 is closed would receive what the program writes to the console.
