@@ -7,6 +7,7 @@
 #include "results/element_results.hpp"
 #include "results/load_vectors.hpp"
 #include "sparse/cholmod_factor.hpp"
+#include "sparse/parallel_tasks.hpp"
 #include "sparse/sparse_assembly.hpp"
 #include "sparse/stiffness_pattern.hpp"
 
@@ -75,9 +76,17 @@ AnalysisResults results_of(const PlateModel& model, const LoadColumns& loads,
       results.cases[c].nodes.push_back({u[3 * node], u[3 * node + 1], u[3 * node + 2]});
     }
   }
-  std::vector<double> element_forces(n * cases, 0.0);
+  // Each element's resultants and forces on its own thread; the forces are then summed into
+  // the nodes element by element, in the order the serial sum takes.
+  const std::size_t element_count = model.elements.size();
+  for (LoadCaseResults& case_results : results.cases) {
+    case_results.elements.resize(element_count);
+  }
+  constexpr auto dofs = static_cast<std::size_t>(element_dofs);
+  std::vector<double> forces_of_elements(element_count * cases * dofs);
   const MaterialRigidity material = model_material(model);
-  for (const PlateElement& element : model.elements) {
+  run_in_parallel(element_count, [&](std::size_t e) {
+    const PlateElement& element = model.elements[e];
     const ElementMatrices matrices = element_matrices(model, material, element);
     const ElementEquations equations = element_equations(element.nodes);
     for (std::size_t c = 0; c < cases; ++c) {
@@ -87,19 +96,29 @@ AnalysisResults results_of(const PlateModel& model, const LoadColumns& loads,
         ue(r) = u[equations[static_cast<std::size_t>(r - 1)] - 1];
       }
       const StressResultants s = stress_resultants(matrices.stress_matrix, ue);
-      ElementResultants resultants;
+      ElementResultants& resultants = results.cases[c].elements[e];
       for (std::size_t p = 0; p < 4; ++p) {
         const int row = 5 * static_cast<int>(p);
         resultants.points[p] = {s(row + 1), s(row + 2), s(row + 3), s(row + 4), s(row + 5)};
       }
-      results.cases[c].elements.push_back(resultants);
-      double* forces = element_forces.data() + c * n;
+      double* forces = forces_of_elements.data() + (e * cases + c) * dofs;
       for (int r = 1; r <= element_dofs; ++r) {
         double sum = 0.0;
         for (int k = 1; k <= element_dofs; ++k) {
           sum += matrices.stiffness(r, k) * ue(k);
         }
-        forces[equations[static_cast<std::size_t>(r - 1)] - 1] += sum;
+        forces[r - 1] = sum;
+      }
+    }
+  });
+  std::vector<double> element_forces(n * cases, 0.0);
+  for (std::size_t e = 0; e < element_count; ++e) {
+    const ElementEquations equations = element_equations(model.elements[e].nodes);
+    for (std::size_t c = 0; c < cases; ++c) {
+      const double* from = forces_of_elements.data() + (e * cases + c) * dofs;
+      double* forces = element_forces.data() + c * n;
+      for (int r = 1; r <= element_dofs; ++r) {
+        forces[equations[static_cast<std::size_t>(r - 1)] - 1] += from[r - 1];
       }
     }
   }
