@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "element/plate_element.hpp"
+#include "sparse/parallel_tasks.hpp"
 
 namespace lajefem {
 
@@ -394,16 +395,17 @@ PatchRecovery::PatchRecovery(const PlateModel& model) : model_(model) {
     geometry->samples.push_back(element_samples(model, element));
   }
   const MeshTopology topology = mesh_topology(model);
-  geometry->patches.resize(model.nodes.size());
-  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+  const std::size_t count = model.nodes.size();
+  geometry->patches.resize(count);
+  run_in_parallel(count, [&](std::size_t n) {
     if (topology.interior[n] && !topology.held[n]) {
       geometry->patches[n] = node_patch(model, topology, static_cast<int>(n), geometry->samples);
     }
-  }
-  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
-    geometry->serving.push_back(
-        serving_nodes(model, topology, static_cast<int>(n), geometry->patches));
-  }
+  });
+  geometry->serving.resize(count);
+  run_in_parallel(count, [&](std::size_t n) {
+    geometry->serving[n] = serving_nodes(model, topology, static_cast<int>(n), geometry->patches);
+  });
   geometry_ = std::move(geometry);
 }
 

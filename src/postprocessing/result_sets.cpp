@@ -1,5 +1,10 @@
 #include "postprocessing/result_sets.hpp"
 
+#include <optional>
+#include <utility>
+
+#include "sparse/parallel_tasks.hpp"
+
 namespace lajefem {
 
 namespace {
@@ -22,20 +27,34 @@ std::string envelope_heading(const std::vector<Combination>& combinations, std::
 ResultSets result_sets(const PlateModel& model, const AnalysisResults& analysis,
                        const std::vector<Combination>& combinations, bool with_envelope,
                        WDirection direction, NodalRecovery recovery) {
-  ResultSets result;
   const NodalMethod method(model, recovery);
   const std::size_t case_count = analysis.cases.size();
-  for (std::size_t c = 0; c < case_count; ++c) {
-    result.sets.push_back(
-        load_case_fields(model, analysis.cases[c], c, case_count, direction, method));
-  }
-  std::vector<Envelope> parts;
-  for (const Combination& combination : combinations) {
+  // Every load case and combination on its own, spread over the cores.
+  std::vector<CaseFields> case_sets(case_count);
+  std::vector<std::optional<CaseFields>> combined(combinations.size());
+  std::vector<std::optional<Envelope>> patterned(combinations.size());
+  run_in_parallel(case_count + combinations.size(), [&](std::size_t k) {
+    if (k < case_count) {
+      case_sets[k] = load_case_fields(model, analysis.cases[k], k, case_count, direction, method);
+      return;
+    }
+    const Combination& combination = combinations[k - case_count];
     if (has_pattern_terms(combination)) {
-      result.envelopes.push_back(pattern_envelope(model, analysis, combination, direction, method));
+      patterned[k - case_count] = pattern_envelope(model, analysis, combination, direction, method);
+    } else {
+      combined[k - case_count] =
+          combination_fields(model, analysis, combination, direction, method);
+    }
+  });
+  ResultSets result;
+  result.sets = std::move(case_sets);
+  std::vector<Envelope> parts;
+  for (std::size_t k = 0; k < combinations.size(); ++k) {
+    if (patterned[k]) {
+      result.envelopes.push_back(std::move(*patterned[k]));
       parts.push_back(result.envelopes.back());
     } else {
-      result.sets.push_back(combination_fields(model, analysis, combination, direction, method));
+      result.sets.push_back(std::move(*combined[k]));
       parts.push_back(single_set_envelope(result.sets.back()));
     }
   }
