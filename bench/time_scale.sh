@@ -16,10 +16,6 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DLAJEFEM_BENCHMARKS=ON >/d
 cmake --build build-bench -j2 --target lajefem-tools time_scale dgemm_rate >/dev/null
 bench=build-bench/bench
 tools=build-bench/src/tools/lajefem-tools
-# CHOLMOD's OpenMP threads otherwise spin between their loops on the cores that OpenBLAS's
-# threads need: on a busy two-core machine the factorisation at 2 x 10^5 nodes ran at 6-11
-# GFLOP/s with spinning threads, 14-16 with sleeping ones. LAJEFEM_SPIN=1 keeps the default.
-[ "${LAJEFEM_SPIN:-0}" = 1 ] || export OMP_WAIT_POLICY=passive
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
