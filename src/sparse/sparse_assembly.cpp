@@ -1,9 +1,11 @@
 #include "sparse/sparse_assembly.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "element/point_jacobian.hpp"
 #include "model/material_rule.hpp"
+#include "sparse/parallel_tasks.hpp"
 
 namespace lajefem::sparse {
 
@@ -11,6 +13,8 @@ namespace {
 
 constexpr int plate_element_type = 1;
 constexpr double least_diagonal = 0.1;
+// The elements whose matrices are formed together, on every core, before they are added.
+constexpr std::size_t assembly_block = 4096;
 
 // (node 0-based, freedom 0..2) of element freedom r (1-based).
 struct NodeFreedom {
@@ -95,11 +99,22 @@ ElementMatrices element_matrices(const PlateModel& model, const MaterialRigidity
   return plate_element_matrices(sampling_tables(), material, x, y);
 }
 
+// The element matrices are formed a block at a time on every core and added one element after
+// another in the model's order: the sums are those of the serial loop, and the block bounds the
+// memory the matrices take.
 std::vector<double> assembled_stiffness(const PlateModel& model, const StiffnessPattern& pattern) {
   std::vector<double> values(pattern.rows.size(), 0.0);
   const MaterialRigidity material = model_material(model);
-  for (const PlateElement& element : model.elements) {
-    add_element(element, element_matrices(model, material, element), pattern, values);
+  const std::size_t element_count = model.elements.size();
+  std::vector<ElementMatrices> block(std::min(assembly_block, element_count));
+  for (std::size_t first = 0; first < element_count; first += assembly_block) {
+    const std::size_t count = std::min(assembly_block, element_count - first);
+    run_in_parallel(count, [&](std::size_t k) {
+      block[k] = element_matrices(model, material, model.elements[first + k]);
+    });
+    for (std::size_t k = 0; k < count; ++k) {
+      add_element(model.elements[first + k], block[k], pattern, values);
+    }
   }
   add_springs(model, pattern, values);
   return values;
