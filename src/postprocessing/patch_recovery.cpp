@@ -277,14 +277,10 @@ Rhs symmetric_product(const double* packed, const Rhs& rhs) {
   return product;
 }
 
-// The inverse of the factored matrix, a column at a time (a solve of each unit column).
+// The inverse of the factored matrix: one solve of the identity, all columns together.
 template <typename Matrix>
 Matrix inverse_of(const Eigen::LDLT<Matrix>& factor) {
-  Matrix inverse;
-  for (Eigen::Index j = 0; j < inverse.cols(); ++j) {
-    inverse.col(j) = factor.solve(Matrix::Identity().col(j));
-  }
-  return inverse;
+  return factor.solve(Matrix::Identity());
 }
 
 constexpr std::size_t packed_curvature_size = curvature_unknowns * (curvature_unknowns + 1) / 2;
