@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -60,6 +61,9 @@ struct LoadCaseResults {
   // True for the program's own results, whose resultants, reactions and w it holds in single
   // precision; false for sums formed in double (a combination of load cases).
   bool single = true;
+  // ½·uᵀ·K·u (kN·m), the energy the deflection stores in the elements and springs, where the
+  // engine has it from its element forces (the sparse engine); none otherwise.
+  std::optional<double> stored_energy;
 };
 
 struct AnalysisResults {

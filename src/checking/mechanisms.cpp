@@ -241,6 +241,12 @@ std::string explain_soft_spurious(const PlateModel& model) {
 }
 
 double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {
+  // The sparse engine gives each case's stored energy: no stiffness to form again.
+  if (!results.cases.empty() &&
+      std::all_of(results.cases.begin(), results.cases.end(),
+                  [](const LoadCaseResults& c) { return c.stored_energy.has_value(); })) {
+    return solution_pattern_ratio(model, results);
+  }
   const ModelStiffness stiffness = model_stiffness_any_size(model);
   if (stiffness.sparse) {
     return solution_pattern_ratio(model, *stiffness.sparse, results);

@@ -154,7 +154,8 @@ std::optional<SoftPattern> measured_pattern(const PlateModel& model, const Plate
   return SoftPattern{pattern / energy, std::move(deflection)};
 }
 
-// The largest measure over the load cases, each on its own core, with `twice_energy(u)` = uᵀ·K·u.
+// The largest measure over the load cases, each on its own core, with `twice_energy(c, u)` =
+// uᵀ·K·u for case c.
 template <typename TwiceEnergy>
 double largest_case_ratio(const PlateModel& model, const AnalysisResults& results,
                           const TwiceEnergy& twice_energy) {
@@ -170,7 +171,7 @@ double largest_case_ratio(const PlateModel& model, const AnalysisResults& result
       u[3 * node + 2] = load_case.nodes[node].theta_y;
       w[node + 1] = load_case.nodes[node].w;
     }
-    const double twice = twice_energy(u);
+    const double twice = twice_energy(c, u);
     if (twice > 0) {
       ratios[c] = 2 * pattern_energy(model, away, w) / twice;
     }
@@ -233,7 +234,7 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
 double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
                               const AnalysisResults& results) {
   const std::size_t n = 3 * model.nodes.size();
-  return largest_case_ratio(model, results, [&](const std::vector<double>& u) {
+  return largest_case_ratio(model, results, [&](std::size_t, const std::vector<double>& u) {
     double twice_energy = 0;
     for (std::size_t i = 0; i < n; ++i) {
       for (std::size_t j = 0; j < n; ++j) {
@@ -246,8 +247,14 @@ double solution_pattern_ratio(const PlateModel& model, const std::vector<double>
 
 double solution_pattern_ratio(const PlateModel& model, const UpperMatrix& stiffness,
                               const AnalysisResults& results) {
-  return largest_case_ratio(model, results, [&](const std::vector<double>& u) {
+  return largest_case_ratio(model, results, [&](std::size_t, const std::vector<double>& u) {
     return quadratic_form(stiffness, VectorXd::Map(u.data(), static_cast<Eigen::Index>(u.size())));
+  });
+}
+
+double solution_pattern_ratio(const PlateModel& model, const AnalysisResults& results) {
+  return largest_case_ratio(model, results, [&](std::size_t c, const std::vector<double>&) {
+    return 2 * results.cases[c].stored_energy.value_or(0.0);
   });
 }
 

@@ -71,5 +71,7 @@ double solution_pattern_ratio(const PlateModel& model, const std::vector<double>
                               const AnalysisResults& results);
 double solution_pattern_ratio(const PlateModel& model, const UpperMatrix& stiffness,
                               const AnalysisResults& results);
+// The same from the energies stored with the results (every case's stored_energy).
+double solution_pattern_ratio(const PlateModel& model, const AnalysisResults& results);
 
 }  // namespace lajefem

@@ -1,5 +1,6 @@
 #include "sparse/sparse_analysis.hpp"
 
+#include <array>
 #include <optional>
 
 #include "element/plate_element.hpp"
@@ -59,6 +60,24 @@ std::optional<AnalysisStop> form_loads(const PlateModel& model, LoadColumns& loa
     }
   }
   return std::nullopt;
+}
+
+// ½·uᵀ·K·u from the elements' forces K_e·u_e summed at each equation, with the springs' share.
+double stored_energy(const PlateModel& model, const double* u, const double* element_forces) {
+  const std::size_t n = 3 * model.nodes.size();
+  double twice = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    twice += u[i] * element_forces[i];
+  }
+  for (const PlateSupport& support : model.supports) {
+    const std::array<float, 3> springs{support.spring_w, support.spring_theta_x,
+                                       support.spring_theta_y};
+    for (int d = 0; d < 3; ++d) {
+      const double held = u[3 * static_cast<std::size_t>(support.node - 1) + d];
+      twice += static_cast<double>(springs[static_cast<std::size_t>(d)]) * 1000000.0 * held * held;
+    }
+  }
+  return twice / 2;
 }
 
 // Nodal displacements, element resultants and support reactions of every case from the solved
@@ -121,6 +140,10 @@ AnalysisResults results_of(const PlateModel& model, const LoadColumns& loads,
         forces[equations[static_cast<std::size_t>(r - 1)] - 1] += from[r - 1];
       }
     }
+  }
+  for (std::size_t c = 0; c < cases; ++c) {
+    results.cases[c].stored_energy =
+        stored_energy(model, displacements.data() + c * n, element_forces.data() + c * n);
   }
   for (std::size_t c = 0; c < cases; ++c) {
     const double* forces = element_forces.data() + c * n;

@@ -308,6 +308,41 @@ TEST(SparseAnalysis, AgreesWithTheProgramsSteps) {
   }
 }
 
+// The energy stored with each case's results is ½·uᵀ·K·u of the assembled stiffness with its
+// springs, to round-off of the terms summed (the soft-pattern measure divides by it).
+TEST(SparseAnalysis, StoredEnergyIsTheQuadraticFormOfTheStiffness) {
+  int compared = 0;
+  for (const auto& [name, model] : readable_models()) {
+    const AnalysisOutcome outcome = sparse::analyse_plate_model_sparse(model);
+    const auto* results = std::get_if<AnalysisResults>(&outcome);
+    if (results == nullptr) {
+      continue;
+    }
+    const sparse::StiffnessPattern pattern = sparse::stiffness_pattern(model);
+    const std::vector<double> values = sparse::assembled_stiffness(model, pattern);
+    for (const LoadCaseResults& load_case : results->cases) {
+      std::vector<double> u;
+      for (const NodeDisplacement& d : load_case.nodes) {
+        u.insert(u.end(), {d.w, d.theta_x, d.theta_y});
+      }
+      double twice = 0;
+      double magnitude = 0;
+      for (std::int64_t j = 0; j < pattern.equations; ++j) {
+        for (std::int64_t k = pattern.column_starts[j]; k < pattern.column_starts[j + 1]; ++k) {
+          const std::int64_t i = pattern.rows[k];
+          const double term = (i == j ? 1.0 : 2.0) * u[i] * values[k] * u[j];
+          twice += term;
+          magnitude += std::fabs(term);
+        }
+      }
+      ASSERT_TRUE(load_case.stored_energy.has_value()) << name;
+      EXPECT_NEAR(*load_case.stored_energy, twice / 2, 1e-9 * magnitude) << name;
+      ++compared;
+    }
+  }
+  EXPECT_GE(compared, 100);
+}
+
 // A thin square (t/a = 0.001) held on its edges against w and the slope along them: the centre
 // deflection of thin-plate theory, Navier's series 0.00406235 q a⁴ / D (Timoshenko and
 // Woinowsky-Krieger, §30), and the reactions carry the whole load.
