@@ -4,9 +4,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <variant>
 
 #include "analysis/analysis.hpp"
@@ -25,6 +27,7 @@
 #include "postprocessing/result_fields.hpp"
 #include "postprocessing/result_sets.hpp"
 #include "postprocessing/section_totals.hpp"
+#include "sparse/parallel_tasks.hpp"
 #include "sparse/sparse_analysis.hpp"
 #include "tools/arguments.hpp"
 #include "tools/input_file.hpp"
@@ -474,6 +477,23 @@ fs::path output_folder(const ExportOptions& options) {
 // The files are written into a temporary folder and put in place together: the output folder
 // appears complete or not at all, and an earlier set stays as it was unless the new one is
 // complete. The data file itself is never replaced.
+// The files formed in memory on every core, each then written as it stands.
+std::vector<OutputFile> rendered_files(const std::vector<OutputFile>& files) {
+  std::vector<std::string> texts(files.size());
+  run_in_parallel(files.size(), [&](std::size_t i) {
+    std::ostringstream out;
+    files[i].write(out);
+    texts[i] = std::move(out).str();
+  });
+  std::vector<OutputFile> rendered;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    rendered.push_back({files[i].name, [text = std::move(texts[i])](std::ostream& out) {
+                          out.write(text.data(), static_cast<std::streamsize>(text.size()));
+                        }});
+  }
+  return rendered;
+}
+
 void write_output_files(const std::vector<OutputFile>& files, const fs::path& folder,
                         const fs::path& data_file) {
   for (const OutputFile& file : files) {
@@ -513,26 +533,55 @@ int run_export(const Words& words, ToolStreams& streams) {
   check_reinforcement_option(options, model);
   const Solver solver = chosen_solver(options, model);
   const AnalysisResults results = analysed_results(model, options.data_file, solver);
-  const std::string warning = spurious_warning(model, results, options);
-  ResultSets sets = result_sets(model, results, options.combinations, options.envelope,
-                                options.direction, options.recovery);
-  add_reinforcement(sets, model, options);
-  const fs::path folder = output_folder(options);
+  // Within the store's limits the warning's eigen-solve takes a core while the files are formed
+  // on the other, without a banner; the few results that carry the warning are formed again.
+  const bool ahead = !store_limit_breach(model);
+  std::future<std::string> warning_ahead;
+  if (ahead) {
+    warning_ahead = std::async(std::launch::async | std::launch::deferred,
+                               [&] { return spurious_warning(model, results, options); });
+  }
+  std::string warning = ahead ? "" : spurious_warning(model, results, options);
+  ResultSets sets;
+  std::vector<SectionTotal> sections;
+  fs::path folder;
   const std::string name = options.data_file.stem().string();
-  const std::vector<SectionTotal> sections = section_totals_of(model, results, options);
-  const std::string banner =
-      warning.empty() ? ""
-                      : "WARNING: spurious checkerboard in these results, do not design from them";
-  std::vector<OutputFile> files = export_files(model, sets.sets, sets.envelopes, name,
-                                               options.direction, options.kinds, banner);
-  add_section_file(files, name, sections, options);
   std::optional<ReportPage> page;
-  if (options.html) {
-    page = report_page(model, sets, options, banner);
-    page->sections = sections;
-    files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
-                       write_report_page(out, model, page);
-                     }});
+  const auto files_with = [&](const std::string& warned) {
+    const std::string banner =
+        warned.empty() ? ""
+                       : "WARNING: spurious checkerboard in these results, do not design from them";
+    std::vector<OutputFile> formed = export_files(model, sets.sets, sets.envelopes, name,
+                                                  options.direction, options.kinds, banner);
+    add_section_file(formed, name, sections, options);
+    if (options.html) {
+      page = report_page(model, sets, options, banner);
+      page->sections = sections;
+      formed.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
+                          write_report_page(out, model, page);
+                        }});
+    }
+    return formed;
+  };
+  std::vector<OutputFile> files;
+  try {
+    sets = result_sets(model, results, options.combinations, options.envelope, options.direction,
+                       options.recovery);
+    add_reinforcement(sets, model, options);
+    folder = output_folder(options);
+    sections = section_totals_of(model, results, options);
+    files = ahead ? rendered_files(files_with("")) : files_with(warning);
+  } catch (...) {
+    if (ahead) {
+      warning_ahead.get();  // the warning's refusal comes first, as it would in order
+    }
+    throw;
+  }
+  if (ahead) {
+    warning = warning_ahead.get();
+    if (!warning.empty()) {
+      files = files_with(warning);
+    }
   }
   write_output_files(files, folder, options.data_file);
   if (!warning.empty()) {

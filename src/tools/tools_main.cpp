@@ -9,6 +9,7 @@
 
 #include "files/process_guards.hpp"
 #include "files/user_guide.hpp"
+#include "sparse/blas_threads.hpp"
 #include "tools/standard_output.hpp"
 #include "tools/tool_commands.hpp"
 #include "tools/tool_errors.hpp"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
   const bool output_closed = standard_output_closed();
   lajefem::open_closed_standard_descriptors();
   lajefem::clean_up_on_signals();
+  lajefem::sparse::stop_idle_blas_threads();
   CheckedOutput output_buffer(output_closed);
   std::ostream output(&output_buffer);
   ToolStreams streams{output, std::cerr};

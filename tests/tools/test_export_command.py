@@ -503,9 +503,20 @@ class SpuriousCheckerboard(unittest.TestCase):
         self.assertIn("--allow-spurious", run.stderr)
         self.assertFalse(os.path.exists(target))
 
+    def test_refusal_comes_before_a_later_fault(self):
+        # The refusal is found beside the files being formed; a fault met while forming them
+        # (a file in the way of the output folder) must not take its place.
+        in_the_way = os.path.join(self.folder.name, "in-the-way")
+        with open(in_the_way, "w", encoding="utf-8"):
+            pass
+        run = export(self.faulty, "-o", in_the_way)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("spurious checkerboard", run.stderr)
+        self.assertNotIn("in the way", run.stderr)
+
     def test_allowed_with_a_warning_on_every_output(self):
         target = os.path.join(self.folder.name, "allowed")
-        run = export(self.faulty, "-o", target, "--allow-spurious")
+        run = export(self.faulty, "-o", target, "--allow-spurious", "--html")
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertIn("warning: the element's spurious checkerboard", run.stderr)
         self.assertTrue(run.stdout.startswith("WARNING: "))
@@ -514,6 +525,8 @@ class SpuriousCheckerboard(unittest.TestCase):
         for name in maps:
             with open(os.path.join(target, name), encoding="utf-8") as svg:
                 self.assertIn("WARNING: spurious checkerboard", svg.read(), name)
+        with open(os.path.join(target, "flat-5-4-5.html"), encoding="utf-8") as page:
+            self.assertIn("WARNING: spurious checkerboard", page.read())
         render = subprocess.run(["rsvg-convert", os.path.join(target, maps[0]), "-o",
                                  os.path.join(self.folder.name, "map.png")])
         self.assertEqual(render.returncode, 0)
