@@ -168,22 +168,32 @@ MatrixXd orthonormal_columns(const MatrixXd& columns) {
   return qr.householderQ() * MatrixXd::Identity(columns.rows(), columns.cols());
 }
 
-// An orthonormal basis of the null space of the scaled stiffness `a`. The rotations are
-// condensed out first: their block is positive definite on any mesh of two or more elements,
-// and a null motion is then [w; −Kθθ⁻¹·Kθw·w] for each null vector w of the condensed matrix
-// Kww − Kwθ·Kθθ⁻¹·Kθw, a third of the size, whose eigenvalues lie no lower than those of `a`.
-// When the block is not positive definite, or the motions fail the residual test, the
-// eigenvectors of the whole matrix serve.
-MatrixXd null_basis(const MatrixXd& a, const PartFreedoms& freedoms) {
-  const auto w = rows_where(freedoms, true);
-  const auto theta = rows_where(freedoms, false);
+CondensedStiffness condensed_stiffness(const MatrixXd& a, const PartFreedoms& freedoms) {
+  CondensedStiffness condensed;
+  condensed.w = rows_where(freedoms, true);
+  condensed.theta = rows_where(freedoms, false);
+  const auto& w = condensed.w;
+  const auto& theta = condensed.theta;
   const Eigen::LLT<MatrixXd> rotations(a(theta, theta));
   if (rotations.info() == Eigen::Success && !w.empty()) {
-    const MatrixXd coupling = rotations.solve(a(theta, w));
-    const MatrixXd null_w = null_eigenvectors(a(w, w) - a(w, theta) * coupling);
+    condensed.coupling = rotations.solve(a(theta, w));
+    condensed.matrix = a(w, w) - a(w, theta) * condensed.coupling;
+    condensed.formed = true;
+  }
+  return condensed;
+}
+
+// The rotations are condensed out first: their block is positive definite on any mesh of two or
+// more elements, and a null motion is then [w; −Kθθ⁻¹·Kθw·w] for each null vector w of the
+// condensed matrix, a third of the size, whose eigenvalues lie no lower than those of `a`. When
+// the block is not positive definite, or the motions fail the residual test, the eigenvectors of
+// the whole matrix serve.
+MatrixXd null_basis(const MatrixXd& a, const CondensedStiffness& condensed) {
+  if (condensed.formed) {
+    const MatrixXd null_w = null_eigenvectors(condensed.matrix);
     MatrixXd motions(a.rows(), null_w.cols());
-    motions(w, Eigen::all) = null_w;
-    motions(theta, Eigen::all) = -coupling * null_w;
+    motions(condensed.w, Eigen::all) = null_w;
+    motions(condensed.theta, Eigen::all) = -condensed.coupling * null_w;
     if (motions.cols() == 0) {
       return motions;
     }

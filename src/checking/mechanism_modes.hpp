@@ -58,8 +58,21 @@ Eigen::MatrixXd scaled_stiffness(const std::vector<double>& k, int equations,
 
 Eigen::MatrixXd orthonormal_columns(const Eigen::MatrixXd& columns);
 
-// An orthonormal basis of the null space of the scaled stiffness `a`.
-Eigen::MatrixXd null_basis(const Eigen::MatrixXd& a, const PartFreedoms& freedoms);
+// The scaled stiffness `a` of a part with its rotations condensed out: the w and θ rows,
+// Kθθ⁻¹·Kθw and Kww − Kwθ·Kθθ⁻¹·Kθw; not formed when Kθθ is not positive definite or there is
+// no w row.
+struct CondensedStiffness {
+  std::vector<Eigen::Index> w;
+  std::vector<Eigen::Index> theta;
+  Eigen::MatrixXd coupling;
+  Eigen::MatrixXd matrix;
+  bool formed = false;
+};
+
+CondensedStiffness condensed_stiffness(const Eigen::MatrixXd& a, const PartFreedoms& freedoms);
+
+// An orthonormal basis of the null space of the scaled stiffness `a`, condensed as `condensed`.
+Eigen::MatrixXd null_basis(const Eigen::MatrixXd& a, const CondensedStiffness& condensed);
 
 // Motion patterns of a part as columns in its measure (see the file's comment).
 Eigen::MatrixXd motion_patterns(const PlateModel& model, const PlatePart& part,

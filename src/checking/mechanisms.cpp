@@ -82,11 +82,12 @@ Findings part_mechanisms(const PlateModel& model, const std::vector<double>& k,
   const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
   VectorXd scale;
   const MatrixXd a = scaled_stiffness(k, equations, freedoms, scale);
-  const MatrixXd scaled_null = null_basis(a, freedoms);
+  const CondensedStiffness condensed = condensed_stiffness(a, freedoms);
+  const MatrixXd scaled_null = null_basis(a, condensed);
   const std::string name = part_text(part, part_count);
   const int element = part_count == 1 ? 0 : part.elements.front();
   if (scaled_null.cols() == 0) {
-    const auto soft = soft_pattern(model, part, freedoms, a, scale);
+    const auto soft = soft_pattern(model, part, freedoms, condensed, scale);
     if (!soft || soft->ratio <= soft_pattern_ratio) {
       return {};
     }
@@ -174,7 +175,7 @@ double soft_pattern_measure(const PlateModel& model, const std::vector<double>& 
     const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
     VectorXd scale;
     const MatrixXd a = scaled_stiffness(stiffness, equations, freedoms, scale);
-    const auto soft = soft_pattern(model, part, freedoms, a, scale);
+    const auto soft = soft_pattern(model, part, freedoms, condensed_stiffness(a, freedoms), scale);
     if (soft) {
       softest = std::max(softest, soft->ratio);
     }

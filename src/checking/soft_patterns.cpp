@@ -182,21 +182,18 @@ double largest_case_ratio(const PlateModel& model, const AnalysisResults& result
 }  // namespace
 
 std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
-                                        const PartFreedoms& freedoms, const MatrixXd& a,
+                                        const PartFreedoms& freedoms,
+                                        const CondensedStiffness& condensed,
                                         const VectorXd& scale) {
-  std::vector<Eigen::Index> w, theta;
-  split_rows(freedoms, w, theta);
-  const Eigen::LLT<MatrixXd> rotations(a(theta, theta));
-  if (w.size() < 4 || rotations.info() != Eigen::Success) {
+  if (condensed.w.size() < 4 || !condensed.formed) {
     return std::nullopt;
   }
-  const MatrixXd condensed = a(w, w) - a(w, theta) * rotations.solve(a(theta, w));
-  const Eigen::LDLT<MatrixXd> factor(condensed);
+  const Eigen::LDLT<MatrixXd> factor(condensed.matrix);
   if (factor.info() != Eigen::Success) {
     return std::nullopt;
   }
-  const VectorXd load = uniform_pressure(model, part, freedoms, scale, w);
-  return measured_pattern(model, part, freedoms, scale, w, load, factor.solve(load));
+  const VectorXd load = uniform_pressure(model, part, freedoms, scale, condensed.w);
+  return measured_pattern(model, part, freedoms, scale, condensed.w, load, factor.solve(load));
 }
 
 // The full scaled system with the load on the w rows alone gives the same w as the condensed one.

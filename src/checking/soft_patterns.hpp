@@ -51,11 +51,12 @@ struct SoftPattern {
   std::vector<double> deflection;  // w under 1 kN/m² at each node (indexed by node, 1-based)
 };
 
-// The part's measure under a uniform pressure, from its scaled stiffness `a` (with `scale`, as
-// scaled_stiffness gives them); none when the rotations cannot be condensed or the condensed
-// stiffness is singular (an exact mechanism, which the null space finds).
+// The part's measure under a uniform pressure, from its condensed scaled stiffness (with
+// `scale`, as scaled_stiffness gives it); none when the rotations could not be condensed or the
+// condensed stiffness is singular (an exact mechanism, which the null space finds).
 std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart& part,
-                                        const PartFreedoms& freedoms, const Eigen::MatrixXd& a,
+                                        const PartFreedoms& freedoms,
+                                        const CondensedStiffness& condensed,
                                         const Eigen::VectorXd& scale);
 
 // The same measure from a factor of the part's scaled sparse stiffness (scaled_part_stiffness):
