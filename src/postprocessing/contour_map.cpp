@@ -197,14 +197,27 @@ MapLayout map_layout(const PlateModel& model, const std::vector<bool>& used) {
   return layout;
 }
 
-// Canvas coordinate to 0.1 px.
+// Canvas coordinate to 0.1 px: the whole tenths written as an integer with the point put in,
+// the text that the rounded value has to one decimal (a map writes tens of thousands of them).
 void append_px(std::string& svg, double value) {
+  const double tenths = std::round(value * 10) + 0.0;
   std::array<char, 32> digits{};
-  const double rounded = std::round(value * 10) / 10 + 0.0;
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), rounded,
-                                 std::chars_format::fixed, 1)
-                       .ptr;
+  if (!(std::abs(tenths) < 1e15)) {
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), tenths / 10,
+                                   std::chars_format::fixed, 1)
+                         .ptr;
+    svg.append(digits.data(), end);
+    return;
+  }
+  const auto whole = static_cast<long long>(tenths);
+  const long long magnitude = whole < 0 ? -whole : whole;
+  if (whole < 0) {
+    svg += '-';
+  }
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude / 10).ptr;
   svg.append(digits.data(), end);
+  svg += '.';
+  svg += static_cast<char>('0' + magnitude % 10);
 }
 
 std::string px(double value) {
