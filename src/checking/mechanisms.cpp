@@ -212,16 +212,18 @@ ModelStiffness model_stiffness_any_size(const PlateModel& model) {
   return stiffness;
 }
 
-// The mechanism findings of the model's own stiffness with springs; none when it cannot be formed.
-Findings stiffness_mechanisms(const PlateModel& model) {
+}  // namespace
+
+std::optional<Findings> model_mechanisms(const PlateModel& model) {
   const ModelStiffness stiffness = model_stiffness_any_size(model);
   if (stiffness.sparse) {
     return find_mechanisms(model, *stiffness.sparse);
   }
-  return stiffness.formed() ? find_mechanisms(model, stiffness.dense) : Findings();
+  if (stiffness.formed()) {
+    return find_mechanisms(model, stiffness.dense);
+  }
+  return std::nullopt;
 }
-
-}  // namespace
 
 double soft_pattern_measure(const PlateModel& model) {
   const ModelStiffness stiffness = model_stiffness_any_size(model);
@@ -233,7 +235,7 @@ double soft_pattern_measure(const PlateModel& model) {
 
 std::string explain_soft_spurious(const PlateModel& model) {
   std::string text;
-  for (const Finding& finding : stiffness_mechanisms(model)) {
+  for (const Finding& finding : model_mechanisms(model).value_or(Findings())) {
     if (finding.code == "mechanism-soft-spurious") {
       text += (text.empty() ? "" : "; ") + finding.message;
     }
@@ -261,7 +263,7 @@ double solution_pattern_limit() {
 
 std::string explain_mechanisms(const PlateModel& model) {
   std::string text;
-  for (const Finding& finding : stiffness_mechanisms(model)) {
+  for (const Finding& finding : model_mechanisms(model).value_or(Findings())) {
     text += (finding.node != 0 ? "node " + std::to_string(finding.node) + ": " : "") +
             finding.message + "\n";
   }

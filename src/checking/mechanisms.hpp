@@ -4,6 +4,7 @@
 // spurious patterns (the checkerboard w = ±1, and on a lone element the twist of the rotations).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ std::string explain_soft_spurious(const PlateModel& model);
 // cases, soft_patterns.hpp), and the limit above which it says that they carry the pattern.
 double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results);
 double solution_pattern_limit();
+
+// All the mechanism findings above of the model's own stiffness; none when it cannot be formed
+// (the element loop stops before it is).
+std::optional<Findings> model_mechanisms(const PlateModel& model);
 
 // Why the model's stiffness is singular, in words: one line per mechanism found, the same
 // messages as the check's. Empty when the stiffness cannot be formed or shows no mechanism.

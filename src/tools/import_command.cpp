@@ -282,11 +282,8 @@ int run_import(const Words& words, ToolStreams& streams) {
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
   const auto breach = allowed_breach(model, options.model.large, import_advice);
   const std::string subject = options.mesh + ": ";
-  // Beyond the limits the odd rule's check, which runs on the program's stiffness, is not taken:
-  // refuse_soft_pattern notes that the pattern is not measured.
-  const bool told =
-      !breach && check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
-                                options.allow_spurious, subject, "import", streams);
+  const bool told = check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
+                                   options.allow_spurious, subject, "import", streams);
   if (!told) {
     refuse_soft_pattern(model, options.allow_spurious, subject, "import", streams);
   }

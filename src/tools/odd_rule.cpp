@@ -1,9 +1,8 @@
 #include "tools/odd_rule.hpp"
 
+#include <optional>
 #include <ostream>
-#include <variant>
 
-#include "analysis/analysis.hpp"
 #include "checking/mechanisms.hpp"
 #include "meshing/data_file_writer.hpp"
 #include "meshing/support_pairs.hpp"
@@ -48,13 +47,12 @@ std::string pairs_text(const PlateModel& model, const std::vector<meshing::Suppo
 // The check's mechanism findings in words, "; " between them: empty when it finds the
 // checkerboard (and every other motion) held.
 std::string unheld_motions(const PlateModel& model) {
-  const StiffnessOutcome stiffness = assemble_model_stiffness(model);
-  const auto* matrix = std::get_if<std::vector<double>>(&stiffness);
-  if (matrix == nullptr) {
+  const std::optional<Findings> findings = model_mechanisms(model);
+  if (!findings) {
     return "the check could not form the stiffness to see whether the pattern is held";
   }
   std::string text;
-  for (const Finding& finding : find_mechanisms(model, *matrix)) {
+  for (const Finding& finding : *findings) {
     text += (text.empty() ? "" : "; ") + finding.message;
   }
   return text;

@@ -13,7 +13,7 @@
 namespace lajefem::tools {
 
 // Checks every pair of neighbouring point supports among `points` (1-based nodes of a model
-// within the program's limits, with its material). InputError naming the even pairs and the
+// of any size, with its material). InputError naming the even pairs and the
 // check's findings, prefixed by `subject`, when the check does not find the pattern held; with
 // allow_spurious the same text goes to standard error as a warning of `command`. Returns whether
 // it told of a pattern not held (so that the soft-pattern refusal need not tell it again).

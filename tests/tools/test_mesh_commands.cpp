@@ -154,13 +154,20 @@ TEST_F(MeshCommands, BeyondTheLimitsNamesTheFinestMeshThatFitsAndWritesNothing) 
   }
 }
 
-// A gmsh mesh (MSH 4.1) of n × n unit squares in one surface, physical group "slab".
-std::string square_grid_mesh(int n) {
+// A gmsh mesh (MSH 4.1) of n × n unit squares in one surface, physical group "slab", with a
+// point entity in the physical group "columns" at each of `columns` (whole coordinates).
+std::string square_grid_mesh(int n, const std::vector<std::pair<int, int>>& columns = {}) {
   const int side = n + 1;
+  const auto points = static_cast<int>(columns.size());
   std::ostringstream text;
   text << "$MeshFormat\n4.1 0 8\n$EndMeshFormat\n"
-       << "$PhysicalNames\n1\n2 1 \"slab\"\n$EndPhysicalNames\n"
-       << "$Entities\n0 0 1 0\n1 0 0 0 " << n << ' ' << n << " 0 1 1 0\n$EndEntities\n"
+       << "$PhysicalNames\n2\n2 1 \"slab\"\n0 2 \"columns\"\n$EndPhysicalNames\n"
+       << "$Entities\n"
+       << points << " 0 1 0\n";
+  for (int p = 0; p < points; ++p) {
+    text << p + 1 << ' ' << columns[p].first << ' ' << columns[p].second << " 0 1 2\n";
+  }
+  text << "1 0 0 0 " << n << ' ' << n << " 0 1 1 0\n$EndEntities\n"
        << "$Nodes\n1 " << side * side << " 1 " << side * side << "\n2 1 0 " << side * side << '\n';
   for (int k = 1; k <= side * side; ++k) {
     text << k << '\n';
@@ -168,11 +175,17 @@ std::string square_grid_mesh(int n) {
   for (int k = 0; k < side * side; ++k) {
     text << k % side << ' ' << k / side << " 0\n";
   }
-  text << "$EndNodes\n$Elements\n1 " << n * n << " 1 " << n * n << "\n2 1 3 " << n * n << '\n';
+  text << "$EndNodes\n$Elements\n"
+       << 1 + points << ' ' << n * n + points << " 1 " << n * n + points << "\n2 1 3 " << n * n
+       << '\n';
   for (int e = 0; e < n * n; ++e) {
     const int corner = e / n * side + e % n + 1;
     text << e + 1 << ' ' << corner << ' ' << corner + 1 << ' ' << corner + side + 1 << ' '
          << corner + side << '\n';
+  }
+  for (int p = 0; p < points; ++p) {
+    text << "0 " << p + 1 << " 15 1\n"
+         << n * n + p + 1 << ' ' << columns[p].second * side + columns[p].first + 1 << '\n';
   }
   text << "$EndElements\n";
   return text.str();
@@ -605,6 +618,42 @@ TEST_F(MeshCommands, ImportAppliesTheOddRuleBetweenPointSupports) {
     } else {
       EXPECT_NE(told.find(row.told), std::string::npos) << told;
     }
+  }
+}
+
+// The odd rule holds beyond the program's limits too: 2 × 2 bays on 9 columns, 10 elements a bay
+// (441 nodes), leave the checkerboard free; 3 × 3 bays on 16 columns, 11 a bay, hold it.
+TEST_F(MeshCommands, LargeImportAppliesTheOddRule) {
+  const struct {
+    int bays;
+    int bay;           // elements a bay
+    const char* told;  // in the refusal, "" when the model is written
+  } rows[] = {
+      {2, 10, "the point supports at (0, 0) and (10, 0) are 10 elements apart"},
+      {2, 10, "the model check does not find the element's checkerboard held"},
+      {3, 11, ""},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::pair<int, int>> columns;
+    for (int i = 0; i <= row.bays; ++i) {
+      for (int j = 0; j <= row.bays; ++j) {
+        columns.emplace_back(i * row.bay, j * row.bay);
+      }
+    }
+    {
+      std::ofstream out(path("bays.msh"));
+      out << square_grid_mesh(row.bays * row.bay, columns);
+    }
+    fs::remove(path("laje"));
+    std::string told;
+    try {
+      run(run_import, {path("bays.msh"), "-o", path("laje"), "--large", "--material", "30", "0.2",
+                       "0.2", "--support", "columns=S", "--uniform", "-10"});
+    } catch (const InputError& error) {
+      told = error.what();
+    }
+    EXPECT_EQ(fs::exists(path("laje")), std::string(row.told).empty()) << told;
+    EXPECT_NE(told.find(row.told), std::string::npos) << told;
   }
 }
 
