@@ -41,12 +41,21 @@ std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w) {
   return rows;
 }
 
-// Eigenvectors of a symmetric matrix whose eigenvalues are zero within round-off.
-MatrixXd null_eigenvectors(const MatrixXd& a) {
-  const Eigen::SelfAdjointEigenSolver<MatrixXd> eigen(a);
-  const VectorXd& values = eigen.eigenvalues();
+Eigen::Index null_count(const VectorXd& values) {
   const double largest = values.cwiseAbs().maxCoeff();
-  return eigen.eigenvectors().leftCols((values.array() <= null_eigenvalue * largest).count());
+  return (values.array() <= null_eigenvalue * largest).count();
+}
+
+// Eigenvectors of a symmetric matrix whose eigenvalues are zero within round-off. The eigenvalues
+// come first on their own, a fraction of the work: they are the same either way (the vectors
+// only follow the same rotations), and a sound part has no zero among them.
+MatrixXd null_eigenvectors(const MatrixXd& a) {
+  if (null_count(
+          Eigen::SelfAdjointEigenSolver<MatrixXd>(a, Eigen::EigenvaluesOnly).eigenvalues()) == 0) {
+    return MatrixXd(a.rows(), 0);
+  }
+  const Eigen::SelfAdjointEigenSolver<MatrixXd> eigen(a);
+  return eigen.eigenvectors().leftCols(null_count(eigen.eigenvalues()));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/analysis.hpp"
+#include "checking/mechanism_modes.hpp"
 #include "checking/mechanisms.hpp"
 #include "checking/model_check.hpp"
 #include "meshing/plate_generator.hpp"
@@ -100,6 +101,32 @@ struct SlabCase {
   PlateModel model;
   bool soft;
 };
+
+// The null space's test takes the eigenvalues of the condensed stiffness alone and the vectors
+// only when some are zero: the values must be the very ones the solve with vectors gives, on a
+// part with a free checkerboard, one with a soft one, a sound one and a free plate.
+TEST(SoftPatterns, EigenvaluesAloneAreThoseOfTheSolveWithVectors) {
+  PlateModel free_plate = slab_on_columns({4});
+  free_plate.supports.clear();
+  const PlateModel models[] = {slab_on_columns({4, 4}), slab_on_columns({5, 4, 5}),
+                               slab_on_columns({5, 5, 5}), free_plate};
+  for (const PlateModel& model : models) {
+    const std::vector<double> k = std::get<std::vector<double>>(assemble_model_stiffness(model));
+    const int equations = static_cast<int>(3 * model.nodes.size());
+    const std::vector<int> weak = local_freedoms(k, equations);
+    for (const PlatePart& part : plate_parts(model)) {
+      const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
+      Eigen::VectorXd scale;
+      const CondensedStiffness condensed =
+          condensed_stiffness(scaled_stiffness(k, equations, freedoms, scale), freedoms);
+      ASSERT_TRUE(condensed.formed);
+      const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> alone(condensed.matrix,
+                                                                 Eigen::EigenvaluesOnly);
+      const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> with_vectors(condensed.matrix);
+      EXPECT_TRUE(alone.eigenvalues() == with_vectors.eigenvalues()) << model.nodes.size();
+    }
+  }
+}
 
 TEST(SoftPatterns, EvenBaysAndMirroredHalfBaysAreFoundAndSoundMeshesAreNot) {
   const std::vector<SlabCase> cases{
