@@ -474,9 +474,29 @@ fs::path output_folder(const ExportOptions& options) {
   return folder;
 }
 
-// The files are written into a temporary folder and put in place together: the output folder
-// appears complete or not at all, and an earlier set stays as it was unless the new one is
-// complete. The data file itself is never replaced.
+// The files of the export, the maps and the page bannered when `warning` is not empty; `page`
+// holds the report page that the page's file writes.
+std::vector<OutputFile> output_files(const PlateModel& model, const ResultSets& sets,
+                                     const std::vector<SectionTotal>& sections,
+                                     const ExportOptions& options, const std::string& warning,
+                                     std::optional<ReportPage>& page) {
+  const std::string name = options.data_file.stem().string();
+  const std::string banner =
+      warning.empty() ? ""
+                      : "WARNING: spurious checkerboard in these results, do not design from them";
+  std::vector<OutputFile> files = export_files(model, sets.sets, sets.envelopes, name,
+                                               options.direction, options.kinds, banner);
+  add_section_file(files, name, sections, options);
+  if (options.html) {
+    page = report_page(model, sets, options, banner);
+    page->sections = sections;
+    files.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
+                       write_report_page(out, model, page);
+                     }});
+  }
+  return files;
+}
+
 // The files formed in memory on every core, each then written as it stands.
 std::vector<OutputFile> rendered_files(const std::vector<OutputFile>& files) {
   std::vector<std::string> texts(files.size());
@@ -494,6 +514,9 @@ std::vector<OutputFile> rendered_files(const std::vector<OutputFile>& files) {
   return rendered;
 }
 
+// The files are written into a temporary folder and put in place together: the output folder
+// appears complete or not at all, and an earlier set stays as it was unless the new one is
+// complete. The data file itself is never replaced.
 void write_output_files(const std::vector<OutputFile>& files, const fs::path& folder,
                         const fs::path& data_file) {
   for (const OutputFile& file : files) {
@@ -545,24 +568,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   ResultSets sets;
   std::vector<SectionTotal> sections;
   fs::path folder;
-  const std::string name = options.data_file.stem().string();
   std::optional<ReportPage> page;
-  const auto files_with = [&](const std::string& warned) {
-    const std::string banner =
-        warned.empty() ? ""
-                       : "WARNING: spurious checkerboard in these results, do not design from them";
-    std::vector<OutputFile> formed = export_files(model, sets.sets, sets.envelopes, name,
-                                                  options.direction, options.kinds, banner);
-    add_section_file(formed, name, sections, options);
-    if (options.html) {
-      page = report_page(model, sets, options, banner);
-      page->sections = sections;
-      formed.push_back({name + ".html", [&model, &page = *page](std::ostream& out) {
-                          write_report_page(out, model, page);
-                        }});
-    }
-    return formed;
-  };
   std::vector<OutputFile> files;
   try {
     sets = result_sets(model, results, options.combinations, options.envelope, options.direction,
@@ -570,7 +576,8 @@ int run_export(const Words& words, ToolStreams& streams) {
     add_reinforcement(sets, model, options);
     folder = output_folder(options);
     sections = section_totals_of(model, results, options);
-    files = ahead ? rendered_files(files_with("")) : files_with(warning);
+    files = ahead ? rendered_files(output_files(model, sets, sections, options, "", page))
+                  : output_files(model, sets, sections, options, warning, page);
   } catch (...) {
     if (ahead) {
       warning_ahead.get();  // the warning's refusal comes first, as it would in order
@@ -580,7 +587,7 @@ int run_export(const Words& words, ToolStreams& streams) {
   if (ahead) {
     warning = warning_ahead.get();
     if (!warning.empty()) {
-      files = files_with(warning);
+      files = output_files(model, sets, sections, options, warning, page);
     }
   }
   write_output_files(files, folder, options.data_file);
