@@ -282,9 +282,10 @@ int run_import(const Words& words, ToolStreams& streams) {
   const PlateModel model = meshing::renumbered(imported.model, choice.numbering);
   const auto breach = allowed_breach(model, options.model.large, import_advice);
   const std::string subject = options.mesh + ": ";
-  const bool told = check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
-                                   options.allow_spurious, subject, "import", streams);
-  if (!told) {
+  const bool checked =
+      check_odd_rule(model, renumbered_nodes(plate.point_supports, choice.numbering),
+                     options.allow_spurious, subject, "import", streams);
+  if (!checked) {
     refuse_soft_pattern(model, options.allow_spurious, subject, "import", streams);
   }
   const std::string source = std::filesystem::path(options.mesh).filename().string();

@@ -16,7 +16,8 @@ namespace lajefem::tools {
 // of any size, with its material). InputError naming the even pairs and the
 // check's findings, prefixed by `subject`, when the check does not find the pattern held; with
 // allow_spurious the same text goes to standard error as a warning of `command`. Returns whether
-// it told of a pattern not held (so that the soft-pattern refusal need not tell it again).
+// it ran the model check (so that the soft-pattern refusal need not run it again: a soft pattern
+// is one of the findings the check has then told, or found absent).
 bool check_odd_rule(const PlateModel& model, const std::vector<int>& points, bool allow_spurious,
                     const std::string& subject, const std::string& command, ToolStreams& streams);
 
