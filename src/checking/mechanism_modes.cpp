@@ -30,17 +30,6 @@ int find_root(std::vector<int>& parent, int node) {
   return node;
 }
 
-// Rows of the part's freedoms of one kind (w) or the other (rotations).
-std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w) {
-  std::vector<Eigen::Index> rows;
-  for (std::size_t row = 0; row < freedoms.equations.size(); ++row) {
-    if ((freedoms.equations[row] % 3 == 0) == w) {
-      rows.push_back(static_cast<Eigen::Index>(row));
-    }
-  }
-  return rows;
-}
-
 Eigen::Index null_count(const VectorXd& values) {
   const double largest = values.cwiseAbs().maxCoeff();
   return (values.array() <= null_eigenvalue * largest).count();
@@ -175,6 +164,16 @@ MatrixXd scaled_stiffness(const std::vector<double>& k, int equations, const Par
 MatrixXd orthonormal_columns(const MatrixXd& columns) {
   const Eigen::HouseholderQR<MatrixXd> qr(columns);
   return qr.householderQ() * MatrixXd::Identity(columns.rows(), columns.cols());
+}
+
+std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w) {
+  std::vector<Eigen::Index> rows;
+  for (std::size_t row = 0; row < freedoms.equations.size(); ++row) {
+    if ((freedoms.equations[row] % 3 == 0) == w) {
+      rows.push_back(static_cast<Eigen::Index>(row));
+    }
+  }
+  return rows;
 }
 
 CondensedStiffness condensed_stiffness(const MatrixXd& a, const PartFreedoms& freedoms) {

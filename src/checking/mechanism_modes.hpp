@@ -58,6 +58,9 @@ Eigen::MatrixXd scaled_stiffness(const std::vector<double>& k, int equations,
 
 Eigen::MatrixXd orthonormal_columns(const Eigen::MatrixXd& columns);
 
+// Rows of the part's freedoms of one kind (w) or the other (rotations).
+std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w);
+
 // The scaled stiffness `a` of a part with its rotations condensed out: the w and θ rows,
 // Kθθ⁻¹·Kθw and Kww − Kwθ·Kθθ⁻¹·Kθw; not formed when Kθθ is not positive definite or there is
 // no w row.

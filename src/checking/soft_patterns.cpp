@@ -116,14 +116,6 @@ PlatePart elements_away_from_concentrations(const PlateModel& model, const LoadC
   return away;
 }
 
-// The rows of the part's w freedoms and those of its rotations.
-void split_rows(const PartFreedoms& freedoms, std::vector<Eigen::Index>& w,
-                std::vector<Eigen::Index>& theta) {
-  for (std::size_t row = 0; row < freedoms.equations.size(); ++row) {
-    (freedoms.equations[row] % 3 == 0 ? w : theta).push_back(static_cast<Eigen::Index>(row));
-  }
-}
-
 // A uniform pressure of 1 kN/m² on the w rows: the load at each node is its tributary area; with
 // w = S·u the scaled system reads (S·K·S)·u = S·f.
 VectorXd uniform_pressure(const PlateModel& model, const PlatePart& part,
@@ -201,8 +193,7 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
                                         const PartFreedoms& freedoms, const UpperMatrix& a,
                                         const VectorXd& scale,
                                         const sparse::CholeskyFactor& factor) {
-  std::vector<Eigen::Index> w, theta;
-  split_rows(freedoms, w, theta);
+  const std::vector<Eigen::Index> w = rows_where(freedoms, true);
   if (w.size() < 4) {
     return std::nullopt;
   }
