@@ -10,6 +10,7 @@ namespace lajefem {
 
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
+using SparseMatrix = Eigen::SparseMatrix<double>;
 
 namespace {
 
@@ -45,6 +46,23 @@ MatrixXd null_eigenvectors(const MatrixXd& a) {
   }
   const Eigen::SelfAdjointEigenSolver<MatrixXd> eigen(a);
   return eigen.eigenvectors().leftCols(null_count(eigen.eigenvalues()));
+}
+
+// The entries of a(rows, columns) that are not zero, as a sparse matrix.
+SparseMatrix sparse_block(const MatrixXd& a, const std::vector<Eigen::Index>& rows,
+                          const std::vector<Eigen::Index>& columns) {
+  std::vector<Eigen::Triplet<double>> entries;
+  for (std::size_t j = 0; j < columns.size(); ++j) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (const double value = a(rows[i], columns[j]); value != 0) {
+        entries.emplace_back(static_cast<int>(i), static_cast<int>(j), value);
+      }
+    }
+  }
+  SparseMatrix block(static_cast<Eigen::Index>(rows.size()),
+                     static_cast<Eigen::Index>(columns.size()));
+  block.setFromTriplets(entries.begin(), entries.end());
+  return block;
 }
 
 }  // namespace
@@ -181,14 +199,22 @@ CondensedStiffness condensed_stiffness(const MatrixXd& a, const PartFreedoms& fr
   condensed.w = rows_where(freedoms, true);
   condensed.theta = rows_where(freedoms, false);
   const auto& w = condensed.w;
-  const auto& theta = condensed.theta;
-  const Eigen::LLT<MatrixXd> rotations(a(theta, theta));
-  if (rotations.info() == Eigen::Success && !w.empty()) {
-    condensed.coupling = rotations.solve(a(theta, w));
-    condensed.matrix = a(w, w) - a(w, theta) * condensed.coupling;
+  condensed.rotations = std::make_unique<CondensedStiffness::RotationFactor>(
+      sparse_block(a, condensed.theta, condensed.theta));
+  if (condensed.rotations->info() == Eigen::Success && !w.empty()) {
+    condensed.theta_w = sparse_block(a, condensed.theta, w);
+    // With Kθθ = L·Lᵀ and X = L⁻¹·Kθw, Kwθ·Kθθ⁻¹·Kθw = Xᵀ·X.
+    const MatrixXd x = condensed.rotations->matrixL().solve(MatrixXd(condensed.theta_w));
+    MatrixXd matrix = a(w, w);
+    matrix.selfadjointView<Eigen::Lower>().rankUpdate(x.transpose(), -1.0);
+    condensed.matrix = matrix.selfadjointView<Eigen::Lower>();
     condensed.formed = true;
   }
   return condensed;
+}
+
+MatrixXd CondensedStiffness::following_rotations(const MatrixXd& w_motions) const {
+  return -rotations->solve(MatrixXd(theta_w * w_motions));
 }
 
 // The rotations are condensed out first: their block is positive definite on any mesh of two or
@@ -201,7 +227,7 @@ MatrixXd null_basis(const MatrixXd& a, const CondensedStiffness& condensed) {
     const MatrixXd null_w = null_eigenvectors(condensed.matrix);
     MatrixXd motions(a.rows(), null_w.cols());
     motions(condensed.w, Eigen::all) = null_w;
-    motions(condensed.theta, Eigen::all) = -condensed.coupling * null_w;
+    motions(condensed.theta, Eigen::all) = condensed.following_rotations(null_w);
     if (motions.cols() == 0) {
       return motions;
     }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <Eigen/Dense>
+#include <Eigen/SparseCholesky>
+#include <memory>
 #include <vector>
 
 #include "model/plate_model.hpp"
@@ -61,15 +63,22 @@ Eigen::MatrixXd orthonormal_columns(const Eigen::MatrixXd& columns);
 // Rows of the part's freedoms of one kind (w) or the other (rotations).
 std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w);
 
-// The scaled stiffness `a` of a part with its rotations condensed out: the w and θ rows,
-// Kθθ⁻¹·Kθw and Kww − Kwθ·Kθθ⁻¹·Kθw; not formed when Kθθ is not positive definite or there is
-// no w row.
+// The scaled stiffness `a` of a part with its rotations condensed out: the w and θ rows and
+// Kww − Kwθ·Kθθ⁻¹·Kθw, with Kθw and the Cholesky factor of Kθθ kept for the rotations that
+// follow a w motion; not formed when Kθθ is not positive definite or there is no w row. A
+// rotation couples only to the nodes of its elements, so both are sparse, and the factor in the
+// model's node order fills only its band: a small share of the cost of a dense one.
 struct CondensedStiffness {
+  using RotationFactor =
+      Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::NaturalOrdering<int>>;
   std::vector<Eigen::Index> w;
   std::vector<Eigen::Index> theta;
-  Eigen::MatrixXd coupling;
   Eigen::MatrixXd matrix;
+  Eigen::SparseMatrix<double> theta_w;
+  std::unique_ptr<RotationFactor> rotations;
   bool formed = false;
+  // The rotations that follow the w motions (columns) at least energy: −Kθθ⁻¹·Kθw·w.
+  Eigen::MatrixXd following_rotations(const Eigen::MatrixXd& w_motions) const;
 };
 
 CondensedStiffness condensed_stiffness(const Eigen::MatrixXd& a, const PartFreedoms& freedoms);

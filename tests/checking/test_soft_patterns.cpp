@@ -102,14 +102,20 @@ struct SlabCase {
   bool soft;
 };
 
-// The null space's test takes the eigenvalues of the condensed stiffness alone and the vectors
-// only when some are zero: the values must be the very ones the solve with vectors gives, on a
-// part with a free checkerboard, one with a soft one, a sound one and a free plate.
-TEST(SoftPatterns, EigenvaluesAloneAreThoseOfTheSolveWithVectors) {
+// Each part's scaled stiffness with its rotations condensed out, on a part with a free
+// checkerboard, one with a soft one, a sound one and a free plate.
+struct CondensedPart {
+  std::size_t nodes;
+  Eigen::MatrixXd scaled;
+  CondensedStiffness condensed;
+};
+
+std::vector<CondensedPart> condensed_parts() {
   PlateModel free_plate = slab_on_columns({4});
   free_plate.supports.clear();
   const PlateModel models[] = {slab_on_columns({4, 4}), slab_on_columns({5, 4, 5}),
                                slab_on_columns({5, 5, 5}), free_plate};
+  std::vector<CondensedPart> parts;
   for (const PlateModel& model : models) {
     const std::vector<double> k = std::get<std::vector<double>>(assemble_model_stiffness(model));
     const int equations = static_cast<int>(3 * model.nodes.size());
@@ -117,14 +123,44 @@ TEST(SoftPatterns, EigenvaluesAloneAreThoseOfTheSolveWithVectors) {
     for (const PlatePart& part : plate_parts(model)) {
       const PartFreedoms freedoms = part_freedoms(model, part, weak, equations);
       Eigen::VectorXd scale;
-      const CondensedStiffness condensed =
-          condensed_stiffness(scaled_stiffness(k, equations, freedoms, scale), freedoms);
-      ASSERT_TRUE(condensed.formed);
-      const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> alone(condensed.matrix,
-                                                                 Eigen::EigenvaluesOnly);
-      const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> with_vectors(condensed.matrix);
-      EXPECT_TRUE(alone.eigenvalues() == with_vectors.eigenvalues()) << model.nodes.size();
+      Eigen::MatrixXd scaled = scaled_stiffness(k, equations, freedoms, scale);
+      CondensedStiffness condensed = condensed_stiffness(scaled, freedoms);
+      parts.push_back({model.nodes.size(), std::move(scaled), std::move(condensed)});
     }
+  }
+  return parts;
+}
+
+// The condensation through the sparse factor of the rotations against the dense formula
+// Kww − Kwθ·Kθθ⁻¹·Kθw, and the rotations that follow w against −Kθθ⁻¹·Kθw·w.
+TEST(SoftPatterns, CondensedStiffnessIsTheDenseSchurComplement) {
+  for (const CondensedPart& part : condensed_parts()) {
+    const CondensedStiffness& condensed = part.condensed;
+    ASSERT_TRUE(condensed.formed) << part.nodes;
+    const Eigen::MatrixXd& a = part.scaled;
+    const Eigen::LLT<Eigen::MatrixXd> rotations(a(condensed.theta, condensed.theta));
+    const Eigen::MatrixXd coupling = rotations.solve(a(condensed.theta, condensed.w));
+    const Eigen::MatrixXd dense =
+        a(condensed.w, condensed.w) - a(condensed.w, condensed.theta) * coupling;
+    EXPECT_LT((condensed.matrix - dense).cwiseAbs().maxCoeff(), 1e-12) << part.nodes;
+    EXPECT_TRUE(condensed.matrix == condensed.matrix.transpose()) << part.nodes;
+    const Eigen::MatrixXd w =
+        Eigen::MatrixXd::Random(static_cast<Eigen::Index>(condensed.w.size()), 3);
+    EXPECT_LT((condensed.following_rotations(w) + coupling * w).cwiseAbs().maxCoeff(),
+              1e-10 * (coupling * w).cwiseAbs().maxCoeff())
+        << part.nodes;
+  }
+}
+
+// The null space's test takes the eigenvalues of the condensed stiffness alone and the vectors
+// only when some are zero: the values must be the very ones the solve with vectors gives.
+TEST(SoftPatterns, EigenvaluesAloneAreThoseOfTheSolveWithVectors) {
+  for (const CondensedPart& part : condensed_parts()) {
+    ASSERT_TRUE(part.condensed.formed);
+    const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> alone(part.condensed.matrix,
+                                                               Eigen::EigenvaluesOnly);
+    const Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd> with_vectors(part.condensed.matrix);
+    EXPECT_TRUE(alone.eigenvalues() == with_vectors.eigenvalues()) << part.nodes;
   }
 }
 
