@@ -187,16 +187,6 @@ double soft_pattern_limit() {
   return soft_pattern_ratio;
 }
 
-namespace {
-
-// The model's stiffness with springs as the program forms it (dense), when the model lies within
-// the store's nodes and band; the sparse engine's otherwise. Nothing when the element loop stops.
-struct ModelStiffness {
-  std::vector<double> dense;
-  std::optional<UpperMatrix> sparse;
-  bool formed() const { return !dense.empty() || sparse.has_value(); }
-};
-
 ModelStiffness model_stiffness_any_size(const PlateModel& model) {
   ModelStiffness stiffness;
   if (model.nodes.size() <= static_cast<std::size_t>(limits::max_nodes)) {
@@ -212,10 +202,7 @@ ModelStiffness model_stiffness_any_size(const PlateModel& model) {
   return stiffness;
 }
 
-}  // namespace
-
-std::optional<Findings> model_mechanisms(const PlateModel& model) {
-  const ModelStiffness stiffness = model_stiffness_any_size(model);
+std::optional<Findings> model_mechanisms(const PlateModel& model, const ModelStiffness& stiffness) {
   if (stiffness.sparse) {
     return find_mechanisms(model, *stiffness.sparse);
   }
@@ -223,6 +210,10 @@ std::optional<Findings> model_mechanisms(const PlateModel& model) {
     return find_mechanisms(model, stiffness.dense);
   }
   return std::nullopt;
+}
+
+std::optional<Findings> model_mechanisms(const PlateModel& model) {
+  return model_mechanisms(model, model_stiffness_any_size(model));
 }
 
 double soft_pattern_measure(const PlateModel& model) {
@@ -233,9 +224,9 @@ double soft_pattern_measure(const PlateModel& model) {
   return stiffness.formed() ? soft_pattern_measure(model, stiffness.dense) : 0.0;
 }
 
-std::string explain_soft_spurious(const PlateModel& model) {
+std::string explain_soft_spurious(const PlateModel& model, const ModelStiffness& stiffness) {
   std::string text;
-  for (const Finding& finding : model_mechanisms(model).value_or(Findings())) {
+  for (const Finding& finding : model_mechanisms(model, stiffness).value_or(Findings())) {
     if (finding.code == "mechanism-soft-spurious") {
       text += (text.empty() ? "" : "; ") + finding.message;
     }
@@ -243,18 +234,37 @@ std::string explain_soft_spurious(const PlateModel& model) {
   return text;
 }
 
-double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {
-  // The sparse engine gives each case's stored energy: no stiffness to form again.
-  if (!results.cases.empty() &&
-      std::all_of(results.cases.begin(), results.cases.end(),
-                  [](const LoadCaseResults& c) { return c.stored_energy.has_value(); })) {
+std::string explain_soft_spurious(const PlateModel& model) {
+  return explain_soft_spurious(model, model_stiffness_any_size(model));
+}
+
+namespace {
+
+// The sparse engine gives each case's stored energy: no stiffness needs forming for the measure.
+bool has_stored_energies(const AnalysisResults& results) {
+  return !results.cases.empty() &&
+         std::all_of(results.cases.begin(), results.cases.end(),
+                     [](const LoadCaseResults& c) { return c.stored_energy.has_value(); });
+}
+
+}  // namespace
+
+double solution_pattern_measure(const PlateModel& model, const ModelStiffness& stiffness,
+                                const AnalysisResults& results) {
+  if (has_stored_energies(results)) {
     return solution_pattern_ratio(model, results);
   }
-  const ModelStiffness stiffness = model_stiffness_any_size(model);
   if (stiffness.sparse) {
     return solution_pattern_ratio(model, *stiffness.sparse, results);
   }
   return stiffness.formed() ? solution_pattern_ratio(model, stiffness.dense, results) : 0.0;
+}
+
+double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {
+  if (has_stored_energies(results)) {
+    return solution_pattern_ratio(model, results);
+  }
+  return solution_pattern_measure(model, model_stiffness_any_size(model), results);
 }
 
 double solution_pattern_limit() {

@@ -396,16 +396,34 @@ void add_reinforcement(ResultSets& sets, const PlateModel& model, const ExportOp
   }
 }
 
+// What the check finds of the element's spurious checkerboard in the model itself: its stiffness
+// and the explanation of the pattern held soft in it, empty when there is none. Beyond the store's
+// limits neither is formed: the model's own measure (an eigen-solve and a solve of its own per
+// part) would cost several analyses, and the computed deflections carry the pattern as plainly.
+struct ModelPatternCheck {
+  ModelStiffness stiffness;
+  std::string explanation;
+};
+
+ModelPatternCheck model_pattern_check(const PlateModel& model) {
+  ModelPatternCheck check;
+  if (!store_limit_breach(model)) {
+    check.stiffness = model_stiffness_any_size(model);
+    check.explanation = explain_soft_spurious(model, check.stiffness);
+  }
+  return check;
+}
+
 // The warning that the results carry the element's spurious checkerboard, empty when they do
-// not: the check's finding on the model, or the pattern's measure in a computed deflection. Without
-// --allow-spurious such results are refused, as a mechanism stops the analysis.
+// not: the check's explanation on the model, or the pattern's measure in a computed deflection.
+// Without --allow-spurious such results are refused, as a mechanism stops the analysis.
 std::string spurious_warning(const PlateModel& model, const AnalysisResults& results,
-                             const ExportOptions& options) {
-  // Beyond the store's limits the model's own measure (an eigen-solve and a solve of its own per
-  // part) would cost several analyses; the computed deflections carry the pattern as plainly.
-  std::string explanation = store_limit_breach(model) ? "" : explain_soft_spurious(model);
+                             const ExportOptions& options, const ModelPatternCheck& check) {
+  std::string explanation = check.explanation;
   if (explanation.empty()) {
-    const double ratio = solution_pattern_measure(model, results);
+    const double ratio = check.stiffness.formed()
+                             ? solution_pattern_measure(model, check.stiffness, results)
+                             : solution_pattern_measure(model, results);
     if (ratio > solution_pattern_limit()) {
       explanation =
           "the computed deflections carry the element's spurious checkerboard (w "
@@ -555,16 +573,23 @@ int run_export(const Words& words, ToolStreams& streams) {
   check_combination_options(options, model);
   check_reinforcement_option(options, model);
   const Solver solver = chosen_solver(options, model);
-  const AnalysisResults results = analysed_results(model, options.data_file, solver);
-  // Within the store's limits the warning's eigen-solve takes a core while the files are formed
-  // on the other, without a banner; the few results that carry the warning are formed again.
+  // Within the store's limits the check's eigen-solve takes a core from the start, beside the
+  // analysis and then beside the files, which are formed without a banner; the few that carry a
+  // warning are formed again.
   const bool ahead = !store_limit_breach(model);
+  std::future<ModelPatternCheck> check_ahead;
+  if (ahead) {
+    check_ahead = std::async(std::launch::async | std::launch::deferred,
+                             [&model] { return model_pattern_check(model); });
+  }
+  const AnalysisResults results = analysed_results(model, options.data_file, solver);
   std::future<std::string> warning_ahead;
   if (ahead) {
-    warning_ahead = std::async(std::launch::async | std::launch::deferred,
-                               [&] { return spurious_warning(model, results, options); });
+    warning_ahead = std::async(std::launch::async | std::launch::deferred, [&] {
+      return spurious_warning(model, results, options, check_ahead.get());
+    });
   }
-  std::string warning = ahead ? "" : spurious_warning(model, results, options);
+  std::string warning = ahead ? "" : spurious_warning(model, results, options, {});
   ResultSets sets;
   std::vector<SectionTotal> sections;
   fs::path folder;
