@@ -203,8 +203,9 @@ CondensedStiffness condensed_stiffness(const MatrixXd& a, const PartFreedoms& fr
       sparse_block(a, condensed.theta, condensed.theta));
   if (condensed.rotations->info() == Eigen::Success && !w.empty()) {
     condensed.theta_w = sparse_block(a, condensed.theta, w);
-    // With Kθθ = L·Lᵀ and X = L⁻¹·Kθw, Kwθ·Kθθ⁻¹·Kθw = Xᵀ·X.
-    const MatrixXd x = condensed.rotations->matrixL().solve(MatrixXd(condensed.theta_w));
+    // With P·Kθθ·Pᵀ = L·Lᵀ and X = L⁻¹·P·Kθw, Kwθ·Kθθ⁻¹·Kθw = Xᵀ·X.
+    const MatrixXd x = condensed.rotations->matrixL().solve(condensed.rotations->permutationP() *
+                                                            MatrixXd(condensed.theta_w));
     MatrixXd matrix = a(w, w);
     matrix.selfadjointView<Eigen::Lower>().rankUpdate(x.transpose(), -1.0);
     condensed.matrix = matrix.selfadjointView<Eigen::Lower>();

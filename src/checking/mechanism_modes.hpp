@@ -66,11 +66,11 @@ std::vector<Eigen::Index> rows_where(const PartFreedoms& freedoms, bool w);
 // The scaled stiffness `a` of a part with its rotations condensed out: the w and θ rows and
 // Kww − Kwθ·Kθθ⁻¹·Kθw, with Kθw and the Cholesky factor of Kθθ kept for the rotations that
 // follow a w motion; not formed when Kθθ is not positive definite or there is no w row. A
-// rotation couples only to the nodes of its elements, so both are sparse, and the factor in the
-// model's node order fills only its band: a small share of the cost of a dense one.
+// rotation couples only to the nodes of its elements, so both are sparse, and the factor in a
+// fill-reducing order (AMD) costs a small share of a dense one, however the nodes are numbered.
 struct CondensedStiffness {
   using RotationFactor =
-      Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::NaturalOrdering<int>>;
+      Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Eigen::AMDOrdering<int>>;
   std::vector<Eigen::Index> w;
   std::vector<Eigen::Index> theta;
   Eigen::MatrixXd matrix;
