@@ -146,6 +146,30 @@ std::optional<SoftPattern> measured_pattern(const PlateModel& model, const Plate
   return SoftPattern{pattern / energy, std::move(deflection)};
 }
 
+// The columns from a row's first entry that is not zero to past its last: the terms of a
+// quadratic form outside them are zero and leave its sum, taken in column order, as it is.
+struct RowSpan {
+  std::size_t first = 0;
+  std::size_t end = 0;
+};
+
+std::vector<RowSpan> nonzero_spans(const std::vector<double>& k, std::size_t n) {
+  std::vector<RowSpan> spans(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double* row = k.data() + i * n;
+    std::size_t first = 0;
+    while (first < n && row[first] == 0) {
+      ++first;
+    }
+    std::size_t end = n;
+    while (end > first && row[end - 1] == 0) {
+      --end;
+    }
+    spans[i] = {first, end};
+  }
+  return spans;
+}
+
 // The largest measure over the load cases, each on its own core, with `twice_energy(c, u)` =
 // uᵀ·K·u for case c.
 template <typename TwiceEnergy>
@@ -222,10 +246,11 @@ std::optional<SoftPattern> soft_pattern(const PlateModel& model, const PlatePart
 double solution_pattern_ratio(const PlateModel& model, const std::vector<double>& stiffness,
                               const AnalysisResults& results) {
   const std::size_t n = 3 * model.nodes.size();
+  const std::vector<RowSpan> spans = nonzero_spans(stiffness, n);
   return largest_case_ratio(model, results, [&](std::size_t, const std::vector<double>& u) {
     double twice_energy = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      for (std::size_t j = 0; j < n; ++j) {
+      for (std::size_t j = spans[i].first; j < spans[i].end; ++j) {
         twice_energy += u[i] * stiffness[i * n + j] * u[j];
       }
     }
