@@ -561,6 +561,20 @@ void write_output_files(const std::vector<OutputFile>& files, const fs::path& fo
   }
 }
 
+// The summary of what was exported: whether lajefem can run the model, each set's extremes and
+// totals, each envelope's, and the section cuts.
+void write_results_summary(std::ostream& out, const PlateModel& model, const ResultSets& sets,
+                           const std::vector<SectionTotal>& sections, WDirection direction) {
+  if (const auto breach = store_limit_breach(model)) {
+    out << "lajefem cannot run this model (" << describe_breach(*breach) << ")\n";
+  }
+  write_summary(out, model, sets.sets, direction);
+  for (const Envelope& envelope : sets.envelopes) {
+    write_envelope_summary(out, model, envelope, direction);
+  }
+  write_section_summary(out, sections);
+}
+
 }  // namespace
 
 int run_export(const Words& words, ToolStreams& streams) {
@@ -620,14 +634,7 @@ int run_export(const Words& words, ToolStreams& streams) {
     streams.err << "lajefem-tools export: warning: " << warning << '\n';
     streams.out << "WARNING: " << warning << '\n';
   }
-  if (const auto breach = store_limit_breach(model)) {
-    streams.out << "lajefem cannot run this model (" << describe_breach(*breach) << ")\n";
-  }
-  write_summary(streams.out, model, sets.sets, options.direction);
-  for (const Envelope& envelope : sets.envelopes) {
-    write_envelope_summary(streams.out, model, envelope, options.direction);
-  }
-  write_section_summary(streams.out, sections);
+  write_results_summary(streams.out, model, sets, sections, options.direction);
   streams.out << solver_line(solver);
   streams.out << files.size() << " files written to " << folder.string() << '\n';
   return 0;
