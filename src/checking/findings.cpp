@@ -106,6 +106,16 @@ bool has_errors(const Findings& findings) {
   return count_of(findings, Severity::error) > 0;
 }
 
+std::string joined_messages(const Findings& findings, const std::string& code) {
+  std::string text;
+  for (const Finding& finding : findings) {
+    if (code.empty() || finding.code == code) {
+      text += (text.empty() ? "" : "; ") + finding.message;
+    }
+  }
+  return text;
+}
+
 void write_findings_text(std::ostream& out, const std::string& file_name,
                          const Findings& findings) {
   for (const Finding& finding : findings) {

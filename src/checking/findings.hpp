@@ -28,6 +28,9 @@ const char* severity_name(Severity severity);
 std::string number_text(double value);
 bool has_errors(const Findings& findings);
 
+// The messages of the findings, of the one code when `code` is not empty, joined by "; ".
+std::string joined_messages(const Findings& findings, const std::string& code = "");
+
 // One line per finding, "FILE:LINE: SEVERITY: node N: MESSAGE [CODE]", then a count line.
 void write_findings_text(std::ostream& out, const std::string& file_name, const Findings& findings);
 

@@ -202,14 +202,22 @@ ModelStiffness model_stiffness_any_size(const PlateModel& model) {
   return stiffness;
 }
 
-std::optional<Findings> model_mechanisms(const PlateModel& model, const ModelStiffness& stiffness) {
+namespace {
+
+// `take(k)` of the stiffness formed, sparse or dense; `none` when neither could be formed.
+template <typename Result, typename Take>
+Result of_formed(const ModelStiffness& stiffness, const Take& take, Result none) {
   if (stiffness.sparse) {
-    return find_mechanisms(model, *stiffness.sparse);
+    return take(*stiffness.sparse);
   }
-  if (stiffness.formed()) {
-    return find_mechanisms(model, stiffness.dense);
-  }
-  return std::nullopt;
+  return stiffness.formed() ? Result(take(stiffness.dense)) : none;
+}
+
+}  // namespace
+
+std::optional<Findings> model_mechanisms(const PlateModel& model, const ModelStiffness& stiffness) {
+  return of_formed<std::optional<Findings>>(
+      stiffness, [&](const auto& k) { return find_mechanisms(model, k); }, std::nullopt);
 }
 
 std::optional<Findings> model_mechanisms(const PlateModel& model) {
@@ -217,21 +225,14 @@ std::optional<Findings> model_mechanisms(const PlateModel& model) {
 }
 
 double soft_pattern_measure(const PlateModel& model) {
-  const ModelStiffness stiffness = model_stiffness_any_size(model);
-  if (stiffness.sparse) {
-    return soft_pattern_measure(model, *stiffness.sparse);
-  }
-  return stiffness.formed() ? soft_pattern_measure(model, stiffness.dense) : 0.0;
+  return of_formed(
+      model_stiffness_any_size(model),
+      [&](const auto& k) { return soft_pattern_measure(model, k); }, 0.0);
 }
 
 std::string explain_soft_spurious(const PlateModel& model, const ModelStiffness& stiffness) {
-  std::string text;
-  for (const Finding& finding : model_mechanisms(model, stiffness).value_or(Findings())) {
-    if (finding.code == "mechanism-soft-spurious") {
-      text += (text.empty() ? "" : "; ") + finding.message;
-    }
-  }
-  return text;
+  return joined_messages(model_mechanisms(model, stiffness).value_or(Findings()),
+                         "mechanism-soft-spurious");
 }
 
 std::string explain_soft_spurious(const PlateModel& model) {
@@ -254,10 +255,8 @@ double solution_pattern_measure(const PlateModel& model, const ModelStiffness& s
   if (has_stored_energies(results)) {
     return solution_pattern_ratio(model, results);
   }
-  if (stiffness.sparse) {
-    return solution_pattern_ratio(model, *stiffness.sparse, results);
-  }
-  return stiffness.formed() ? solution_pattern_ratio(model, stiffness.dense, results) : 0.0;
+  return of_formed(
+      stiffness, [&](const auto& k) { return solution_pattern_ratio(model, k, results); }, 0.0);
 }
 
 double solution_pattern_measure(const PlateModel& model, const AnalysisResults& results) {

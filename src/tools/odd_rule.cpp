@@ -51,11 +51,7 @@ std::string unheld_motions(const PlateModel& model) {
   if (!findings) {
     return "the check could not form the stiffness to see whether the pattern is held";
   }
-  std::string text;
-  for (const Finding& finding : *findings) {
-    text += (text.empty() ? "" : "; ") + finding.message;
-  }
-  return text;
+  return joined_messages(*findings);
 }
 
 }  // namespace
